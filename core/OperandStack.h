@@ -1,0 +1,62 @@
+#pragma once
+// The operand stack: 300 records plus position 0, with one level of undo that relies on the
+// records above the count being kept.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "NumberText.h"
+#include "StackItem.h"
+
+namespace quorva {
+
+class OptionsModel;
+
+class OperandStack {
+public:
+    static constexpr int kMaxItems = 300;
+
+    // format() gives the current decimal format; redraw() rebuilds the stack views.
+    OperandStack(const OptionsModel& options, std::function<DecimalFormat()> format,
+                 std::function<void()> redraw);
+
+    int16_t StackCount() const { return count_; }
+
+    void Clear();  // no redraw
+    void Drop();   // no redraw
+    StackItem GetItem(int n) const;
+    StackItem GetTop() const;
+    const StackItem& ItemRef(int n) const { return items_[n]; }  // 1..StackCount, no copy
+    void WriteItem(int n, const StackItem& item);
+    // Push and ReplaceTop make the text (decimal items are read back from it unless full
+    // precision is kept) and redraw. A full stack raises BAD ARGUMENT. A binary or
+    // hexadecimal value of 2^32 or more raises OVERFLOW and leaves the stack as before.
+    void Push(int16_t kind, double value);
+    void ReplaceTop(int16_t kind, double value);
+    void ReformatDecimals();
+    void Swap();
+    void RememberForUndo(int k);
+    void Undo();
+    void Redraw() const { redraw_(); }
+
+    bool UndoAvailable() const { return undoAvailable_; }
+    void WithdrawUndo() { undoAvailable_ = false; }
+    const StackItem& UndoItem() const { return undoItem_; }
+    int16_t UndoCount() const { return undoCount_; }
+
+    // Make the text of a record from its kind and value; may raise OVERFLOW.
+    void MakeText(StackItem& item) const;
+
+private:
+    const OptionsModel& options_;
+    std::function<DecimalFormat()> format_;
+    std::function<void()> redraw_;
+    std::array<StackItem, kMaxItems + 1> items_{};
+    int16_t count_ = 0;
+    bool undoAvailable_ = false;
+    StackItem undoItem_{};
+    int16_t undoCount_ = 0;
+};
+
+}  // namespace quorva
