@@ -2,6 +2,7 @@
 // Command words, the matcher and dispatcher, the commands, angle mode and decimal places.
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +13,11 @@ namespace quorva {
 
 inline constexpr int kCommandSlots = 33;
 inline constexpr int kFunctionRows = 39;
+
+// The pi of ";;p" and of every conversion between degrees and radians. It is the double nearest
+// to 3.14159265358979, a few units in the last place below the double nearest to pi, and the
+// results users compare against were made with it.
+inline constexpr double PiValue = std::bit_cast<double>(uint64_t{0x400921FB54442D11});
 
 // The 165-character word table: 33 slots of a blank, the word, and blanks up to five.
 const std::string& CommandWords();
