@@ -1,6 +1,7 @@
 // Draws the built-in skin (default_skin.png) and the application icons (quorva.png,
 // quorva-32.png). The pictures are committed; run this by hand after changing the drawing:
-//   QT_QPA_PLATFORM=offscreen build-x/tools/skin-art/quorva-skin-art resources
+//   build-x/tools/skin-art/quorva-skin-art resources
+// With --preview it writes default_skin_preview.png instead: the skin with sample texts.
 //
 // The skin's outline is cut where a pixel has exactly the key colour, so the outline is kept
 // binary: every pixel of the body is decided by its centre, the outermost ring is a dark rim,
@@ -134,22 +135,19 @@ void drawPillKey(QPainter& p, const QRect& zone) {
 
 void drawHideSymbol(QPainter& p, const QRect& zone) {
     const QPointF c = QRectF(zone).center();
-    p.setPen(QPen(kAmber, 2.0, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(c + QPointF(-4, 3), c + QPointF(4, 3));
+    p.fillRect(QRectF(c.x() - 4, c.y() + 3, 8, 2), kAmber);
 }
 
+// Upright and on whole pixels: at this size a tilted pin blurs into a blob.
 void drawPinSymbol(QPainter& p, const QRect& zone) {
-    const QPointF c = QRectF(zone).center();
-    p.save();
-    p.translate(c);
-    p.rotate(35);
+    const double cx = QRectF(zone).center().x(), top = zone.top() + 3;
     p.setPen(Qt::NoPen);
     p.setBrush(kAmber);
-    p.drawRoundedRect(QRectF(-2.6, -5.8, 5.2, 4.2), 1.2, 1.2);  // head
-    p.drawRect(QRectF(-4.2, -1.9, 8.4, 1.6));                     // collar
-    p.setPen(QPen(kAmber, 1.3, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(0, -0.3), QPointF(0, 5.6));                // needle
-    p.restore();
+    p.drawRect(QRectF(cx - 3, top, 6, 2));        // head
+    p.drawRect(QRectF(cx - 2, top + 2, 4, 4));    // barrel
+    p.drawRect(QRectF(cx - 4, top + 6, 8, 2));    // collar
+    p.setBrush(kAmberDeep);
+    p.drawRect(QRectF(cx - 1, top + 8, 2, 4));    // needle
 }
 
 void drawListSymbol(QPainter& p, const QRect& zone) {
@@ -313,14 +311,14 @@ QImage drawIcon(int size) {
         p.setPen(QColor(ink.red(), ink.green(), ink.blue(), 120));
         const QRectF lines = glass.adjusted(12, 8, -14, -8);
         p.drawText(QRectF(lines.left(), lines.top(), lines.width(), 32), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("12"));
+                   QStringLiteral("42"));
         p.drawText(QRectF(lines.left(), lines.top() + 31, lines.width(), 32), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("3"));
+                   QStringLiteral("7"));
         mono.setWeight(QFont::Bold);
         p.setFont(mono);
         p.setPen(ink);
         p.drawText(QRectF(lines.left(), lines.top() + 62, lines.width(), 32), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("0.25"));
+                   QStringLiteral("3.14"));
     }
 
     // keys: two dark round keys and the amber Enter key
@@ -365,6 +363,30 @@ QImage drawIcon(int size) {
     return img;
 }
 
+// The skin with sample label texts where the program shows them, to judge the picture by.
+QImage drawPreview(const QImage& skin) {
+    QImage img = skin.convertToFormat(QImage::Format_RGB32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const QColor ink(0, 0, 0);
+    p.setPen(ink);
+    QFont mono = makeFont("Liberation Mono", 13, QFont::Normal);
+    p.setFont(mono);
+    const QStringList stack{QStringLiteral("1"), QStringLiteral("-273.15"), QStringLiteral("&FF"),
+                            QStringLiteral("'101101"), QStringLiteral("0.333333333333333")};
+    const int lineHeight = QFontMetrics(mono).lineSpacing();
+    for (int i = 0; i < 5; ++i)
+        p.drawText(QRect(kStack.left(), kStack.top() + i * lineHeight, kStack.width(), lineHeight), Qt::AlignRight,
+                   stack[i]);
+    mono.setWeight(QFont::Bold);
+    p.setFont(mono);
+    p.drawText(kEntry, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("42.5"));
+    p.setFont(makeFont("Liberation Sans", 11, QFont::Bold));
+    p.drawText(kAngle, Qt::AlignCenter, QStringLiteral("rad"));
+    p.drawText(kDecimal, Qt::AlignCenter, QStringLiteral(".15"));
+    return img;
+}
+
 bool save(const QImage& img, const QDir& dir, const char* name) {
     const QString path = dir.filePath(QString::fromLatin1(name));
     if (!img.save(path, "PNG")) {
@@ -380,8 +402,9 @@ bool save(const QImage& img, const QDir& dir, const char* name) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: quorva-skin-art OUTPUT_FOLDER\n");
+    const bool preview = argc == 3 && qstrcmp(argv[1], "--preview") == 0;
+    if (argc != 2 && !preview) {
+        std::fprintf(stderr, "usage: quorva-skin-art [--preview] OUTPUT_FOLDER\n");
         return 2;
     }
     for (const char* family : {"Liberation Sans", "Liberation Mono", "Liberation Serif"}) {
@@ -389,7 +412,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "quorva-skin-art: font %s missing (fonts-liberation); the output will differ\n",
                          family);
     }
-    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    const QDir dir(QString::fromLocal8Bit(argv[argc - 1]));
+    if (preview) return save(drawPreview(drawSkin()), dir, "default_skin_preview.png") ? EXIT_SUCCESS : EXIT_FAILURE;
     const bool ok = save(drawSkin(), dir, "default_skin.png") && save(drawIcon(256), dir, "quorva.png") &&
                     save(drawIcon(32), dir, "quorva-32.png");
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;
