@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "Host.h"
 #include "NumberText.h"
@@ -96,6 +97,9 @@ public:
     void ChangeSignCommand();   // "o" while idle
     void SwapCommand() { stack_.Swap(); }
     void UndoCommand() { stack_.Undo(); }
+    // Double click on lstLargeStack: the item of the selected row goes to level 1 (no undo
+    // record); nothing when no row is selected.
+    void MoveSelectedToTop();
 
     // --- state the other layers read and change ---
     OperandStack& Stack() { return stack_; }
@@ -115,20 +119,26 @@ public:
     const std::string& EntryCaption() const { return entryCaption_; }
     const StackViews& Views() const { return views_; }
     int LargeSelected() const { return views_.largeSelected; }
-    void SetLargeSelected(int row);  // -1 none; out of range rows are refused
+    void SetLargeSelected(int row);  // -1 none; rows out of range are refused
     bool TimerRunning() const { return timerRunning_; }
     int FunctionRow() const { return functionRow_; }  // lstFunctions, -1 none
     void SetFunctionRow(int row);
     void Redraw();
 
 private:
+    template <class Step>
+    void Guard(Step&& step);
+    void Append(std::string_view s);
+    bool Immediate(char c);
+    bool EndsNumber(char c);
+    void MatchWord();
+    int ChosenPosition() const;
     void KeyPressIdle(char c);
     void KeyPressDecimal(char c);
     void KeyPressBinary(char c);
     void KeyPressHex(char c);
     void KeyPressCommand(char c);
     void StartWord(char c);
-    bool Immediate(char c);
     void CopyItem();
     void MoveSelection(int delta);
     void SetFlags(bool idle, bool decimal, bool hex, bool binary, bool command);

@@ -28,10 +28,12 @@ public:
     StackItem GetItem(int n) const;
     StackItem GetTop() const;
     const StackItem& ItemRef(int n) const { return items_[n]; }  // 1..StackCount, no copy
-    void WriteItem(int n, const StackItem& item);
+    void WriteItem(int n, const StackItem& item);  // outside 1..StackCount: INDEX OUT OF RANGE
     // Push and ReplaceTop make the text (decimal items are read back from it unless full
-    // precision is kept) and redraw. A full stack raises BAD ARGUMENT. A binary or
-    // hexadecimal value of 2^32 or more raises OVERFLOW and leaves the stack as before.
+    // precision is kept) and redraw. A full stack raises BAD ARGUMENT. A value that is not
+    // finite, or a binary or hexadecimal value of 2^32 or more, raises OVERFLOW; a failed
+    // push or replacement leaves the stack (undo state included) exactly as before.
+    // A negative zero is stored as +0.
     void Push(int16_t kind, double value);
     void ReplaceTop(int16_t kind, double value);
     void ReformatDecimals();
@@ -45,10 +47,13 @@ public:
     const StackItem& UndoItem() const { return undoItem_; }
     int16_t UndoCount() const { return undoCount_; }
 
-    // Make the text of a record from its kind and value; may raise OVERFLOW.
+    // Make the text of a record from its kind and value (a decimal item without full precision
+    // takes the value of its text); may raise OVERFLOW. Other kinds keep their text.
     void MakeText(StackItem& item) const;
 
 private:
+    void Store(int n, int16_t kind, double value);
+
     const OptionsModel& options_;
     std::function<DecimalFormat()> format_;
     std::function<void()> redraw_;

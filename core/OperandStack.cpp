@@ -1,0 +1,116 @@
+#include "OperandStack.h"
+
+#include <cmath>
+#include <utility>
+
+#include "Errors.h"
+#include "Options.h"
+
+namespace quorva {
+
+namespace {
+
+// Users never want to see "-0": a zero is always stored as +0.
+double Normalised(double v) { return v == 0 ? 0.0 : v; }
+
+}  // namespace
+
+OperandStack::OperandStack(const OptionsModel& options, std::function<DecimalFormat()> format,
+                           std::function<void()> redraw)
+    : options_(options), format_(std::move(format)), redraw_(std::move(redraw)) {}
+
+void OperandStack::Clear() { count_ = 0; }
+
+void OperandStack::Drop() {
+    if (count_ > 0) --count_;
+}
+
+StackItem OperandStack::GetItem(int n) const {
+    if (n >= 1 && n <= count_) return items_[n];
+    return StackItem{};
+}
+
+StackItem OperandStack::GetTop() const { return GetItem(count_); }
+
+void OperandStack::WriteItem(int n, const StackItem& item) {
+    if (n < 1 || n > count_) Raise(kIndexOutOfRange);
+    StackItem& slot = items_[n];
+    slot = item;
+    slot.value = Normalised(slot.value);
+}
+
+void OperandStack::MakeText(StackItem& item) const {
+    switch (item.kind) {
+        case kKindDecimal: {
+            const DecimalFormat f = format_();
+            item.text = DecimalText(item.value, f);
+            if (!options_.on(Option::FullPrecision))
+                item.value = Normalised(LocaleValue(item.text, f.separator));
+            break;
+        }
+        case kKindBinary:
+            item.text = BinaryText(item.value);
+            break;
+        case kKindHex:
+            item.text = HexText(item.value);
+            break;
+        default:
+            break;  // the record keeps the text it had
+    }
+}
+
+// The record is built aside and stored only once its text exists, so a failure changes nothing.
+void OperandStack::Store(int n, int16_t kind, double value) {
+    if (!std::isfinite(value)) Raise(kOverflow);
+    StackItem item{kind, Normalised(value), {}};
+    if (kind != kKindDecimal && kind != kKindBinary && kind != kKindHex) item.text = items_[n].text;
+    MakeText(item);
+    items_[n] = std::move(item);
+}
+
+void OperandStack::Push(int16_t kind, double value) {
+    if (count_ >= kMaxItems) Raise(kBadArgument);
+    Store(count_ + 1, kind, value);
+    ++count_;
+    redraw_();
+}
+
+void OperandStack::ReplaceTop(int16_t kind, double value) {
+    if (count_ == 0) return;
+    Store(count_, kind, value);
+    redraw_();
+}
+
+void OperandStack::ReformatDecimals() {
+    for (int n = 1; n <= count_; ++n) {
+        if (items_[n].kind == kKindDecimal) MakeText(items_[n]);
+    }
+    redraw_();
+}
+
+void OperandStack::Swap() {
+    if (count_ <= 1) return;
+    undoAvailable_ = false;
+    const StackItem a = GetTop();
+    const StackItem b = GetItem(count_ - 1);
+    Drop();
+    Drop();
+    Push(a.kind, a.value);
+    Push(b.kind, b.value);
+}
+
+void OperandStack::RememberForUndo(int k) {
+    undoAvailable_ = true;
+    if (k >= 0 && k <= kMaxItems) undoItem_ = items_[k];
+    undoCount_ = count_;
+}
+
+void OperandStack::Undo() {
+    if (!undoAvailable_) return;
+    undoAvailable_ = false;
+    items_[count_] = undoItem_;
+    count_ = undoCount_;
+    redraw_();
+}
+
+}  // namespace quorva
