@@ -213,7 +213,7 @@ QImage drawSkin() {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(120, 132, 112));
         QPolygonF prompt;
-        prompt << QPointF(15.5, 158) << QPointF(19, 162) << QPointF(15.5, 166);
+        prompt << QPointF(13.5, 159) << QPointF(16.5, 162) << QPointF(13.5, 165);
         p.drawPolygon(prompt);
 
         // zones
@@ -237,11 +237,19 @@ QImage drawSkin() {
             p.drawLine(QPointF(215, y + 1.6), QPointF(237, y + 1.6));
         }
 
-        // cut the face to just inside the rim, anti-aliased against the rim
+        // Cut the face to just inside the rim, anti-aliased against the rim. The cut is drawn as
+        // a whole image: composing with the path alone would leave the pixels outside it.
+        QImage cut(face.size(), QImage::Format_ARGB32_Premultiplied);
+        cut.fill(Qt::transparent);
+        {
+            QPainter c(&cut);
+            c.setRenderHint(QPainter::Antialiasing);
+            c.setPen(Qt::NoPen);
+            c.setBrush(Qt::black);
+            c.drawPath(roundedPath(kBody.adjusted(1, 1, -1, -1), kBodyRadius - 1));
+        }
         p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::black);
-        p.drawPath(roundedPath(kBody.adjusted(1, 1, -1, -1), kBodyRadius - 1));
+        p.drawImage(0, 0, cut);
     }
 
     QImage out(kWidth, kHeight, QImage::Format_RGB32);

@@ -1,0 +1,109 @@
+// Judges a screenshot of the whole screen with the calculator's window at a known place:
+//   quorva-e2e-shot SKIN.png SHOT.png X Y CROP_OUT.png empty|filled
+// - the outline: where the skin has its key colour the desktop shows through, and no pixel of
+//   the window's rectangle has the key colour;
+// - the face: outside the displays and captions the window shows the skin picture itself;
+// - the texts: ink (dark pixels) in the angle and decimal zones always, and in the stack and
+//   entry displays only once something was typed ("filled"), none in the stack display at start.
+// Writes the window with a margin of desktop around it to CROP_OUT. Exit 0 when all holds.
+
+#include "SkinLayout.h"
+
+#include <QImage>
+#include <QString>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+using namespace quorva::e2e;
+
+namespace {
+
+int failures = 0;
+
+void check(bool ok, const char* what, long measured) {
+    std::printf("%s %-44s %ld\n", ok ? "ok  " : "FAIL", what, measured);
+    failures += !ok;
+}
+
+bool near(QRgb a, QRgb b, int tolerance) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+const Zone& zone(const char* name) {
+    for (const Zone& z : kZones)
+        if (std::strcmp(z.name, name) == 0) return z;
+    std::abort();
+}
+
+// Dark pixels, as text drawn in a dark colour on the light displays makes them.
+long ink(const QImage& shot, QPoint at, const QRect& r) {
+    long n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) n += luma(shot.pixel(at + QPoint(x, y))) < 110;
+    return n;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 7 || (std::strcmp(argv[6], "empty") != 0 && std::strcmp(argv[6], "filled") != 0)) {
+        std::fprintf(stderr, "usage: quorva-e2e-shot SKIN.png SHOT.png X Y CROP_OUT.png empty|filled\n");
+        return 2;
+    }
+    const QImage skin = QImage(QString::fromLocal8Bit(argv[1])).convertToFormat(QImage::Format_RGB32);
+    const QImage shot = QImage(QString::fromLocal8Bit(argv[2])).convertToFormat(QImage::Format_RGB32);
+    const QPoint at(std::atoi(argv[3]), std::atoi(argv[4]));
+    const bool filled = std::strcmp(argv[6], "filled") == 0;
+    if (skin.isNull() || shot.isNull()) {
+        std::fprintf(stderr, "quorva-e2e-shot: cannot read the pictures\n");
+        return 2;
+    }
+    if (!shot.rect().contains(QRect(at, skin.size()))) {
+        std::fprintf(stderr, "quorva-e2e-shot: the window at %d,%d is not wholly on the screen\n", at.x(), at.y());
+        return 1;
+    }
+
+    // The desktop colour is read beside the window, where nothing else is shown.
+    const QRgb desktop = shot.pixel(at.x() > 0 ? at.x() - 1 : at.x() + skin.width(), at.y());
+    long keyOnScreen = 0, holesShowingDesktop = 0, holes = 0, facePixels = 0, faceMismatch = 0;
+    for (int y = 0; y < skin.height(); ++y) {
+        for (int x = 0; x < skin.width(); ++x) {
+            const QRgb s = skin.pixel(x, y), p = shot.pixel(at + QPoint(x, y));
+            keyOnScreen += isKey(p);
+            if (isKey(s)) {
+                ++holes;
+                holesShowingDesktop += (p & 0xFFFFFF) == (desktop & 0xFFFFFF);
+                continue;
+            }
+            bool underText = false;
+            for (const Zone& z : kZones) underText |= z.kind != ZoneKind::Symbol && z.rect.contains(x, y);
+            if (underText) continue;
+            ++facePixels;
+            faceMismatch += !near(s, p, 6);
+        }
+    }
+    check(keyOnScreen == 0, "window pixels in the key colour", keyOnScreen);
+    check(holes > 0 && holesShowingDesktop == holes, "cut-out pixels showing the desktop", holesShowingDesktop);
+    check(faceMismatch * 200 <= facePixels, "face pixels differing from the skin", faceMismatch);
+
+    const long angle = ink(shot, at, zone("angle").rect), decimal = ink(shot, at, zone("decimal").rect);
+    check(angle >= 10, "ink in the angle zone (rad/deg)", angle);
+    check(decimal >= 10, "ink in the decimal zone (.15)", decimal);
+    const long stack = ink(shot, at, zone("stack").rect), entry = ink(shot, at, zone("entry").rect);
+    if (filled) {
+        check(stack >= 60, "ink in the stack display", stack);
+        check(entry >= 15, "ink in the entry line", entry);
+    } else {
+        check(stack <= 5, "ink in the empty stack display", stack);
+    }
+
+    const QRect crop = QRect(at - QPoint(24, 24), skin.size() + QSize(48, 48)).intersected(shot.rect());
+    if (!shot.copy(crop).save(QString::fromLocal8Bit(argv[5]))) {
+        std::fprintf(stderr, "quorva-e2e-shot: cannot write %s\n", argv[5]);
+        return 2;
+    }
+    return failures == 0 ? 0 : 1;
+}
