@@ -1,0 +1,272 @@
+#include "Platform.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLocale>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#if QUORVA_HAVE_XCB
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+#endif
+
+namespace quorva::platform {
+
+namespace {
+
+bool IsSet(const char* v) { return v != nullptr && *v != '\0'; }
+
+bool OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+bool OnX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+
+// Translucency on X11 is drawn by a compositing manager; without one the opacity property
+// is set and nothing changes on screen.
+bool CompositorRunning() {
+#if QUORVA_HAVE_XCB
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 == nullptr || x11->connection() == nullptr) return true;  // cannot tell: assume so
+    xcb_connection_t* c = x11->connection();
+    // Screen 0: the selection of the screen the display names is what matters, and multi-
+    // screen X displays (one screen per monitor) have all but disappeared.
+    static const char kName[] = "_NET_WM_CM_S0";
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof kName - 1, kName), nullptr);
+    if (atom == nullptr) return true;
+    xcb_get_selection_owner_reply_t* owner =
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
+    const bool running = owner != nullptr && owner->owner != XCB_NONE;
+    std::free(owner);
+    std::free(atom);
+    return running;
+#else
+    return true;
+#endif
+}
+
+struct EffectNote {
+    bool told = false;
+};
+std::array<EffectNote, 5> g_told;
+
+void TellOnce(Effect e, const char* text) {
+    EffectNote& note = g_told[static_cast<int>(e)];
+    if (note.told) return;
+    note.told = true;
+    std::fprintf(stderr, "quorva: %s\n", text);
+}
+
+}  // namespace
+
+const char* PlatformForSession(const char* qpaPlatform, const char* waylandDisplay,
+                               const char* sessionType, const char* x11Display) {
+    if (IsSet(qpaPlatform)) return nullptr;  // the user's choice stands
+    const bool wayland =
+        IsSet(waylandDisplay) || (IsSet(sessionType) && std::strcmp(sessionType, "wayland") == 0);
+    if (!wayland || !IsSet(x11Display)) return nullptr;  // no XWayland: Wayland it must be
+    return "xcb";
+}
+
+const char* ChooseDisplayPlatform() {
+    const char* chosen = PlatformForSession(std::getenv("QT_QPA_PLATFORM"),
+                                            std::getenv("WAYLAND_DISPLAY"),
+                                            std::getenv("XDG_SESSION_TYPE"),
+                                            std::getenv("DISPLAY"));
+    if (chosen != nullptr) setenv("QT_QPA_PLATFORM", chosen, 1);
+    return chosen;
+}
+
+bool EffectWorks(Effect effect, int alpha) {
+    if (OnWayland()) {
+        switch (effect) {
+        case Effect::OnTop:
+            TellOnce(effect, "this Wayland session does not let a window keep itself on top; "
+                             "start with QT_QPA_PLATFORM=xcb (XWayland) for \"always on top\"");
+            return false;
+        case Effect::Translucency:
+            if (alpha >= 255) return true;
+            TellOnce(effect, "this Wayland session does not let the window make itself "
+                             "translucent; start with QT_QPA_PLATFORM=xcb (XWayland) for that");
+            return false;
+        case Effect::Shape:
+            TellOnce(effect, "on Wayland the window's outline cannot be cut out of its picture; "
+                             "start with QT_QPA_PLATFORM=xcb (XWayland) for the shaped window");
+            return false;
+        case Effect::Position:
+            TellOnce(effect, "on Wayland the window cannot be put back where it was left; the "
+                             "desktop chooses its place");
+            return false;
+        case Effect::Move:
+            TellOnce(effect, "this Wayland desktop cannot move the window by its picture");
+            return false;
+        }
+    }
+    if (effect == Effect::Translucency && alpha < 255 && OnX11() && !CompositorRunning()) {
+        TellOnce(effect, "no compositing manager is running, so the window stays opaque "
+                         "(transparency needs one)");
+        return false;
+    }
+    return true;
+}
+
+void SetTopmost(QWidget& window, bool on) {
+    EffectWorks(Effect::OnTop);
+    Qt::WindowFlags flags = window.windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    if (QWindow* handle = window.windowHandle()) {
+        // Through the widget the change would re-create the native window: it would vanish
+        // and come back wherever the window manager likes. The native window takes the flag
+        // in place.
+        if (flags != window.windowFlags()) {
+            window.overrideWindowFlags(flags);
+            handle->setFlags(flags);
+        }
+        if (window.isVisible()) window.raise();
+        return;
+    }
+    if (flags == window.windowFlags()) return;
+    const QPoint pos = window.pos();
+    const bool placed = window.testAttribute(Qt::WA_Moved);
+    window.setWindowFlags(flags);
+    if (placed) window.move(pos);
+}
+
+bool IsTopmost(const QWidget& window) {
+    return window.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+bool SetOpacity(QWidget& window, int alpha) {
+    alpha = std::clamp(alpha, 0, 255);
+    const bool works = EffectWorks(Effect::Translucency, alpha);
+    window.setWindowOpacity(alpha / 255.0);
+    return works;
+}
+
+QRegion RegionFromRuns(const std::vector<RegionRect>& runs) {
+    QRegion region;
+    if (runs.empty()) return region;
+    std::vector<QRect> rects;
+    rects.reserve(runs.size());
+    for (const RegionRect& r : runs) rects.emplace_back(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    // The runs come row by row, left to right, never touching: the banded order setRects needs.
+    region.setRects(rects.data(), static_cast<int>(rects.size()));
+    return region;
+}
+
+QRegion SkinRegion(const QImage& picture) {
+    if (picture.isNull()) return {};
+    const QImage rgb = picture.format() == QImage::Format_RGB32
+                           ? picture
+                           : picture.convertToFormat(QImage::Format_RGB32);
+    const int w = rgb.width();
+    const int h = rgb.height();
+    if (rgb.bytesPerLine() == w * 4) {
+        return RegionFromRuns(
+            MakeSkinRegionRuns(w, h, reinterpret_cast<const uint32_t*>(rgb.constBits())));
+    }
+    std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y) {
+        std::memcpy(pixels.data() + static_cast<size_t>(y) * w, rgb.constScanLine(y),
+                    static_cast<size_t>(w) * 4);
+    }
+    return RegionFromRuns(MakeSkinRegionRuns(w, h, pixels.data()));
+}
+
+void WindowDrag::Begin(QWidget& window, QPoint globalPos, int button) {
+    ++started_;
+    window_ = nullptr;
+    // The system's move follows the left button only (X11 window managers wait for button 1
+    // to end it), so the other buttons take our own move.
+    if (button == Qt::LeftButton) {
+        if (QWindow* handle = window.windowHandle(); handle && handle->startSystemMove()) return;
+    }
+    if (!EffectWorks(Effect::Move)) return;
+    window_ = &window;
+    grabOffset_ = globalPos - window.pos();
+}
+
+bool WindowDrag::Follow(QPoint globalPos) {
+    if (window_ == nullptr) return false;
+    const QPoint to = globalPos - grabOffset_;
+    if (to == window_->pos()) return false;
+    window_->move(to);
+    return true;
+}
+
+std::string ClipboardText() {
+    return QGuiApplication::clipboard()->text().toStdString();
+}
+
+void SetClipboardText(const std::string& text) {
+    // Replacing the text drops whatever else the clipboard held.
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+std::string ProgramFolder() {
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+namespace {
+double TwipsPer(qreal dpi) { return dpi > 0 ? 1440.0 / dpi : 15.0; }
+}  // namespace
+
+double TwipsPerPixelX() {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return TwipsPer(s ? s->logicalDotsPerInchX() : 96.0);
+}
+
+double TwipsPerPixelY() {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return TwipsPer(s ? s->logicalDotsPerInchY() : 96.0);
+}
+
+char SeparatorOf(const QString& decimalPoint) {
+    return decimalPoint == QLatin1String(",") ? ',' : '.';
+}
+
+char LocaleDecimalSeparator() { return SeparatorOf(QLocale::system().decimalPoint()); }
+
+QPoint PullOntoScreen(const QRect& rect, const QList<QRect>& screens) {
+    if (screens.isEmpty()) return rect.topLeft();
+    // Enough to grab it again with the mouse.
+    const int needW = std::min(rect.width(), 32);
+    const int needH = std::min(rect.height(), 32);
+    for (const QRect& s : screens) {
+        const QRect seen = s.intersected(rect);
+        if (seen.width() >= needW && seen.height() >= needH) return rect.topLeft();
+    }
+    const QPoint centre = rect.center();
+    const QRect* nearest = &screens.front();
+    long long best = -1;
+    for (const QRect& s : screens) {
+        const long long dx = std::clamp(centre.x(), s.left(), s.right()) - centre.x();
+        const long long dy = std::clamp(centre.y(), s.top(), s.bottom()) - centre.y();
+        const long long d = dx * dx + dy * dy;
+        if (best < 0 || d < best) {
+            best = d;
+            nearest = &s;
+        }
+    }
+    const int x = std::max(nearest->left(), std::min(rect.left(), nearest->right() + 1 - rect.width()));
+    const int y = std::max(nearest->top(), std::min(rect.top(), nearest->bottom() + 1 - rect.height()));
+    return {x, y};
+}
+
+QList<QRect> AvailableScreenAreas() {
+    QList<QRect> areas;
+    for (const QScreen* s : QGuiApplication::screens()) areas.append(s->availableGeometry());
+    return areas;
+}
+
+}  // namespace quorva::platform

@@ -1,0 +1,84 @@
+#pragma once
+// The few operating-system services the calculator needs, done with Qt: staying on top,
+// translucency, the window's outline, moving a frameless window, the clipboard, folders,
+// screen resolution and the user's decimal separator. Effects this desktop cannot give are
+// reported once on stderr.
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QRegion>
+
+#include <string>
+#include <vector>
+
+#include "SkinRegion.h"
+
+class QImage;
+class QWidget;
+
+namespace quorva::platform {
+
+// Before the QApplication exists: a Wayland session runs us through XWayland unless the user
+// chose a platform, since a Wayland client cannot keep itself on top, place itself or be made
+// translucent. Returns the platform it chose ("xcb"), or nullptr when it left the choice alone.
+const char* ChooseDisplayPlatform();
+// The decision itself, from the environment's values (nullptr for unset).
+const char* PlatformForSession(const char* qpaPlatform, const char* waylandDisplay,
+                               const char* sessionType, const char* x11Display);
+
+enum class Effect { OnTop, Translucency, Shape, Position, Move };
+// Whether the effect can work here; when it cannot, says so on stderr the first time.
+// alpha matters for Translucency only (opaque always works).
+bool EffectWorks(Effect effect, int alpha = 255);
+
+// Topmost on or off, keeping the window where it is; on X11 the window manager shows it as
+// _NET_WM_STATE_ABOVE. Raises the window as well when it is visible.
+void SetTopmost(QWidget& window, bool on);
+bool IsTopmost(const QWidget& window);
+
+// Alpha 0..255 as the window's opacity. Returns false when the desktop cannot show it.
+bool SetOpacity(QWidget& window, int alpha);
+
+// The runs of the skin picture as a region (empty when there is no opaque pixel).
+QRegion RegionFromRuns(const std::vector<RegionRect>& runs);
+QRegion SkinRegion(const QImage& picture);
+
+// Dragging a frameless window: the system's own move where it has one, our own otherwise.
+class WindowDrag {
+public:
+    // A press of button at globalPos starts moving window.
+    void Begin(QWidget& window, QPoint globalPos, int button);
+    // Our own move follows the pointer until End; returns whether it moved the window.
+    bool Follow(QPoint globalPos);
+    void End() { window_ = nullptr; }
+    bool Following() const { return window_ != nullptr; }
+    int Started() const { return started_; }  // drags begun, for tests
+
+private:
+    QWidget* window_ = nullptr;
+    QPoint grabOffset_;
+    int started_ = 0;
+};
+
+// The clipboard's text as UTF-8 (empty when it holds none), and replacing it.
+std::string ClipboardText();
+void SetClipboardText(const std::string& text);
+
+// The folder of the program file, without a trailing separator.
+std::string ProgramFolder();
+
+// Twips per pixel of the primary screen: 1440 / logical dots per inch (15 at 96).
+double TwipsPerPixelX();
+double TwipsPerPixelY();
+
+// The user's decimal separator, '.' or ','.
+char LocaleDecimalSeparator();
+char SeparatorOf(const QString& decimalPoint);
+
+// Where a window of rect should go so that it can be seen on one of screens (their available
+// areas): where it is when enough of it lies on one, else moved inside the nearest one.
+QPoint PullOntoScreen(const QRect& rect, const QList<QRect>& screens);
+QList<QRect> AvailableScreenAreas();
+
+}  // namespace quorva::platform

@@ -1,0 +1,122 @@
+#pragma once
+// The calculator as the user sees it: a frameless window whose face and outline are the skin
+// picture, two displays and six invisible click zones over it.
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <string>
+
+#include "Platform.h"
+#include "Skin.h"
+
+class QLabel;
+class QListWidget;
+class QMouseEvent;
+
+namespace quorva {
+
+class Program;
+
+// A label's text as the calculator stores it: "&&" stands for one "&", lines end in CR LF.
+QString LabelText(const std::string& stored);
+
+// alpha 0..255 as the opacity of window; false when the desktop cannot show it.
+bool SetTransparency(QWidget& window, uint8_t alpha);
+
+// frmDegRad and frmDecimal: a list under their label, closed by a choice, by the label again
+// or by their timer.
+class PickerWindow : public QWidget {
+public:
+    PickerWindow(QWidget* owner, const char* name, const char* listName, const char* timerName);
+    QListWidget* const list;
+    QTimer* const timer;
+};
+
+class frmQuorva : public QWidget {
+public:
+    explicit frmQuorva(Program& program);
+    ~frmQuorva() override;
+
+    // The skin: picSkin holds the current picture, ApplySkin gives it to the window.
+    void SetSkinPicture(const QImage& picture) { picSkin_ = picture; }
+    const QImage& SkinPicture() const { return picSkin_; }
+    void ApplySkin(const Skin& skin);
+    void PlaceSkinLabels(const Skin& skin);
+
+    void SetOnTop();
+    void SetNotOnTop();
+    bool IsOnTop() const { return isOnTop_; }
+
+    void ToggleAnglePicker();
+    void ToggleDecimalsPicker();
+    PickerWindow* AnglePicker() const { return frmDegRad_; }       // nullptr until first use
+    PickerWindow* DecimalsPicker() const { return frmDecimal_; }
+
+    // Repaint the labels named by the View bits.
+    void RefreshViews(unsigned views);
+    void EntryTimerChanged(bool running);
+    const QTimer& EntryTimer() const { return tmrEntry_; }
+
+    // Drags begun from this window, for tests.
+    int DragsStarted() const { return drag_.Started(); }
+
+    // The controls.
+    QLabel* const imgSkin;
+    QLabel* const lblStackDisplay;
+    QLabel* const lblEntryDisplay;
+    QLabel* const lblDecimal;
+    QLabel* const lblDeg;
+    QLabel* const lblFunctions;
+    QLabel* const lblLargeStack;
+    QLabel* const lblOnTop;
+    QLabel* const lblQuit;
+
+    // Event handlers.
+    void Form_MouseDown(const QMouseEvent& event);
+    void imgSkin_MouseDown(const QMouseEvent& event);
+    void lblStackDisplay_MouseDown(const QMouseEvent& event);
+    void lblStackDisplay_DblClick();
+    void lblDecimal_Click();
+    void lblDeg_Click();
+    void lblFunctions_Click();
+    void lblLargeStack_Click();
+    void lblOnTop_Click();
+    void lblQuit_Click();
+    void tmrEntry_Timer();
+    void frmDegRad_lstDegRad_Click(int row);
+    void frmDegRad_tmrDegRad_Timer();
+    void frmDecimal_lstDecimal_Click(int row);
+    void frmDecimal_tmrDecimal_Timer();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    int Pixels(double twips, bool vertical = false) const;
+    void ZoneClicked(QLabel* zone);
+    void StartDrag(const QMouseEvent& event);
+    PickerWindow* MakePicker(bool angle);
+    void TogglePicker(PickerWindow*& picker, QLabel* label, bool angle);
+
+    Program& program_;
+    QImage picSkin_;
+    QTimer tmrEntry_;
+    bool isOnTop_ = false;
+    platform::WindowDrag drag_;
+    QLabel* pressedZone_ = nullptr;  // the zone a press went to, until its release
+    bool pressWasDouble_ = false;
+    bool iconSet_ = false;
+    PickerWindow* frmDegRad_ = nullptr;
+    PickerWindow* frmDecimal_ = nullptr;
+};
+
+}  // namespace quorva
