@@ -38,11 +38,13 @@ const Zone& zone(const char* name) {
     std::abort();
 }
 
-// Dark pixels, as text drawn in a dark colour on the light displays makes them.
-long ink(const QImage& shot, QPoint at, const QRect& r) {
+// Text drawn in a dark colour: pixels that are dark on the screen where the skin is light, so
+// the picture's own dark details never count.
+long ink(const QImage& skin, const QImage& shot, QPoint at, const QRect& r) {
     long n = 0;
     for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) n += luma(shot.pixel(at + QPoint(x, y))) < 110;
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += luma(skin.pixel(x, y)) >= 150 && luma(shot.pixel(at + QPoint(x, y))) < 110;
     return n;
 }
 
@@ -89,10 +91,10 @@ int main(int argc, char** argv) {
     check(holes > 0 && holesShowingDesktop == holes, "cut-out pixels showing the desktop", holesShowingDesktop);
     check(faceMismatch * 200 <= facePixels, "face pixels differing from the skin", faceMismatch);
 
-    const long angle = ink(shot, at, zone("angle").rect), decimal = ink(shot, at, zone("decimal").rect);
+    const long angle = ink(skin, shot, at, zone("angle").rect), decimal = ink(skin, shot, at, zone("decimal").rect);
     check(angle >= 10, "ink in the angle zone (rad/deg)", angle);
     check(decimal >= 10, "ink in the decimal zone (.15)", decimal);
-    const long stack = ink(shot, at, zone("stack").rect), entry = ink(shot, at, zone("entry").rect);
+    const long stack = ink(skin, shot, at, zone("stack").rect), entry = ink(skin, shot, at, zone("entry").rect);
     if (filled) {
         check(stack >= 60, "ink in the stack display", stack);
         check(entry >= 15, "ink in the entry line", entry);
