@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # WX WY WW WH WIN are read by the scripts that source this
 # Sourced by the end-to-end tests: a private X server, a window manager and one program under
 # test, all started here and all stopped on exit, whatever happens. Every wait has a deadline.
 #

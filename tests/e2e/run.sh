@@ -43,7 +43,7 @@ refind() {
 case_typing() {
     start_calculator
     e2e_focus
-    local nothing="(nothing copied)" failures=0 line expected keys got
+    local nothing="(nothing copied)" failures=0 expected keys got
     # expected clipboard text | keys typed before Ctrl+C ("c" clears the stack at once)
     while IFS='|' read -r expected keys; do
         [ -n "$expected" ] || continue
@@ -117,20 +117,22 @@ at_place() { e2e_find_sized && e2e_geometry "$WIN" && [ "$WX" = "$1" ] && [ "$WY
 
 # --- on top: the zone toggles _NET_WM_STATE_ABOVE, twice returns, the tooltip follows ---
 
+# Sets TIP to a shown window of the program other than the calculator.
+find_tip() {
+    local w
+    for w in $(e2e_app_windows); do [ "$w" != "$WIN" ] && TIP=$w && return 0; done
+    return 1
+}
+
 # Prints the width of the tooltip shown while the pointer rests on the on-top zone.
 tooltip_width() {
-    local w tip=""
     e2e_park_pointer
     e2e_wait 5 e2e_only_window_is_win || true
     xdo mousemove $((WX + ONTOP[0] - 3)) $((WY + ONTOP[1] - 3))
     sleep 0.1
     xdo mousemove $((WX + ONTOP[0])) $((WY + ONTOP[1]))
-    find_tip() {
-        for w in $(e2e_app_windows); do [ "$w" != "$WIN" ] && tip=$w && return 0; done
-        return 1
-    }
     e2e_wait 6 find_tip || return 1
-    e2e_geometry "$tip" && echo "$WW"
+    e2e_geometry "$TIP" && echo "$WW"
 }
 
 above_is() { refind && if e2e_is_above; then [ "$1" = yes ]; else [ "$1" = no ]; fi; }
