@@ -76,7 +76,7 @@ int16_t ShiftMask(Qt::KeyboardModifiers modifiers) {
     return mask;
 }
 
-std::vector<int16_t> KeyPressChars(int qtKey, const QString& text) {
+std::vector<int16_t> KeyPressChars(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text) {
     std::vector<int16_t> chars;
     if (text.isEmpty()) {
         // Some input methods leave the text of the control keys empty.
@@ -88,6 +88,13 @@ std::vector<int16_t> KeyPressChars(int qtKey, const QString& text) {
         case Qt::Key_Escape: chars.push_back(27); break;
         default: break;
         }
+        return chars;
+    }
+    // Ctrl with a letter types its control character (Ctrl+C is 3), whether or not the
+    // platform made the text so.
+    const bool ctrlOnly = modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::AltModifier);
+    if (ctrlOnly && text.size() == 1 && text[0].isLetter() && text[0].unicode() < 128) {
+        chars.push_back(static_cast<int16_t>(text[0].unicode() & 0x1F));
         return chars;
     }
     for (const QChar c : text) {
@@ -103,7 +110,7 @@ std::vector<int16_t> KeyPressChars(int qtKey, const QString& text) {
 void FeedKey(Calculator& calc, const QKeyEvent& event, KeyWindow from) {
     calc.Form_KeyDown(VirtualKeyCode(event.key(), event.modifiers()), ShiftMask(event.modifiers()),
                       from);
-    for (const int16_t c : KeyPressChars(event.key(), event.text())) calc.Form_KeyPress(c);
+    for (const int16_t c : KeyPressChars(event.key(), event.modifiers(), event.text())) calc.Form_KeyPress(c);
 }
 
 }  // namespace quorva

@@ -21,7 +21,7 @@ int16_t VirtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers);
 int16_t ShiftMask(Qt::KeyboardModifiers modifiers);
 // The key-press characters of a key's text (Backspace 8, Enter 13, Esc 27, Ctrl+C 3); none for
 // keys that type nothing on that keyboard (Delete).
-std::vector<int16_t> KeyPressChars(int qtKey, const QString& text);
+std::vector<int16_t> KeyPressChars(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text);
 
 // Feed one key event into the calculator as the window `from` received it.
 void FeedKey(Calculator& calc, const QKeyEvent& event, KeyWindow from);

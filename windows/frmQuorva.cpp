@@ -303,14 +303,17 @@ bool frmQuorva::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
-        // The second press of a double click arrives as the double click itself.
+        // The first press of a double click has started the drag already.
         const auto& me = *static_cast<QMouseEvent*>(event);
         const bool twice = event->type() == QEvent::MouseButtonDblClick;
         if (label == imgSkin) {
-            imgSkin_MouseDown(me);
+            if (!twice) imgSkin_MouseDown(me);
         } else if (label == lblStackDisplay) {
-            lblStackDisplay_MouseDown(me);
-            if (twice) lblStackDisplay_DblClick();
+            if (twice) {
+                lblStackDisplay_DblClick();
+            } else {
+                lblStackDisplay_MouseDown(me);
+            }
         } else if (label != lblEntryDisplay) {
             pressedZone_ = label;
             pressWasDouble_ = twice;
@@ -349,7 +352,7 @@ bool frmQuorva::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmQuorva::mousePressEvent(QMouseEvent* event) { Form_MouseDown(*event); }
-void frmQuorva::mouseDoubleClickEvent(QMouseEvent* event) { Form_MouseDown(*event); }
+void frmQuorva::mouseDoubleClickEvent(QMouseEvent*) {}
 void frmQuorva::mouseMoveEvent(QMouseEvent* event) {
     drag_.Follow(event->globalPosition().toPoint());
 }

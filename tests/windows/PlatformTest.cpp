@@ -1,0 +1,183 @@
+#include <QImage>
+#include <QWidget>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include "Platform.h"
+
+namespace quorva::platform {
+namespace {
+
+struct SessionCase {
+    const char* qpa;
+    const char* wayland;
+    const char* session;
+    const char* display;
+    const char* chosen;
+};
+
+class PlatformForSessionTest : public ::testing::TestWithParam<SessionCase> {};
+
+TEST_P(PlatformForSessionTest, UsesXWaylandOnlyWhenTheUserChoseNothing) {
+    const SessionCase& c = GetParam();
+    const char* got = PlatformForSession(c.qpa, c.wayland, c.session, c.display);
+    if (c.chosen == nullptr) {
+        EXPECT_EQ(got, nullptr);
+    } else {
+        ASSERT_NE(got, nullptr);
+        EXPECT_STREQ(got, c.chosen);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PlatformForSessionTest,
+    ::testing::Values(SessionCase{nullptr, "wayland-0", "wayland", ":0", "xcb"},
+                      SessionCase{"", "wayland-0", nullptr, ":1", "xcb"},
+                      SessionCase{nullptr, nullptr, "wayland", ":0", "xcb"},
+                      SessionCase{"wayland", "wayland-0", "wayland", ":0", nullptr},
+                      SessionCase{"offscreen", nullptr, nullptr, nullptr, nullptr},
+                      SessionCase{nullptr, "wayland-0", "wayland", nullptr, nullptr},  // no XWayland
+                      SessionCase{nullptr, nullptr, "x11", ":0", nullptr},
+                      SessionCase{nullptr, nullptr, nullptr, ":0", nullptr}));
+
+TEST(SeparatorTest, CommaOrPoint) {
+    EXPECT_EQ(SeparatorOf(","), ',');
+    EXPECT_EQ(SeparatorOf("."), '.');
+    EXPECT_EQ(SeparatorOf(QString(QChar(0x066B))), '.');  // Arabic separator: the core knows two
+}
+
+struct ScreenCase {
+    const char* what;
+    QRect window;
+    QList<QRect> screens;
+    QPoint expected;
+};
+
+class PullOntoScreenTest : public ::testing::TestWithParam<ScreenCase> {};
+
+TEST_P(PullOntoScreenTest, KeepsOrBringsBack) {
+    const ScreenCase& c = GetParam();
+    EXPECT_EQ(PullOntoScreen(c.window, c.screens), c.expected) << c.what;
+}
+
+const QRect kLeft(0, 0, 1920, 1080);
+const QRect kRight(1920, 0, 1280, 1024);
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PullOntoScreenTest,
+    ::testing::Values(
+        ScreenCase{"inside", QRect(100, 80, 262, 188), {kLeft}, QPoint(100, 80)},
+        ScreenCase{"partly off the left edge", QRect(-200, 80, 262, 188), {kLeft}, QPoint(-200, 80)},
+        ScreenCase{"only a sliver left", QRect(-250, 80, 262, 188), {kLeft}, QPoint(0, 80)},
+        ScreenCase{"on the second screen", QRect(2500, 300, 262, 188), {kLeft, kRight},
+                   QPoint(2500, 300)},
+        ScreenCase{"second screen gone", QRect(2500, 300, 262, 188), {kLeft}, QPoint(1658, 300)},
+        ScreenCase{"far below", QRect(100, 5000, 262, 188), {kLeft, kRight}, QPoint(100, 892)},
+        ScreenCase{"far below the right one", QRect(3000, 5000, 262, 188), {kLeft, kRight},
+                   QPoint(2938, 836)},
+        ScreenCase{"no screens", QRect(-9000, 0, 262, 188), {}, QPoint(-9000, 0)}));
+
+QImage Picture(int w, int h, QRgb fill) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(fill);
+    return image;
+}
+
+const QRgb kTransparent = qRgb(255, 254, 183);
+
+TEST(SkinRegionTest, CutsEveryPixelOfTheTopLeftColour) {
+    QImage image = Picture(10, 4, kTransparent);
+    for (int x = 2; x < 10; ++x) image.setPixel(x, 1, qRgb(0, 0, 0));  // run to the right edge
+    image.setPixel(3, 2, qRgb(255, 254, 182));                         // one unit off
+    image.setPixel(5, 2, qRgb(10, 10, 10));
+    const QRegion region = SkinRegion(image);
+    EXPECT_FALSE(region.contains(QPoint(0, 0)));
+    EXPECT_FALSE(region.contains(QPoint(1, 1)));
+    EXPECT_TRUE(region.contains(QPoint(2, 1)));
+    EXPECT_TRUE(region.contains(QPoint(9, 1)));
+    EXPECT_TRUE(region.contains(QPoint(3, 2)));
+    EXPECT_FALSE(region.contains(QPoint(4, 2)));
+    EXPECT_TRUE(region.contains(QPoint(5, 2)));
+    EXPECT_FALSE(region.contains(QPoint(2, 3)));
+    EXPECT_EQ(region.rectCount(), 3);
+    EXPECT_EQ(region.boundingRect(), QRect(2, 1, 8, 2));
+}
+
+TEST(SkinRegionTest, OneColourPictureHasNoRegion) {
+    EXPECT_TRUE(SkinRegion(Picture(8, 8, qRgb(1, 2, 3))).isEmpty());
+    EXPECT_TRUE(SkinRegion(QImage()).isEmpty());
+}
+
+TEST(SkinRegionTest, ReadsPicturesOfAnyFormat) {
+    // A 24-bit picture, as skin bitmaps usually are.
+    QImage image(5, 3, QImage::Format_RGB888);
+    image.fill(kTransparent);
+    image.setPixel(4, 2, qRgb(0, 0, 0));
+    const QRegion region = SkinRegion(image);
+    EXPECT_EQ(region, QRegion(4, 2, 1, 1));
+}
+
+TEST(RegionFromRunsTest, SameAreaAsTheRuns) {
+    const std::vector<RegionRect> runs = {{0, 0, 3, 1}, {5, 0, 6, 1}, {1, 1, 4, 2}, {1, 2, 4, 3}};
+    QRegion expected;
+    for (const RegionRect& r : runs) expected += QRect(r.left, r.top, r.right - r.left, 1);
+    EXPECT_EQ(RegionFromRuns(runs), expected);
+    EXPECT_TRUE(RegionFromRuns({}).isEmpty());
+}
+
+TEST(TopmostTest, TogglesWithoutMovingTheWindow) {
+    QWidget w(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    w.resize(50, 40);
+    w.move(120, 90);
+    w.show();
+    for (bool on : {true, false, true}) {
+        SetTopmost(w, on);
+        EXPECT_EQ(IsTopmost(w), on);
+        EXPECT_EQ(w.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), on);
+        EXPECT_TRUE(w.windowFlags().testFlag(Qt::FramelessWindowHint));
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(w.pos(), QPoint(120, 90));
+        EXPECT_EQ(w.size(), QSize(50, 40));
+    }
+}
+
+TEST(TopmostTest, BeforeTheWindowExists) {
+    QWidget w(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    w.move(30, 40);
+    SetTopmost(w, true);
+    EXPECT_TRUE(IsTopmost(w));
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.pos(), QPoint(30, 40));
+}
+
+TEST(OpacityTest, AlphaBecomesOpacity) {
+    QWidget w;
+    SetOpacity(w, 128);
+    EXPECT_NEAR(w.windowOpacity(), 128 / 255.0, 0.01);
+    SetOpacity(w, 255);
+    EXPECT_DOUBLE_EQ(w.windowOpacity(), 1.0);
+    SetOpacity(w, 300);
+    EXPECT_DOUBLE_EQ(w.windowOpacity(), 1.0);
+}
+
+TEST(WindowDragTest, OwnMoveKeepsTheGrabPoint) {
+    // The offscreen platform has no system move: the fallback is what runs.
+    QWidget w(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    w.resize(40, 40);
+    w.move(100, 100);
+    w.show();
+    WindowDrag drag;
+    drag.Begin(w, QPoint(110, 105), Qt::RightButton);
+    EXPECT_EQ(drag.Started(), 1);
+    ASSERT_TRUE(drag.Following());
+    EXPECT_TRUE(drag.Follow(QPoint(160, 125)));
+    EXPECT_EQ(w.pos(), QPoint(150, 120));
+    EXPECT_FALSE(drag.Follow(QPoint(160, 125)));
+    drag.End();
+    EXPECT_FALSE(drag.Follow(QPoint(300, 300)));
+    EXPECT_EQ(w.pos(), QPoint(150, 120));
+}
+
+}  // namespace
+}  // namespace quorva::platform
