@@ -19,7 +19,6 @@ const Case kLogic[] = {
      {{H, 4294967295.0}, {D, 1}}},
     {"NotHexZero", {{H, 0}}, ";n", ";n   ...not", {{H, 4294967295.0, "&&FFFFFFFF"}}, true, {{H, 0}}},
     {"NotDecimalZero", {{D, 0}}, ";n", ";n   ...not", {{D, 4294967295.0}}, true, {{D, 0}}},
-    {"NotAllOnesHex", {{H, 4294967295.0}}, ";n", ";n   ...not", {{H, 0}}, true, {{H, 4294967295.0}}},
     {"NotNegativeIsDecimal", {{B, -1}}, ";n", ";n   ...not", {{D, 4294967296.0}}, true, {{B, -1}}},
     {"NotOfFractionDoesNothing", {{D, 2.5}}, ";n", ";n   ...not", {{D, 2.5}}, false, {{D, 2.5}}},
 };
@@ -31,8 +30,6 @@ const Case kBaseChange[] = {
     {"ToDecimal", {{B, 255}}, ";d", ";d   ...to decimal", {{D, 255}}, true, {{B, 255}}},
     {"NegativeToHex", {{D, -5}}, ";h", ";h   ...to hexadecimal", {{H, 4294967291.0, "&&FFFFFFFB"}},
      true, {{D, -5}}},
-    {"NegativeToBinary", {{D, -5}}, ";b", ";b   ...to binary",
-     {{B, 4294967291.0, "'11111111111111111111111111111011"}}, true, {{D, -5}}},
     {"FractionToHexDoesNothing", {{D, 2.5}}, ";h", ";h   ...to hexadecimal", {{D, 2.5}}, false,
      {{D, 2.5}}},
     {"TooLargeForBinary", {{D, 4294967296.0}}, ";b", "OVERFLOW", {{D, 4294967296.0}}, true,
@@ -48,7 +45,6 @@ const Case kTrigonometry[] = {
     {"DegCosUsesRoundedAngle", {{D, 89.6}}, ";;c", ";;c  ...cos", {{D, 0}}, true, {{D, 89.6}}, true},
     {"DegCos270IsExactlyZero", {{D, 270}}, ";;c", ";;c  ...cos", {{D, 0}}, true, {{D, 270}}, true},
     {"DegSin30", {{D, 30}}, ";;s", ";;s  ...sin", {{D, 0.5}}, true, {{D, 30}}, true, 1e-15},
-    {"DegArcTangentOfOne", {{D, 1}}, ";;at", ";;at ...arctan", {{D, 45}}, true, {{D, 1}}, true, 1e-13},
     // The product first, then the division, with PiValue: these digits depend on both.
     {"DegTangentOf13", {{D, 13}}, ";;t", ";;t  ...tan", {{D, 0.2308681911255629}}, true, {{D, 13}}, true},
     {"DegTangentOf45", {{D, 45}}, ";;t", ";;t  ...tan", {{D, 0.9999999999999983}}, true, {{D, 45}}, true},
@@ -57,7 +53,6 @@ const Case kTrigonometry[] = {
     {"DegAsinOfTwo", {{D, 2}}, ";;as", "BAD ARGUMENT", {{D, 2}}, true, {{D, 2}}, true},
     {"DegSinBeyond32Bits", {{D, 3e9}}, ";;s", "OVERFLOW", {{D, 3e9}}, true, {{D, 3e9}}, true},
     {"RadAsinOneUsesPiValue", {{D, 1}}, ";;as", ";;as ...arcsin", {{D, PiValue / 2}}, true, {{D, 1}}},
-    {"RadAsinMinusOne", {{D, -1}}, ";;as", ";;as ...arcsin", {{D, -PiValue / 2}}, true, {{D, -1}}},
     {"RadAcosMinusOneIsPiValue", {{D, -1}}, ";;ac", ";;ac ...arccos", {{D, PiValue}}, true, {{D, -1}}},
     // 2 x arctan(1): the full-precision half pi, not PiValue / 2.
     {"RadAcosZero", {{D, 0}}, ";;ac", ";;ac ...arccos", {{D, 1.5707963267948966}}, true, {{D, 0}}},
