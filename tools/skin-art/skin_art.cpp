@@ -117,9 +117,10 @@ void drawRoundKey(QPainter& p, const QRect& zone) {
     p.drawArc(QRectF(c.x() - r + 0.5, c.y() - r + 0.5, 2 * r - 1, 2 * r - 1), 30 * 16, 120 * 16);
 }
 
-// A pale pill for the two zones that show a caption (angle mode, decimal places).
+// A pale pill for the two zones that show a caption (angle mode, decimal places). The caption
+// sits at the top of its label, so the pill is centred on the text, not on the label.
 void drawPillKey(QPainter& p, const QRect& zone) {
-    const QRectF k = QRectF(zone).adjusted(1, 1.5, -1, -1.5);
+    const QRectF k(zone.left() + 1, zone.top() - 2, zone.width() - 2, 16);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(10, 11, 14));
     p.drawPath(roundedPath(k.adjusted(-0.8, -0.8, 0.8, 1.4), 8));
@@ -207,13 +208,14 @@ QImage drawSkin() {
         p.drawText(QPointF(80, 30), QStringLiteral("RPN CALCULATOR"));
 
         // the two displays
-        drawScreen(p, QRectF(kStack).adjusted(-4, -4, 4, 4));
-        drawScreen(p, QRectF(kEntry).adjusted(-4, -3, 4, 3));
+        drawScreen(p, QRectF(kStack).adjusted(-4, -4, 4, 1));  // five lines fill 75 of its 80 pixels
+        // the entry text sits at the top of its 20-pixel label
+        drawScreen(p, QRectF(kEntry).adjusted(-4, -4, 4, 0));
         // a prompt mark at the start of the entry line
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(120, 132, 112));
         QPolygonF prompt;
-        prompt << QPointF(13.5, 159) << QPointF(16.5, 162) << QPointF(13.5, 165);
+        prompt << QPointF(13.5, 156.5) << QPointF(16.5, 159.5) << QPointF(13.5, 162.5);
         p.drawPolygon(prompt);
 
         // zones
@@ -388,10 +390,11 @@ QImage drawPreview(const QImage& skin) {
                    stack[i]);
     mono.setWeight(QFont::Bold);
     p.setFont(mono);
-    p.drawText(kEntry, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("42.5"));
+    // the program's labels put their text at the top
+    p.drawText(kEntry, Qt::AlignRight | Qt::AlignTop, QStringLiteral("42.5"));
     p.setFont(makeFont("Liberation Sans", 11, QFont::Bold));
-    p.drawText(kAngle, Qt::AlignCenter, QStringLiteral("rad"));
-    p.drawText(kDecimal, Qt::AlignCenter, QStringLiteral(".15"));
+    p.drawText(kAngle, Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("rad"));
+    p.drawText(kDecimal, Qt::AlignHCenter | Qt::AlignTop, QStringLiteral(".15"));
     return img;
 }
 
