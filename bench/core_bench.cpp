@@ -10,7 +10,7 @@ using namespace quorva;
 namespace {
 
 class NullHost : public Host {
-public:
+  public:
     std::string ClipboardText() override { return {}; }
     void SetClipboardText(const std::string&) override {}
     bool LargeStackVisible() const override { return false; }
@@ -42,8 +42,8 @@ void BM_TypedNumberAndEnterAt299(benchmark::State& state) {
         calc.Stack().Drop();  // back to 299 without a redraw
     }
     benchmark::DoNotOptimize(calc.Views().largeRows.data());
-    state.counters["keys"] = benchmark::Counter(16, benchmark::Counter::kIsIterationInvariantRate |
-                                                        benchmark::Counter::kInvert);
+    state.counters["keys"] = benchmark::Counter(
+        16, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_TypedNumberAndEnterAt299);
 

@@ -10,9 +10,15 @@ namespace quorva {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
-bool IsSeparator(char c) { return c == '.' || c == ','; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsLower(char c) {
+    return c >= 'a' && c <= 'z';
+}
+bool IsSeparator(char c) {
+    return c == '.' || c == ',';
+}
 // Characters that start (or, in the idle state, are) a command word.
 bool IsOperator(char c) {
     return IsLower(c) || c == '%' || c == ';' || c == '+' || c == '-' || c == '*' || c == '/';
@@ -27,7 +33,10 @@ Calculator::Calculator(Host& host, OptionsModel& options, char separator)
     : host_(host),
       options_(options),
       separator_(separator == ',' ? ',' : '.'),
-      stack_(options, [this] { return Format(); }, [this] { Redraw(); }) {}
+      stack_(
+          options, [this] { return Format(); }, [this] { Redraw(); }) {
+    views_.Rebuild(stack_);  // five blank lines before the first redraw
+}
 
 template <class Step>
 void Calculator::Guard(Step&& step) {
@@ -42,7 +51,9 @@ void Calculator::Guard(Step&& step) {
     }
 }
 
-void Calculator::Guarded(const std::function<void()>& step) { Guard(step); }
+void Calculator::Guarded(const std::function<void()>& step) {
+    Guard(step);
+}
 
 // ---------------------------------------------------------------- key handlers
 
@@ -379,7 +390,9 @@ void Calculator::ShowMessage(const std::string& message) {
     BackToIdle();
 }
 
-void Calculator::ReportError(int code) { ShowMessage(ErrorMessage(code)); }
+void Calculator::ReportError(int code) {
+    ShowMessage(ErrorMessage(code));
+}
 
 void Calculator::StartTimer() {
     timerRunning_ = true;
@@ -498,7 +511,9 @@ int Calculator::ChosenPosition() const {
     return count;
 }
 
-void Calculator::CopyItem() { host_.SetClipboardText(stack_.ItemRef(ChosenPosition()).text); }
+void Calculator::CopyItem() {
+    host_.SetClipboardText(stack_.ItemRef(ChosenPosition()).text);
+}
 
 void Calculator::MoveSelection(int delta) {
     if (!host_.LargeStackVisible()) host_.ToggleLargeStackWindow();

@@ -13,7 +13,14 @@ namespace {
 
 constexpr double kTwoTo32 = 4294967296.0;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The reader skips these anywhere inside a number.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 // The 15-significant-digit text in the C locale, exponent as "E+20".
 std::string GeneralDot(double v) {
@@ -35,9 +42,8 @@ size_t RoundDigits(std::string& digits, size_t intLen, size_t places) {
     const char first = digits[keep];
     bool up = first > '5';
     if (first == '5') {
-        bool tail = std::any_of(digits.begin() + keep + 1, digits.end(), [](char c) {
-            return c != '0';
-        });
+        bool tail =
+            std::any_of(digits.begin() + keep + 1, digits.end(), [](char c) { return c != '0'; });
         // An exact half goes to the even neighbour; "0.5" to 0 places keeps the 0.
         up = tail || (keep > 0 && ((digits[keep - 1] - '0') & 1));
     }
@@ -106,7 +112,8 @@ std::string EngineeringText(std::string_view t, char separator) {
     TextParts p = SplitText(t);
     if (p.integer == "0" && p.fraction.empty()) return "0";
     const double ev = RoundHalfEven(LeadingNumberValue(p.exponent));
-    int k = static_cast<int>(p.integer.size()) - 1 + static_cast<int>(std::clamp(ev, -32768.0, 32767.0));
+    int k = static_cast<int>(p.integer.size()) - 1 +
+            static_cast<int>(std::clamp(ev, -32768.0, 32767.0));
     std::string d = p.integer + p.fraction + "000";
     size_t lead = 0;
     while (lead + 1 < d.size() && d[lead] == '0') {
@@ -207,8 +214,7 @@ double LeadingNumberValue(std::string_view text) {
     size_t i = 0;
     const size_t n = text.size();
     auto skipBlanks = [&] {
-        while (i < n && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
-            ++i;
+        while (i < n && IsBlank(text[i])) ++i;
     };
     skipBlanks();
     bool negative = false;
@@ -216,7 +222,7 @@ double LeadingNumberValue(std::string_view text) {
         negative = text[i] == '-';
         ++i;
     }
-    int intDigits = 0;       // significant digits before the point
+    int intDigits = 0;         // significant digits before the point
     int leadingFracZeros = 0;  // zeros after the point before the first significant digit
     bool seenPoint = false, seenDigit = false, seenSignificant = false;
     for (;;) {
@@ -242,8 +248,7 @@ double LeadingNumberValue(std::string_view text) {
     if (i < n && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
         size_t j = i + 1;
         auto skip = [&] {
-            while (j < n && (text[j] == ' ' || text[j] == '\t' || text[j] == '\n' || text[j] == '\r'))
-                ++j;
+            while (j < n && IsBlank(text[j])) ++j;
         };
         skip();
         bool expNegative = false;
@@ -305,7 +310,9 @@ double LocaleValue(std::string_view text, char separator) {
     return LeadingNumberValue(t);
 }
 
-double RoundHalfEven(double v) { return std::nearbyint(v); }
+double RoundHalfEven(double v) {
+    return std::nearbyint(v);
+}
 
 double RoundToPlaces(double v, int places) {
     if (!std::isfinite(v)) return v;

@@ -11,7 +11,9 @@ namespace quorva {
 namespace {
 
 // Users never want to see "-0": a zero is always stored as +0.
-double Normalised(double v) { return v == 0 ? 0.0 : v; }
+double Normalised(double v) {
+    return v == 0 ? 0.0 : v;
+}
 
 }  // namespace
 
@@ -19,7 +21,9 @@ OperandStack::OperandStack(const OptionsModel& options, std::function<DecimalFor
                            std::function<void()> redraw)
     : options_(options), format_(std::move(format)), redraw_(std::move(redraw)) {}
 
-void OperandStack::Clear() { count_ = 0; }
+void OperandStack::Clear() {
+    count_ = 0;
+}
 
 void OperandStack::Drop() {
     if (count_ > 0) --count_;
@@ -30,7 +34,9 @@ StackItem OperandStack::GetItem(int n) const {
     return StackItem{};
 }
 
-StackItem OperandStack::GetTop() const { return GetItem(count_); }
+StackItem OperandStack::GetTop() const {
+    return GetItem(count_);
+}
 
 void OperandStack::WriteItem(int n, const StackItem& item) {
     if (n < 1 || n > count_) Raise(kIndexOutOfRange);

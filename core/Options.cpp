@@ -18,10 +18,13 @@ const std::array<OptionInfo, kOptionCount>& OptionTable() {
     return table;
 }
 
-const OptionInfo& InfoOf(Option id) { return OptionTable()[static_cast<int>(id)]; }
+const OptionInfo& InfoOf(Option id) {
+    return OptionTable()[static_cast<int>(id)];
+}
 
 OptionsModel::OptionsModel() {
-    for (const OptionInfo& info : OptionTable()) values_[static_cast<int>(info.id)] = info.designValue;
+    for (const OptionInfo& info : OptionTable())
+        values_[static_cast<int>(info.id)] = info.designValue;
 }
 
 void OptionsModel::set(Option id, int16_t v) {

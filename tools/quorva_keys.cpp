@@ -42,7 +42,7 @@ constexpr const char* kUsage =
 
 // The program around the calculator: a clipboard, two window flags and the entry timer.
 class DriverHost : public Host {
-public:
+  public:
     std::string clipboard;
     bool functionsShown = false;
     bool largeShown = false;
@@ -159,12 +159,11 @@ std::pair<int16_t, int16_t> UsKey(char32_t c) {
         int16_t shift;
     };
     static constexpr Key kKeys[] = {
-        {' ', 32, 0},  {'.', 190, 0}, {',', 188, 0}, {'\'', 222, 0}, {';', 186, 0},
-        {'=', 187, 0}, {'-', 189, 0}, {'/', 191, 0}, {'`', 192, 0},  {'[', 219, 0},
-        {'\\', 220, 0}, {']', 221, 0}, {')', 48, 1},  {'!', 49, 1},   {'@', 50, 1},
-        {'#', 51, 1},  {'$', 52, 1},  {'%', 53, 1},  {'^', 54, 1},   {'&', 55, 1},
-        {'*', 56, 1},  {'(', 57, 1},  {':', 186, 1}, {'+', 187, 1},  {'<', 188, 1},
-        {'_', 189, 1}, {'>', 190, 1}, {'?', 191, 1}, {'~', 192, 1},  {'{', 219, 1},
+        {' ', 32, 0},  {'.', 190, 0}, {',', 188, 0}, {'\'', 222, 0}, {';', 186, 0},  {'=', 187, 0},
+        {'-', 189, 0}, {'/', 191, 0}, {'`', 192, 0}, {'[', 219, 0},  {'\\', 220, 0}, {']', 221, 0},
+        {')', 48, 1},  {'!', 49, 1},  {'@', 50, 1},  {'#', 51, 1},   {'$', 52, 1},   {'%', 53, 1},
+        {'^', 54, 1},  {'&', 55, 1},  {'*', 56, 1},  {'(', 57, 1},   {':', 186, 1},  {'+', 187, 1},
+        {'<', 188, 1}, {'_', 189, 1}, {'>', 190, 1}, {'?', 191, 1},  {'~', 192, 1},  {'{', 219, 1},
         {'|', 220, 1}, {'}', 221, 1}, {'"', 222, 1},
     };
     for (const Key& k : kKeys)
@@ -216,24 +215,42 @@ Step Named(const std::string& token) {
     };
     Step s(Action::Type);
     bool known = true;
-    if (name == "Enter") s = keyDownPress(kKeyEnter, 0, 13);
-    else if (name == "Esc") s = keyDownPress(kKeyEscape, 0, 27);
-    else if (name == "BS") s = keyDownPress(kKeyBack, 0, 8);
-    else if (name == "Del") s = keyDown(kKeyDelete);
-    else if (name == "Up") s = keyDown(kKeyUp);
-    else if (name == "Down") s = keyDown(kKeyDown);
-    else if (name == "F1") s = keyDown(kKeyF1);
-    else if (name == "F2") s = keyDown(kKeyF2);
-    else if (name == "F3") s = keyDown(kKeyF3);
-    else if (name == "F4") s = keyDown(kKeyF4);
-    else if (name == "C-c") s = keyDownPress(kKeyC, 2, 3);
-    else if (name == "C-v") s = keyDownPress(kKeyV, 2, 22);
-    else if (name == "C-S-c") s = keyDownPress(kKeyC, 3, 3);
-    else if (name == "C-S-v") s = keyDownPress(kKeyV, 3, 22);
-    else if (name == "Space") s = Typed(' ');
-    else if (name == "lt") s = Typed('<');
-    else if (name == "tick") s = Step(Action::Tick);
-    else if (name == "move") s = Step(Action::Move);
+    if (name == "Enter")
+        s = keyDownPress(kKeyEnter, 0, 13);
+    else if (name == "Esc")
+        s = keyDownPress(kKeyEscape, 0, 27);
+    else if (name == "BS")
+        s = keyDownPress(kKeyBack, 0, 8);
+    else if (name == "Del")
+        s = keyDown(kKeyDelete);
+    else if (name == "Up")
+        s = keyDown(kKeyUp);
+    else if (name == "Down")
+        s = keyDown(kKeyDown);
+    else if (name == "F1")
+        s = keyDown(kKeyF1);
+    else if (name == "F2")
+        s = keyDown(kKeyF2);
+    else if (name == "F3")
+        s = keyDown(kKeyF3);
+    else if (name == "F4")
+        s = keyDown(kKeyF4);
+    else if (name == "C-c")
+        s = keyDownPress(kKeyC, 2, 3);
+    else if (name == "C-v")
+        s = keyDownPress(kKeyV, 2, 22);
+    else if (name == "C-S-c")
+        s = keyDownPress(kKeyC, 3, 3);
+    else if (name == "C-S-v")
+        s = keyDownPress(kKeyV, 3, 22);
+    else if (name == "Space")
+        s = Typed(' ');
+    else if (name == "lt")
+        s = Typed('<');
+    else if (name == "tick")
+        s = Step(Action::Tick);
+    else if (name == "move")
+        s = Step(Action::Move);
     else {
         struct Numbered {
             std::string_view prefix;
@@ -337,11 +354,16 @@ void Run(const Step& s, Calculator& calc) {
 
 const char* StateName(EntryState st) {
     switch (st) {
-        case EntryState::Idle: return "idle";
-        case EntryState::Decimal: return "decimal";
-        case EntryState::Binary: return "binary";
-        case EntryState::Hex: return "hexadecimal";
-        case EntryState::Command: return "command";
+        case EntryState::Idle:
+            return "idle";
+        case EntryState::Decimal:
+            return "decimal";
+        case EntryState::Binary:
+            return "binary";
+        case EntryState::Hex:
+            return "hexadecimal";
+        case EntryState::Command:
+            return "command";
     }
     return "idle";
 }

@@ -13,7 +13,7 @@
 namespace quorva::test {
 
 class FakeHost : public Host {
-public:
+  public:
     std::string clipboard;
     bool functionsShown = false;
     bool largeShown = false;
@@ -33,7 +33,7 @@ public:
 };
 
 class CoreTest : public ::testing::Test {
-protected:
+  protected:
     FakeHost host;
     OptionsModel options;
     Calculator calc{host, options};
@@ -77,12 +77,14 @@ protected:
     }
     std::vector<double> Values() const {
         std::vector<double> v;
-        for (int n = 1; n <= calc.Stack().StackCount(); ++n) v.push_back(calc.Stack().ItemRef(n).value);
+        for (int n = 1; n <= calc.Stack().StackCount(); ++n)
+            v.push_back(calc.Stack().ItemRef(n).value);
         return v;
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> t;
-        for (int n = 1; n <= calc.Stack().StackCount(); ++n) t.push_back(calc.Stack().ItemRef(n).text);
+        for (int n = 1; n <= calc.Stack().StackCount(); ++n)
+            t.push_back(calc.Stack().ItemRef(n).text);
         return t;
     }
 };

@@ -210,7 +210,7 @@ TEST_F(EntryKeys, ArrowsShowTheLargeStackAndMoveTheSelection) {
     EXPECT_TRUE(host.largeShown);  // shown stays shown
     Key(kKeyDown);
     Key(kKeyDown);
-    EXPECT_EQ(calc.LargeSelected(), 2);  // not beyond the top row
+    EXPECT_EQ(calc.LargeSelected(), 2);                   // not beyond the top row
     calc.Form_KeyDown(kKeyUp, 0, KeyWindow::LargeStack);  // the list moves by itself there
     EXPECT_EQ(calc.LargeSelected(), 2);
 }

@@ -54,10 +54,8 @@ TEST(SplitText, FourParts) {
         const char* t;
         TextParts parts;
     } rows[] = {
-        {"-12.5E+3", {"-", "12", "5", "+3"}},
-        {"1E-05", {"", "1", "", "-05"}},
-        {"0,25", {"", "0", "25", ""}},
-        {"42", {"", "42", "", ""}},
+        {"-12.5E+3", {"-", "12", "5", "+3"}}, {"1E-05", {"", "1", "", "-05"}},
+        {"0,25", {"", "0", "25", ""}},        {"42", {"", "42", "", ""}},
         {"-7", {"-", "7", "", ""}},
     };
     for (const Row& r : rows) {
@@ -74,9 +72,15 @@ TEST(EngineeringText, ExponentIsAMultipleOfThree) {
         const char* general;
         const char* eng;
     } rows[] = {
-        {"12345", "12.345E+3"}, {"0.00012", "120E-6"}, {"1", "1"},
-        {"0", "0"},             {"1234567", "1.234567E+6"}, {"1E+20", "100E+18"},
-        {"-1.5E-05", "-15E-6"}, {"1000", "1E+3"},   {"0.5", "500E-3"},
+        {"12345", "12.345E+3"},
+        {"0.00012", "120E-6"},
+        {"1", "1"},
+        {"0", "0"},
+        {"1234567", "1.234567E+6"},
+        {"1E+20", "100E+18"},
+        {"-1.5E-05", "-15E-6"},
+        {"1000", "1E+3"},
+        {"0.5", "500E-3"},
     };
     for (const Row& r : rows) EXPECT_EQ(EngineeringText(r.general), r.eng) << r.general;
     EXPECT_EQ(EngineeringText("12,345", ','), "12,345");
@@ -108,7 +112,7 @@ TEST(DecimalText, PlacesFillAndEngineering) {
         {0, 3, false, true, '.', "0"},
         {1234567, 15, false, true, '.', "1.234567E+6"},
         {1.0 / 3, 15, true, true, '.', "333.333333333333000E-3"},
-        {12345, 2, true, true, '.', "12.34E+3"},  // the mantissa's tie goes to even
+        {12345, 2, true, true, '.', "12.34E+3"},           // the mantissa's tie goes to even
         {1.5, 20, true, false, '.', "1.500000000000000"},  // places clamped to 15
         {1.5, -3, false, false, '.', "2"},
     };
@@ -121,10 +125,8 @@ TEST(DecimalText, PlacesFillAndEngineering) {
 TEST(DecimalText, DecisionTieIsDecidedOnTheVisibleDigits) {
     // 2.675 is stored as 2.67499999..., but the user sees 2.675: the tie goes to the even 8.
     const DecimalRow rows[] = {
-        {2.675, 2, false, false, '.', "2.68"},
-        {12.345, 2, false, false, '.', "12.34"},
-        {0.125, 2, false, false, '.', "0.12"},
-        {2.5, 0, false, false, '.', "2"},
+        {2.675, 2, false, false, '.', "2.68"}, {12.345, 2, false, false, '.', "12.34"},
+        {0.125, 2, false, false, '.', "0.12"}, {2.5, 0, false, false, '.', "2"},
         {0.135, 2, false, false, '.', "0.14"},
     };
     for (const DecimalRow& r : rows) {
@@ -185,9 +187,9 @@ TEST(LeadingNumberValue, LongestLeadingNumber) {
         const char* text;
         double v;
     } rows[] = {
-        {"", 0},       {".", 0},          {"-", 0},          {"-.", 0},      {"12", 12},
-        {"-0.5", -0.5}, {"7.", 7},        {"1.2.3", 1.2},    {" 1 2 . 5", 12.5}, {"+4", 4},
-        {"12abc", 12}, {"abc", 0},        {"2E", 2},         {"2E+", 2},     {".5", 0.5},
+        {"", 0},        {".", 0},   {"-", 0},       {"-.", 0},          {"12", 12},
+        {"-0.5", -0.5}, {"7.", 7},  {"1.2.3", 1.2}, {" 1 2 . 5", 12.5}, {"+4", 4},
+        {"12abc", 12},  {"abc", 0}, {"2E", 2},      {"2E+", 2},         {".5", 0.5},
     };
     for (const Row& r : rows) EXPECT_EQ(LeadingNumberValue(r.text), r.v) << '"' << r.text << '"';
 }

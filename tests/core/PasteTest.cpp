@@ -13,9 +13,9 @@ TEST(ValidityTests, Hexadecimal) {
         bool ok;
         std::string after;  // the test may put a second "&" in front
     } rows[] = {
-        {"&1F", true, "&&1F"},   {"&&1f", true, "&&1f"}, {"&", true, "&&"},
-        {"&&", true, "&&"},      {"&H1F", false, "&&H1F"}, {"1F", false, "1F"},
-        {"", false, ""},         {"&&12 3", false, "&&12 3"},
+        {"&1F", true, "&&1F"}, {"&&1f", true, "&&1f"},      {"&", true, "&&"},
+        {"&&", true, "&&"},    {"&H1F", false, "&&H1F"},    {"1F", false, "1F"},
+        {"", false, ""},       {"&&12 3", false, "&&12 3"},
     };
     for (Row& r : rows) {
         std::string text = r.in;
@@ -33,10 +33,10 @@ TEST(ValidityTests, Binary) {
 }
 
 TEST(ValidityTests, DecisionDecimalForms) {
-    const char* accepted[] = {"12",  "-12.5", "+3",    ".5",    "-.5",   ",5",
+    const char* accepted[] = {"12",  "-12.5", "+3",    ".5",     "-.5",   ",5",
                               "1,5", "7.",    "1.5e3", "1.5D-3", "1E+20", "-0"};
-    const char* rejected[] = {"",      ".",   "-",     "-.",   "1e",  "1.5e+", "1.2.3",
-                              "1,000.5", "1 000", "abc", "12a", "e5", "--1", "&1F", "1e5.5"};
+    const char* rejected[] = {"",      ".",   "-",   "-.", "1e",  "1.5e+", "1.2.3", "1,000.5",
+                              "1 000", "abc", "12a", "e5", "--1", "&1F",   "1e5.5"};
     for (const char* t : accepted) EXPECT_TRUE(IsDecimal(t)) << t;
     for (const char* t : rejected) EXPECT_FALSE(IsDecimal(t)) << t;
 }

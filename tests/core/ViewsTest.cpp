@@ -97,9 +97,9 @@ TEST_F(Views, MoveSelectedToTop) {
 }
 
 TEST(OptionsModel, DesignValuesInSettingsOrder) {
-    const char* keys[] = {"AlwaysOnTop",       "ShowFunctionWindow",   "HideWindows",
-                          "Transparency",      "FillDecimals",         "KeepFullPrecision",
-                          "UpdateStackOnDecimal", "EngineeringFormat", "QuitOnHide",
+    const char* keys[] = {"AlwaysOnTop",          "ShowFunctionWindow", "HideWindows",
+                          "Transparency",         "FillDecimals",       "KeepFullPrecision",
+                          "UpdateStackOnDecimal", "EngineeringFormat",  "QuitOnHide",
                           "ConfirmQuit"};
     const int16_t design[] = {0, 0, 0, 50, 1, 1, 1, 1, 0, 1};
     OptionsModel m;
