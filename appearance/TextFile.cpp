@@ -1,0 +1,125 @@
+#include "TextFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace quorva::textfile {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Reason(int err) { return std::strerror(err); }
+
+// A path holding NUL would be cut short by the system and name another file.
+bool Usable(const std::string& path) {
+    return !path.empty() && path.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
+std::string Join(const std::string& folder, std::string_view name) {
+    std::string out = folder;
+    if (!out.empty() && out.back() != '/') out += '/';
+    out += name;
+    return out;
+}
+
+Head ReadHead(const std::string& path, std::size_t limit) {
+    Head head;
+    if (!Usable(path)) return head;
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    if (st.type() == fs::file_type::not_found) return head;
+    head.status = Head::Failed;
+    if (ec) {
+        head.error = ec.message();
+        return head;
+    }
+    if (st.type() != fs::file_type::regular) {
+        head.error = "not a regular file";
+        return head;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        head.error = Reason(errno);
+        return head;
+    }
+    head.bytes.resize(limit + 1);
+    std::size_t got = 0;
+    while (got < head.bytes.size()) {
+        const ssize_t n = ::read(fd, head.bytes.data() + got, head.bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            head.error = Reason(errno);
+            ::close(fd);
+            head.bytes.clear();
+            return head;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    head.bytes.resize(got);
+    head.status = Head::Read;
+    return head;
+}
+
+std::string WriteReplacing(const std::string& path, std::string_view bytes) {
+    if (!Usable(path)) return "no usable file name";
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        fs::create_directories(folder, ec);
+        if (ec) return ec.message();
+    }
+
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return Reason(errno);
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return Reason(err);
+    };
+
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail(errno);
+        if (n == 0) return fail(EIO);
+        done += static_cast<std::size_t>(n);
+    }
+    // mkstemp makes the file private; keep the mode the old file had, else a normal one.
+    struct stat old {};
+    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    if (::fchmod(fd, mode) != 0) return fail(errno);
+    if (::fsync(fd) != 0) return fail(errno);
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        return Reason(err);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        return Reason(err);
+    }
+    // The rename itself survives a crash only once the folder is synced; best effort.
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return {};
+}
+
+}  // namespace quorva::textfile
