@@ -85,7 +85,8 @@ e2e_start_x() {
     : >"$fifo"
     # -displayfd picks a free display and writes its number once the server accepts clients
     Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -wr 9>"$fifo" >"$E2E_TMP/xvfb.log" 2>&1 &
-    E2E_PIDS+=($!)
+    E2E_XVFB_PID=$!
+    E2E_PIDS+=("$E2E_XVFB_PID")
     e2e_wait 15 grep -q '[0-9]' "$fifo" || e2e_fail "Xvfb did not start within 15 s"
     DISPLAY_NUM=$(tr -dc '0-9' <"$fifo")
     export DISPLAY=":$DISPLAY_NUM"
@@ -97,7 +98,10 @@ e2e_wm_running() { timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'win
 e2e_start_wm() {
     openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
-    e2e_wait 15 e2e_wm_running || e2e_fail "openbox did not come up within 15 s"
+    if ! e2e_wait 15 e2e_wm_running; then
+        kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "the X server on $DISPLAY exited (stopped from outside?)"
+        e2e_fail "openbox did not come up within 15 s"
+    fi
 }
 
 # e2e_start_program COMMAND...: starts it with its output in program.log; sets APP_PID.
@@ -136,6 +140,7 @@ e2e_find_sized() {
 # e2e_wait_window SECONDS W H: waits for the program's window of that size; sets WIN, WX, WY.
 e2e_wait_window() {
     WANT_W=$2 WANT_H=$3
+    kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "the X server on $DISPLAY exited (stopped from outside?)"
     kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program exited at once"
     e2e_wait "$1" e2e_find_sized || e2e_fail "no ${2}x${3} window of pid $APP_PID within $1 s"
     e2e_geometry "$WIN"

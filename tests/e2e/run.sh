@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end tests of the calculator on a private X server with a window manager.
-#   run.sh typing|drag|on_top|screenshot
+#   run.sh typing|typing_plain|drag|on_top|screenshot
 # Environment (ctest sets it): QUORVA_BIN the program, QUORVA_E2E_SHOT the screenshot checker,
 # QUORVA_SKIN_PNG the built-in skin picture, QUORVA_E2E_OUT where screenshots go.
 set -uo pipefail
@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=harness.sh
 source "$here/harness.sh"
 
-case_name=${1:?usage: run.sh typing|drag|on_top|screenshot}
+case_name=${1:?usage: run.sh typing|typing_plain|drag|on_top|screenshot}
 e2e_init "$case_name"
 e2e_need Xvfb openbox xdotool xclip xprop import
 [ -x "${QUORVA_BIN:-}" ] || e2e_fail "no program at '${QUORVA_BIN:-}'"
@@ -40,14 +40,15 @@ refind() {
 }
 
 # --- typing: keys as a keyboard delivers them, results read back from the real clipboard ---
-case_typing() {
-    start_calculator
-    e2e_focus
-    local nothing="(nothing copied)" failures=0 expected keys got
-    # expected clipboard text | keys typed before Ctrl+C ("c" clears the stack at once)
+
+# type_and_copy: reads "expected clipboard text | keys typed before Ctrl+C" lines ("c" clears
+# the stack at once) and checks each; counts the wrong ones in FAILURES.
+type_and_copy() {
+    local nothing="(nothing copied)" expected keys got
+    FAILURES=0
     while IFS='|' read -r expected keys; do
         [ -n "$expected" ] || continue
-        expected=$(echo "$expected" | xargs)
+        expected=${expected%"${expected##*[! ]}"}  # trailing blanks of the table column
         e2e_set_clipboard "$nothing"
         # shellcheck disable=SC2086 # the key script is split into tokens on purpose
         e2e_keys $keys "<Ctrl+C>"
@@ -61,18 +62,40 @@ case_typing() {
             e2e_log "ok   $keys  ->  $got"
         else
             e2e_log "FAIL $keys  ->  '$got', expected '$expected'"
-            failures=$((failures + 1))
+            FAILURES=$((FAILURES + 1))
         fi
-    done <<'EOF'
+    done
+}
+
+# With the options of a fresh install: engineering format and zero fill are on.
+case_typing() {
+    start_calculator
+    e2e_focus
+    type_and_copy <<'EOF'
+333.333333333333000E-3 | 1 <Enter> 3 /
+6.000000000000000      | c 2 <Enter> 16 rt +
+15.000000000000000     | c 2 <Enter> 4 <Enter> 9 ad
+&&FF                   | c 255 ;h
+-2.500000000000000     | c 2.5 o <Enter>
+(nothing copied)       | c
+EOF
+    [ "$FAILURES" = 0 ] || e2e_fail "$FAILURES of the typed calculations gave the wrong clipboard text"
+}
+
+# With both options off in the settings file the program reads at start.
+case_typing_plain() {
+    printf '%s\r\n' "FillDecimals= 0" "EngineeringFormat= 0" >"$E2E_TMP/config/quorva.ini"
+    start_calculator
+    e2e_focus
+    type_and_copy <<'EOF'
 0.333333333333333 | 1 <Enter> 3 /
 6                 | c 2 <Enter> 16 rt +
-15                | c 2 <Enter> 4 <Enter> 9 ad
-&&FF              | c 255 ;h
+1024              | c 2 <Enter> 10 p
 6                 | c 12 <Enter> 10 ;x
+'11111111         | c 255 ;b
 -2.5              | c 2.5 o <Enter>
-(nothing copied)  | c
 EOF
-    [ "$failures" = 0 ] || e2e_fail "$failures of the typed calculations gave the wrong clipboard text"
+    [ "$FAILURES" = 0 ] || e2e_fail "$FAILURES of the typed calculations gave the wrong clipboard text"
 }
 
 # --- drag: the picture and the stack display move the window; the entry line and zones not ---
@@ -187,7 +210,7 @@ case_screenshot() {
 }
 
 case "$case_name" in
-typing | drag | on_top | screenshot) "case_$case_name" ;;
+typing | typing_plain | drag | on_top | screenshot) "case_$case_name" ;;
 *) e2e_fail "unknown case $case_name" ;;
 esac
 e2e_log "passed"
