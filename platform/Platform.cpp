@@ -156,10 +156,33 @@ bool SetOpacity(QWidget& window, int alpha) {
 QRegion RegionFromRuns(const std::vector<RegionRect>& runs) {
     QRegion region;
     if (runs.empty()) return region;
+    // setRects wants bands: rows sorted top to bottom, runs left to right, never touching,
+    // which the runs are; rows with the same runs as the row above merge into one band.
     std::vector<QRect> rects;
     rects.reserve(runs.size());
-    for (const RegionRect& r : runs) rects.emplace_back(r.left, r.top, r.right - r.left, r.bottom - r.top);
-    // The runs come row by row, left to right, never touching: the banded order setRects needs.
+    size_t bandStart = 0;  // first rect of the band being built
+    size_t i = 0;
+    while (i < runs.size()) {
+        const int top = runs[i].top;
+        size_t end = i;
+        while (end < runs.size() && runs[end].top == top) ++end;
+        const size_t bandSize = rects.size() - bandStart;
+        bool same = bandSize == end - i && bandSize > 0 && rects[bandStart].bottom() + 1 == top;
+        for (size_t k = 0; same && k < bandSize; ++k) {
+            const QRect& r = rects[bandStart + k];
+            same = r.left() == runs[i + k].left && r.right() + 1 == runs[i + k].right;
+        }
+        if (same) {
+            for (size_t k = 0; k < bandSize; ++k) rects[bandStart + k].setBottom(top);
+        } else {
+            bandStart = rects.size();
+            for (size_t k = i; k < end; ++k) {
+                const RegionRect& r = runs[k];
+                rects.emplace_back(r.left, r.top, r.right - r.left, r.bottom - r.top);
+            }
+        }
+        i = end;
+    }
     region.setRects(rects.data(), static_cast<int>(rects.size()));
     return region;
 }

@@ -82,6 +82,7 @@ PickerWindow::PickerWindow(QWidget* owner, const char* name, const char* listNam
     list->setFocusPolicy(Qt::NoFocus);
     list->setFont(MakeFont("Arial", 8.25, false));
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(list);
@@ -392,8 +393,9 @@ PickerWindow* frmQuorva::MakePicker(bool angle) {
     }
     QListWidget* list = picker->list;
     const int frame = 2 * list->frameWidth();
-    picker->resize(list->sizeHintForColumn(0) + frame + 12,
-                   list->sizeHintForRow(0) * list->count() + frame);
+    // Every row in sight, no scroll bar: a fixed size also overrides the list's minimum.
+    picker->setFixedSize(list->sizeHintForColumn(0) + frame + 12,
+                         list->sizeHintForRow(0) * list->count() + frame);
     QObject::connect(list, &QListWidget::itemClicked, this, [this, list, angle](QListWidgetItem* item) {
         const int row = list->row(item);
         if (angle) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "Keys.h"
 
 namespace quorva {
@@ -12,6 +14,10 @@ struct CodeCase {
     Qt::KeyboardModifiers mods;
     int16_t code;
 };
+
+void PrintTo(const CodeCase& c, std::ostream* os) {
+    *os << "key 0x" << std::hex << c.key << " mods 0x" << c.mods.toInt() << std::dec << " -> " << c.code;
+}
 
 class VirtualKeyCodeTest : public ::testing::TestWithParam<CodeCase> {};
 
@@ -65,6 +71,8 @@ struct CharCase {
     QString text;
     std::vector<int16_t> chars;
 };
+
+void PrintTo(const CharCase& c, std::ostream* os) { *os << c.what; }
 
 class KeyPressCharsTest : public ::testing::TestWithParam<CharCase> {};
 

@@ -43,7 +43,13 @@ protected:
     // The picture is everywhere the labels are not: its own coordinates are the window's.
     QPoint FreeFaceSpot() const { return QPoint(10, 120); }
     void Click(QWidget* w, Qt::MouseButton b = Qt::LeftButton) { QTest::mouseClick(w, b); }
-    QString LastStackLine() { return W().lblStackDisplay->text().split('\n').last(); }
+    // The five lines of the stack display (each ends in a line break).
+    QStringList StackLines() { return W().lblStackDisplay->text().split('\n', Qt::SkipEmptyParts); }
+    // The first click of a double click, then the second as Qt delivers it.
+    void DoubleClick(QWidget* w) {
+        QTest::mouseClick(w, Qt::LeftButton);
+        QTest::mouseDClick(w, Qt::LeftButton);
+    }
 
     QTemporaryDir dir_;
     std::unique_ptr<Program> program_;
@@ -102,14 +108,14 @@ TEST_F(MainWindowTest, TypedKeysReachTheCoreAndTheDisplays) {
     EXPECT_EQ(W().lblEntryDisplay->text(), "");
     EXPECT_EQ(program_->Calc().Stack().StackCount(), 1);
     EXPECT_DOUBLE_EQ(program_->Calc().Stack().GetTop().value, 12.5);
-    EXPECT_EQ(W().lblStackDisplay->text().split('\n').size(), 5);
+    EXPECT_EQ(StackLines().size(), 5);
 
     // A hexadecimal entry is stored with "&&" and shown with one "&".
     Type("&ff");
     EXPECT_EQ(program_->Calc().EntryText(), "&&ff");
     EXPECT_EQ(W().lblEntryDisplay->text(), "&ff");
     Key(Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(LastStackLine().trimmed(), "&FF");
+    EXPECT_EQ(StackLines().last().trimmed(), "&FF");
     EXPECT_EQ(program_->Calc().Stack().StackCount(), 2);
 
     // Releases never act.
@@ -125,9 +131,9 @@ TEST_F(MainWindowTest, DivisionAndCtrlCPutTheTopItemOnTheClipboard) {
     Type("3/");
     ASSERT_EQ(program_->Calc().Stack().StackCount(), 1);
     Key(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
-              program_->Calc().Stack().GetTop().text);
-    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("0.333333"));
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(copied.toStdString(), program_->Calc().Stack().GetTop().text);
+    EXPECT_TRUE(copied.contains("333333")) << copied.toStdString();
     // Ctrl+C is no "c": the stack is still there.
     EXPECT_EQ(program_->Calc().Stack().StackCount(), 1);
 
@@ -183,7 +189,7 @@ TEST_F(MainWindowTest, OnTopZoneTogglesStateFlagAndTooltip) {
     Click(w.lblOnTop, Qt::RightButton);
     EXPECT_FALSE(w.IsOnTop());
     // A double click clicks once.
-    QTest::mouseDClick(w.lblOnTop, Qt::LeftButton);
+    DoubleClick(w.lblOnTop);
     EXPECT_TRUE(w.IsOnTop());
 }
 
@@ -223,11 +229,11 @@ TEST_F(MainWindowTest, DragsStartFromThePictureAndTheStackOnly) {
 TEST_F(MainWindowTest, StackDoubleClickAndZonesToggleTheOtherWindows) {
     Start();
     frmQuorva& w = W();
-    QTest::mouseDClick(w.lblStackDisplay, Qt::LeftButton);
+    DoubleClick(w.lblStackDisplay);
     ASSERT_NE(program_->LargeStackWindow(), nullptr);
     EXPECT_TRUE(program_->LargeStackWindow()->isVisible());
     EXPECT_TRUE(program_->LargeStackShown);
-    QTest::mouseDClick(w.lblStackDisplay, Qt::LeftButton);
+    DoubleClick(w.lblStackDisplay);
     EXPECT_FALSE(program_->LargeStackWindow()->isVisible());
 
     Click(w.lblLargeStack);
@@ -235,7 +241,9 @@ TEST_F(MainWindowTest, StackDoubleClickAndZonesToggleTheOtherWindows) {
     Type("7");
     Key(Qt::Key_Return);
     ASSERT_EQ(program_->LargeStackWindow()->lstLargeStack->count(), 1);
-    EXPECT_TRUE(program_->LargeStackWindow()->lstLargeStack->item(0)->text().endsWith("7"));
+    EXPECT_EQ(program_->LargeStackWindow()->lstLargeStack->item(0)->text().toStdString(),
+              program_->Calc().Views().largeRows.at(0));
+    EXPECT_EQ(program_->LargeStackWindow()->lstLargeStack->currentRow(), 0);
 
     Click(w.lblFunctions);
     ASSERT_NE(program_->FunctionsWindow(), nullptr);
@@ -331,7 +339,7 @@ TEST_F(MainWindowTest, ApplySkinTakesThePictureSizeAndOutline) {
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.size(), QSize(300, 220));
     EXPECT_EQ(w.imgSkin->size(), QSize(300, 220));
-    EXPECT_EQ(w.mask(), QRegion(30, 20, 250, 180));
+    EXPECT_TRUE(w.mask().xored(QRegion(30, 20, 250, 180)).isEmpty());
 
     QImage flat(200, 100, QImage::Format_RGB32);
     flat.fill(qRgb(1, 2, 3));

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "Platform.h"
 
 namespace quorva::platform {
@@ -16,6 +18,11 @@ struct SessionCase {
     const char* display;
     const char* chosen;
 };
+
+void PrintTo(const SessionCase& c, std::ostream* os) {
+    const auto show = [](const char* v) { return v ? v : "unset"; };
+    *os << show(c.qpa) << "/" << show(c.wayland) << "/" << show(c.session) << "/" << show(c.display);
+}
 
 class PlatformForSessionTest : public ::testing::TestWithParam<SessionCase> {};
 
@@ -53,6 +60,8 @@ struct ScreenCase {
     QList<QRect> screens;
     QPoint expected;
 };
+
+void PrintTo(const ScreenCase& c, std::ostream* os) { *os << c.what; }
 
 class PullOntoScreenTest : public ::testing::TestWithParam<ScreenCase> {};
 
@@ -118,12 +127,29 @@ TEST(SkinRegionTest, ReadsPicturesOfAnyFormat) {
     EXPECT_EQ(region, QRegion(4, 2, 1, 1));
 }
 
-TEST(RegionFromRunsTest, SameAreaAsTheRuns) {
-    const std::vector<RegionRect> runs = {{0, 0, 3, 1}, {5, 0, 6, 1}, {1, 1, 4, 2}, {1, 2, 4, 3}};
+bool SameArea(const QRegion& a, const QRegion& b) { return a.xored(b).isEmpty(); }
+
+TEST(RegionFromRunsTest, SameAreaAsTheRunsInFewBands) {
+    const std::vector<RegionRect> runs = {
+        {0, 0, 3, 1}, {5, 0, 6, 1},  // two runs
+        {1, 1, 4, 2}, {1, 2, 4, 3},  // rows alike: one band
+        {1, 3, 5, 4},                // wider: a new band
+        {0, 5, 1, 6},                // after an empty row
+    };
     QRegion expected;
     for (const RegionRect& r : runs) expected += QRect(r.left, r.top, r.right - r.left, 1);
-    EXPECT_EQ(RegionFromRuns(runs), expected);
+    const QRegion region = RegionFromRuns(runs);
+    EXPECT_TRUE(SameArea(region, expected));
+    EXPECT_EQ(region.rectCount(), 5);
+    EXPECT_EQ(region, expected);  // the same bands a union makes
     EXPECT_TRUE(RegionFromRuns({}).isEmpty());
+}
+
+TEST(RegionFromRunsTest, EqualRowsAcrossAGapStaySeparate) {
+    const std::vector<RegionRect> runs = {{2, 0, 4, 1}, {2, 2, 4, 3}};
+    const QRegion region = RegionFromRuns(runs);
+    EXPECT_FALSE(region.contains(QPoint(2, 1)));
+    EXPECT_EQ(region.rectCount(), 2);
 }
 
 TEST(TopmostTest, TogglesWithoutMovingTheWindow) {
