@@ -131,7 +131,8 @@ stats() {
         printf f " (" f "-" f ")", m, v[1], v[NR] }'
 }
 
-echo "display $DISPLAY, openbox; $rounds counted rounds after one warm-up; $(nproc) cores"
+echo "display $DISPLAY, openbox; $rounds counted rounds after one warm-up; $(nproc) cores;" \
+    "load average at start $(cut -d' ' -f1-3 /proc/loadavg)"
 for ((round = 0; round <= rounds; round++)); do
     for entry in "${programs[@]}"; do
         IFS='|' read -r name cmd criteria <<<"$entry"
@@ -148,6 +149,7 @@ for ((round = 0; round <= rounds; round++)); do
     done
 done
 
+echo "load average at the end $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine widens the ranges)"
 printf '\n%-11s %4s  %-20s %-24s %-24s\n' program runs "map ms" "VmRSS MiB at 2 s" "VmHWM MiB at 2 s"
 for entry in "${programs[@]}"; do
     name=${entry%%|*}
