@@ -67,6 +67,7 @@ fs::path Comparable(const std::string& path) {
     std::error_code ec;
     fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec);
     if (ec) p = fs::absolute(path, ec).lexically_normal();
+    if (p.has_relative_path() && !p.has_filename()) p = p.parent_path();  // "skins/" is "skins"
     return p;
 }
 

@@ -1,0 +1,106 @@
+#pragma once
+// What the settings tests need around the file: a calculator with a silent host, a window side
+// that records its calls, and a scratch folder.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "Calculator.h"
+#include "Settings.h"
+
+namespace quorva::test {
+
+class FakeHost : public Host {
+public:
+    std::string ClipboardText() override { return {}; }
+    void SetClipboardText(const std::string&) override {}
+    bool LargeStackVisible() const override { return false; }
+    void ToggleFunctionsWindow() override {}
+    void ToggleLargeStackWindow() override {}
+    void EntryTimerChanged(bool) override {}
+    void ViewsChanged(unsigned) override {}
+};
+
+class FakeTarget : public SettingsTarget {
+public:
+    double left = 0, top = 0;
+    std::vector<std::string> calls;  // in order, e.g. "left 100", "ontop", "alpha 128"
+
+    void SetMainWindowLeft(double px) override {
+        left = px;
+        calls.push_back("left " + Num(px));
+    }
+    void SetMainWindowTop(double px) override {
+        top = px;
+        calls.push_back("top " + Num(px));
+    }
+    double MainWindowLeft() const override { return left; }
+    double MainWindowTop() const override { return top; }
+    void SetOnTop() override { calls.push_back("ontop"); }
+    void SetNotOnTop() override { calls.push_back("notontop"); }
+    void SetTransparency(uint8_t alpha) override { calls.push_back("alpha " + std::to_string(alpha)); }
+    void SetFunctionsWindowShown(bool shown) override {
+        calls.push_back(shown ? "functions shown" : "functions hidden");
+    }
+
+private:
+    static std::string Num(double v) {
+        std::string s = std::to_string(v);
+        s.erase(s.find_last_not_of('0') + 1);
+        if (s.back() == '.') s.pop_back();
+        return s;
+    }
+};
+
+// The state start-up leaves before the file is read: design values, scroll bar 255, radians,
+// 15 places, the default skin.
+struct AppState {
+    FakeHost host;
+    OptionsModel options;
+    Calculator calc{host, options};
+    Skin skin;
+    FakeTarget target;
+    SettingsContext ctx{options, calc, skin, target};
+
+    AppState() { options.set(Option::Transparency, 255); }
+
+    std::vector<int16_t> OptionValues() const {
+        std::vector<int16_t> v;
+        for (const OptionInfo& info : OptionTable()) v.push_back(options.value(info.id));
+        return v;
+    }
+};
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "quorva-test-XXXXXX").string();
+        path_ = ::mkdtemp(tmpl.data());
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace quorva::test
