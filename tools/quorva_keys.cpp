@@ -2,6 +2,7 @@
 // display afterwards. It is how the calculator is tested without a window, and how a calculation
 // from a bug report is reproduced.
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include "Calculator.h"
 #include "Commands.h"
 #include "Options.h"
+#include "Settings.h"
 
 using namespace quorva;
 
@@ -61,77 +63,31 @@ struct Failure {
     std::string message;
 };
 
-// ---- settings values, read as the settings file reads them
+// ---- --set: a line of the settings file, limited to the calculator's keys and applied by the
+// settings file's own reader. The driver has no windows for it to move.
 
-// Leading blanks, optional sign, digits, one ".", optional exponent; the rest is ignored; no
-// number reads 0.
-double ReadSettingsNumber(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    std::string num;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) num += s[i++];
-    bool digits = false, point = false;
-    for (; i < s.size(); ++i) {
-        const char c = s[i];
-        if (c >= '0' && c <= '9') {
-            digits = true;
-            num += c;
-        } else if (c == '.' && !point) {
-            point = true;
-            num += c;
-        } else {
-            break;
-        }
-    }
-    if (!digits) return 0.0;
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
-        size_t j = i + 1;
-        std::string exp = "E";
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) exp += s[j++];
-        const size_t first = j;
-        while (j < s.size() && s[j] >= '0' && s[j] <= '9') exp += s[j++];
-        if (j > first) num += exp;
-    }
-    return LeadingNumberValue(num);
-}
+class NoWindows : public SettingsTarget {
+  public:
+    void SetMainWindowLeft(double) override {}
+    void SetMainWindowTop(double) override {}
+    double MainWindowLeft() const override { return 0; }
+    double MainWindowTop() const override { return 0; }
+    void SetOnTop() override {}
+    void SetNotOnTop() override {}
+    void SetTransparency(uint8_t) override {}
+    void SetFunctionsWindowShown(bool) override {}
+};
 
-// The nearest integer, halves to even; nothing beyond the 16-bit range.
-std::optional<int16_t> ReadSettingsInt16(std::string_view s) {
-    const double v = RoundHalfEven(ReadSettingsNumber(s));
-    if (!(v >= -32768 && v <= 32767)) return std::nullopt;
-    return static_cast<int16_t>(v);
-}
-
-bool ApplySet(std::string_view arg, Calculator& calc, OptionsModel& options) {
-    const size_t eq = arg.find('=');
+bool ApplySet(std::string_view line, SettingsContext& ctx) {
+    static constexpr std::string_view kKeys[] = {
+        "FillDecimals",      "KeepFullPrecision", "UpdateStackOnDecimal",
+        "EngineeringFormat", "Decimals",          "Radians"};
+    const size_t eq = line.find('=');
     if (eq == std::string_view::npos) return false;
-    const std::string_view key = arg.substr(0, eq);
-    const std::string_view value = arg.substr(eq + 1);
-    struct CheckBox {
-        const char* key;
-        Option option;
-    };
-    static constexpr CheckBox kBoxes[] = {
-        {"FillDecimals", Option::FillDecimals},
-        {"KeepFullPrecision", Option::FullPrecision},
-        {"UpdateStackOnDecimal", Option::DecUpdate},
-        {"EngineeringFormat", Option::EngFormat},
-    };
-    for (const CheckBox& box : kBoxes) {
-        if (key != box.key) continue;
-        // A check box takes 0, 1 or 2; anything else leaves it as it was.
-        if (auto v = ReadSettingsInt16(value); v && *v >= 0 && *v <= 2) options.set(box.option, *v);
-        return true;
-    }
-    if (key == "Decimals") {
-        if (auto v = ReadSettingsInt16(value)) calc.SetDecimalPlaces(*v);
-        return true;
-    }
-    if (key == "Radians") {
-        calc.SetAngleRadians(!(value == "False" || value == "Faux"));
-        return true;
-    }
-    return false;
+    if (std::find(std::begin(kKeys), std::end(kKeys), line.substr(0, eq)) == std::end(kKeys))
+        return false;
+    ApplySettingsLine(line, ctx);
+    return true;
 }
 
 // ---- the script
@@ -458,8 +414,11 @@ int main(int argc, char** argv) {
         OptionsModel options;
         Calculator calc(host, options, separator);
         InstallCommands(calc);
+        Skin skin;
+        NoWindows windows;
+        SettingsContext settings{options, calc, skin, windows};
         for (const std::string& set : sets)
-            if (!ApplySet(set, calc, options)) throw Failure{"malformed --set: " + set};
+            if (!ApplySet(set, settings)) throw Failure{"malformed --set: " + set};
         const std::vector<Step> steps = ParseScript(script);
 
         calc.Redraw();  // as the main window does when it loads
