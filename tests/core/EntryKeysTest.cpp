@@ -61,16 +61,6 @@ TEST_F(EntryKeys, BinaryEntryHoldsAtMost32Digits) {
     EXPECT_EQ(calc.EntryText(), "'" + std::string(32, '1'));
 }
 
-TEST_F(EntryKeys, ExactlyOneStateFlagIsSet) {
-    for (const char* keys : {"", "1", "&", "'", "l"}) {
-        calc.Form_KeyDown(kKeyEscape, 0);
-        Type(keys);
-        const int set = calc.EntryIdle() + calc.EntryDecimal() + calc.EntryHex() +
-                        calc.EntryBinary() + calc.EntryCommand();
-        EXPECT_EQ(set, 1) << keys;
-    }
-}
-
 TEST_F(EntryKeys, CharactersThatEndANumberPushItFirst) {
     Type("&ff+");
     ASSERT_EQ(calc.Stack().StackCount(), 1);
@@ -255,23 +245,6 @@ TEST_F(EntryKeys, AFailedPushStillLetsTheEndingCharacterAct) {
     EXPECT_TRUE(calc.TimerRunning());
     Type("+");  // the push fails again, the word still runs
     EXPECT_EQ(ran, std::vector<std::string>{"+"});
-}
-
-TEST_F(EntryKeys, ErrorMessages) {
-    const std::pair<int, const char*> rows[] = {
-        {kBadArgument, "BAD ARGUMENT"},
-        {kOverflow, "OVERFLOW"},
-        {kDivisionByZero, "DIVISION BY ZERO"},
-        {kIndexOutOfRange, "BAD ARGUMENT"},
-        {42, "BAD ARGUMENT"},
-    };
-    for (auto [code, message] : rows) {
-        Type("12");
-        calc.Guarded([code] { Raise(code); });
-        EXPECT_EQ(calc.EntryCaption(), message);
-        EXPECT_EQ(calc.EntryText(), "");
-        EXPECT_EQ(calc.State(), EntryState::Idle);
-    }
 }
 
 }  // namespace

@@ -21,13 +21,6 @@ int CodeOf(const std::function<void()>& f) {
     return 0;
 }
 
-TEST_F(Stack, PushMakesTheTextOfItsKind) {
-    calc.Stack().Push(kKindDecimal, 1.5);
-    calc.Stack().Push(kKindBinary, 5);
-    calc.Stack().Push(kKindHex, 255);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"1.500000000000000", "'101", "&&FF"}));
-}
-
 TEST_F(Stack, GetItemOutsideTheStackIsTheEmptyRecord) {
     PushDecimals({1, 2});
     calc.Stack().Drop();

@@ -9,12 +9,6 @@ namespace {
 
 using Views = CoreTest;
 
-TEST_F(Views, EmptyStackShowsFiveBlankLines) {
-    EXPECT_EQ(calc.Views().stackCaption, " \r\n \r\n \r\n \r\n \r\n");
-    EXPECT_TRUE(calc.Views().largeRows.empty());
-    EXPECT_EQ(calc.LargeSelected(), -1);
-}
-
 TEST_F(Views, StackLabelShowsTheLowestFiveLevels) {
     calc.Stack().Push(kKindBinary, 5);
     calc.Stack().Push(kKindHex, 255);
