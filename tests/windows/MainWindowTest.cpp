@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -88,6 +89,9 @@ TEST_F(MainWindowTest, StartsShapedAtThePictureSizeWithTheLabelsInPlace) {
     EXPECT_EQ(w.lblEntryDisplay->toolTip(), " Input line ");
     EXPECT_EQ(w.lblFunctions->text(), "");
     EXPECT_EQ(w.lblStackDisplay->font().family(), "Courier New");
+    // Where Courier New is missing its metric twin stands in: still one width for every digit.
+    EXPECT_TRUE(QFontInfo(w.lblStackDisplay->font()).fixedPitch())
+        << QFontInfo(w.lblStackDisplay->font()).family().toStdString();
     EXPECT_TRUE(w.lblEntryDisplay->font().bold());
     // The built-in skin's text is black.
     EXPECT_EQ(w.lblStackDisplay->palette().color(QPalette::WindowText), QColor(0, 0, 0));
