@@ -48,12 +48,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SessionCase{nullptr, nullptr, "x11", ":0", nullptr},
                       SessionCase{nullptr, nullptr, nullptr, ":0", nullptr}));
 
-TEST(SeparatorTest, CommaOrPoint) {
-    EXPECT_EQ(SeparatorOf(","), ',');
-    EXPECT_EQ(SeparatorOf("."), '.');
-    EXPECT_EQ(SeparatorOf(QString(QChar(0x066B))), '.');  // Arabic separator: the core knows two
-}
-
 struct ScreenCase {
     const char* what;
     QRect window;
@@ -175,16 +169,6 @@ TEST(TopmostTest, BeforeTheWindowExists) {
     EXPECT_TRUE(IsTopmost(w));
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.pos(), QPoint(30, 40));
-}
-
-TEST(OpacityTest, AlphaBecomesOpacity) {
-    QWidget w;
-    SetOpacity(w, 128);
-    EXPECT_NEAR(w.windowOpacity(), 128 / 255.0, 0.01);
-    SetOpacity(w, 255);
-    EXPECT_DOUBLE_EQ(w.windowOpacity(), 1.0);
-    SetOpacity(w, 300);
-    EXPECT_DOUBLE_EQ(w.windowOpacity(), 1.0);
 }
 
 TEST(WindowDragTest, OwnMoveKeepsTheGrabPoint) {
