@@ -59,6 +59,7 @@ void Calculator::Guarded(const std::function<void()>& step) {
 
 void Calculator::Form_KeyDown(int16_t keyCode, int16_t shift, KeyWindow from) {
     tmrEntry_Timer();
+    keyDownMessage_ = false;
     Guard([&] {
         switch (keyCode) {
             case kKeyEnter:
@@ -98,10 +99,16 @@ void Calculator::Form_KeyDown(int16_t keyCode, int16_t shift, KeyWindow from) {
                 break;
         }
     });
+    // Every key-down of a character key is followed by its key-press; an error that Enter
+    // reported must not vanish at that key-press, or a refused push would never be seen.
+    keyDownMessage_ = timerRunning_;
 }
 
 void Calculator::Form_KeyPress(int16_t ch) {
-    tmrEntry_Timer();
+    if (keyDownMessage_)
+        keyDownMessage_ = false;
+    else
+        tmrEntry_Timer();
     if (ch <= 0 || ch > 127) return;  // no state knows other characters
     const char c = static_cast<char>(ch);
     if (idle_)

@@ -157,6 +157,7 @@ private:
     bool idle_ = true, decimal_ = false, hex_ = false, binary_ = false, command_ = false;
     bool positive_ = false, hasPoint_ = false;
     bool timerRunning_ = false;
+    bool keyDownMessage_ = false;  // the last key-down showed a message
     int16_t decimalPlaces_ = 15;
     bool angleRadians_ = true;
     int functionRow_ = -1;

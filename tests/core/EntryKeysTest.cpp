@@ -236,6 +236,18 @@ TEST_F(EntryKeys, AnyKeyClearsAMessage) {
     EXPECT_FALSE(calc.TimerRunning());
 }
 
+TEST_F(EntryKeys, DecisionAMessageOfAKeyDownSurvivesItsOwnKeyPress) {
+    for (int i = 0; i < 300; ++i) Enter();
+    Type("7");
+    Enter();  // the push is refused
+    EXPECT_EQ(calc.Stack().StackCount(), 300);
+    EXPECT_EQ(calc.EntryCaption(), "BAD ARGUMENT");
+    EXPECT_TRUE(calc.TimerRunning());
+    Type("1");  // the next key clears it as any key does
+    EXPECT_EQ(calc.EntryCaption(), "1");
+    EXPECT_FALSE(calc.TimerRunning());
+}
+
 TEST_F(EntryKeys, AFailedPushStillLetsTheEndingCharacterAct) {
     for (int i = 0; i < 300; ++i) Enter();
     Type("7&");
