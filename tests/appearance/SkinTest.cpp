@@ -62,64 +62,56 @@ TEST(SkinColour, RedPlus256GreenPlus65536Blue) {
     EXPECT_EQ(Colour({300, -4, 255}), 255 + 65536 * 255);
 }
 
-// One description line on the default skin: the field it sets and the value stored.
-struct SkinLineCase {
-    std::string line;
-    std::function<int(const Skin&)> field;
-    int value;
-};
+TEST(SkinText, EveryKeyLandsInItsField) {
+    const char* keys[] = {"stack_text_color", "entry_zone_text_color", "rad_deg_text_color",
+                          "decimal_text_color"};
+    const char* zones[] = {"stack", "entry_zone", "quit_zone", "rad_deg_zone", "decimal_zone",
+                           "ontop_zone", "large_stack_zone", "commands_zone"};
+    std::string text;
+    int n = 0;
+    for (const char* k : keys) {
+        for (const char* c : {"_R=", "_G=", "_B="}) text += k + std::string(c) + std::to_string(++n) + "\r\n";
+    }
+    for (const char* z : zones) {
+        for (const char* c : {"_x=", "_y="}) text += z + std::string(c) + std::to_string(++n) + "\r\n";
+    }
+    Skin s = DefaultSkin();
+    ApplySkinText(s, text, "/skins");
+    Skin e = DefaultSkin();
+    e.stackText = {1, 2, 3};
+    e.entryText = {4, 5, 6};
+    e.angleText = {7, 8, 9};
+    e.decimalText = {10, 11, 12};
+    e.stack = {13, 14};
+    e.entry = {15, 16};
+    e.quit = {17, 18};
+    e.angle = {19, 20};
+    e.decimal = {21, 22};
+    e.onTop = {23, 24};
+    e.largeStack = {25, 26};
+    e.functions = {27, 28};
+    EXPECT_EQ(s, e);
+}
 
-TEST(SkinText, EveryKeyAndTheNumberRules) {
-    auto f = [](auto get) { return std::function<int(const Skin&)>(get); };
-    const SkinLineCase cases[] = {
-        {"stack_text_color_R= 12", f([](const Skin& s) { return s.stackText.r; }), 12},
-        {"stack_text_color_G=13", f([](const Skin& s) { return s.stackText.g; }), 13},
-        {"stack_text_color_B=14", f([](const Skin& s) { return s.stackText.b; }), 14},
-        {"entry_zone_text_color_R=21", f([](const Skin& s) { return s.entryText.r; }), 21},
-        {"entry_zone_text_color_G=22", f([](const Skin& s) { return s.entryText.g; }), 22},
-        {"entry_zone_text_color_B=23", f([](const Skin& s) { return s.entryText.b; }), 23},
-        {"rad_deg_text_color_R=31", f([](const Skin& s) { return s.angleText.r; }), 31},
-        {"rad_deg_text_color_G=32", f([](const Skin& s) { return s.angleText.g; }), 32},
-        {"rad_deg_text_color_B=33", f([](const Skin& s) { return s.angleText.b; }), 33},
-        {"decimal_text_color_R=41", f([](const Skin& s) { return s.decimalText.r; }), 41},
-        {"decimal_text_color_G=42", f([](const Skin& s) { return s.decimalText.g; }), 42},
-        {"decimal_text_color_B=43", f([](const Skin& s) { return s.decimalText.b; }), 43},
-        {"stack_x=1", f([](const Skin& s) { return s.stack.x; }), 1},
-        {"stack_y=2", f([](const Skin& s) { return s.stack.y; }), 2},
-        {"entry_zone_x=3", f([](const Skin& s) { return s.entry.x; }), 3},
-        {"entry_zone_y=4", f([](const Skin& s) { return s.entry.y; }), 4},
-        {"quit_zone_x=5", f([](const Skin& s) { return s.quit.x; }), 5},
-        {"quit_zone_y=6", f([](const Skin& s) { return s.quit.y; }), 6},
-        {"rad_deg_zone_x=7", f([](const Skin& s) { return s.angle.x; }), 7},
-        {"rad_deg_zone_y=8", f([](const Skin& s) { return s.angle.y; }), 8},
-        {"decimal_zone_x=9", f([](const Skin& s) { return s.decimal.x; }), 9},
-        {"decimal_zone_y=10", f([](const Skin& s) { return s.decimal.y; }), 10},
-        {"ontop_zone_x=11", f([](const Skin& s) { return s.onTop.x; }), 11},
-        {"ontop_zone_y=12", f([](const Skin& s) { return s.onTop.y; }), 12},
-        {"large_stack_zone_x=13", f([](const Skin& s) { return s.largeStack.x; }), 13},
-        {"large_stack_zone_y=14", f([](const Skin& s) { return s.largeStack.y; }), 14},
-        {"commands_zone_x=15", f([](const Skin& s) { return s.functions.x; }), 15},
-        {"commands_zone_y=16", f([](const Skin& s) { return s.functions.y; }), 16},
-        // Halves to even, letters read 0, negative positions are kept.
-        {"stack_x= 17.5", f([](const Skin& s) { return s.stack.x; }), 18},
-        {"stack_x= 16.5", f([](const Skin& s) { return s.stack.x; }), 16},
-        {"stack_x=-4", f([](const Skin& s) { return s.stack.x; }), -4},
-        {"stack_x=abc", f([](const Skin& s) { return s.stack.x; }), 0},
-        {"stack_x=40000", f([](const Skin& s) { return s.stack.x; }), 17},
-        {"stack_text_color_R=letters", f([](const Skin& s) { return s.stackText.r; }), 0},
-        {"stack_text_color_R= 300", f([](const Skin& s) { return s.stackText.r; }), 255},
-        {"stack_text_color_R= 1E9", f([](const Skin& s) { return s.stackText.r; }), 255},
-        {"stack_text_color_R=-5", f([](const Skin& s) { return s.stackText.r; }), 0},
-        {"stack_text_color_R=254.5", f([](const Skin& s) { return s.stackText.r; }), 254},
-        {"Stack_x=5", f([](const Skin& s) { return s.stack.x; }), 17},
-        {"stack_x =5", f([](const Skin& s) { return s.stack.x; }), 17},
+TEST(SkinText, NumberRules) {
+    // stack_x starts at 17, the stack's red at 99, so that reading 0 shows.
+    const struct {
+        const char* line;
+        bool colour;
+        int value;
+    } cases[] = {
+        {"stack_x= 17.5", false, 18},  {"stack_x= 16.5", false, 16},
+        {"stack_x=-4", false, -4},     {"stack_x=abc", false, 0},
+        {"stack_x=40000", false, 17},  {"Stack_x=5", false, 17},
+        {"stack_x =5", false, 17},     {"stack_text_color_R=letters", true, 0},
+        {"stack_text_color_R= 300", true, 255}, {"stack_text_color_R= 1E9", true, 255},
+        {"stack_text_color_R=-5", true, 0},     {"stack_text_color_R=254.5", true, 254},
     };
-    for (const SkinLineCase& c : cases) {
-        SCOPED_TRACE(c.line);
+    for (const auto& c : cases) {
         Skin s = DefaultSkin();
-        s.stackText.r = 99;  // so that reading 0 shows
+        s.stackText.r = 99;
         ApplySkinText(s, c.line, "/skins");
-        EXPECT_EQ(c.field(s), c.value);
+        EXPECT_EQ(c.colour ? s.stackText.r : s.stack.x, c.value) << c.line;
     }
 }
 
