@@ -165,9 +165,12 @@ std::string SettingsFolder(const SettingsPlace& place) {
     if (!place.forcedFolder.empty()) return WithoutTrailingSlash(place.forcedFolder);
     if (!place.programFolder.empty()) {
         std::error_code ec;
-        if (std::filesystem::is_directory(place.programFolder, ec) &&
-            ::access(place.programFolder.c_str(), W_OK) == 0) {
-            return WithoutTrailingSlash(place.programFolder);
+        // A "bin" folder is an installed program even when we may write there (as root).
+        const std::string folder = WithoutTrailingSlash(place.programFolder);
+        const bool installed = std::filesystem::path(folder).filename() == "bin";
+        if (!installed && std::filesystem::is_directory(folder, ec) &&
+            ::access(folder.c_str(), W_OK) == 0) {
+            return folder;
         }
     }
     // The XDG rule: a relative XDG_CONFIG_HOME is ignored.

@@ -25,26 +25,26 @@ std::string WriteReplacing(const std::string& path, std::string_view bytes);
 // folder + "/" + name, without doubling a trailing "/".
 std::string Join(const std::string& folder, std::string_view name);
 
-// Calls f(key, value) for every line holding "=", in file order. A line ends at CR LF or a lone
-// CR; empty lines and lines without "=" are skipped; the key is what precedes the first "=",
+// Calls f(key, value) for every line holding "=", in file order. A line ends at CR LF, a lone
+// CR or a lone LF (a file edited by hand here has LF endings); empty lines and lines without "=" are skipped; the key is what precedes the first "=",
 // nothing is trimmed. Beyond limit bytes the text is ignored, and so is a line cut by it.
 template <class F>
 void ForEachKeyValue(std::string_view text, std::size_t limit, F&& f) {
     if (text.size() > limit) {
         text = text.substr(0, limit);
-        const std::size_t lastCr = text.rfind('\r');
-        text = lastCr == std::string_view::npos ? std::string_view{} : text.substr(0, lastCr + 1);
+        const std::size_t lastEnd = text.find_last_of("\r\n");
+        text = lastEnd == std::string_view::npos ? std::string_view{} : text.substr(0, lastEnd + 1);
     }
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\r', start);
+        std::size_t end = text.find_first_of("\r\n", start);
         std::size_t next;
         if (end == std::string_view::npos) {
             end = text.size();
             next = end;
         } else {
             next = end + 1;
-            if (next < text.size() && text[next] == '\n') ++next;
+            if (text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
         }
         const std::string_view line = text.substr(start, end - start);
         start = next;

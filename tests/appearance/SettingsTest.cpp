@@ -177,8 +177,8 @@ TEST(SettingsLine, EveryKeyAndItsEdges) {
 
 TEST(SettingsText, LineRulesOrderAndRepeats) {
     AppState s;
-    // CR LF and lone CR end lines; LF alone does not; empty lines and lines without "=" are
-    // skipped; repeats act each time, in file order.
+    // CR LF, lone CR and lone LF end lines; empty lines and lines without "=" are skipped;
+    // repeats act each time, in file order.
     const std::string text =
         "Transparency= 100\r\r\nAlwaysOnTop= 1\rjunk\r\nTransparency= 200\r\n"
         "Decimals= 3\nRadians=False\r\n\r\nAlwaysOnTop= 0\r\nDecimals= 5";
@@ -187,7 +187,7 @@ TEST(SettingsText, LineRulesOrderAndRepeats) {
               (std::vector<std::string>{"alpha 100", "ontop", "alpha 200", "notontop"}));
     EXPECT_EQ(s.options.value(Option::Transparency), 200);
     EXPECT_EQ(s.calc.DecimalPlaces(), 5);
-    EXPECT_TRUE(s.calc.AngleRadians()) << "a lone LF joined Radians to the Decimals line";
+    EXPECT_FALSE(s.calc.AngleRadians()) << "a lone LF must end the Decimals line";
 }
 
 TEST(SettingsText, ReadsOnlyTheFirst64KiBAndDropsTheLineCutThere) {
@@ -316,6 +316,8 @@ TEST(SettingsLocation, ProgramFolderForcedFolderAndFallback) {
     EXPECT_EQ(SettingsFilePath({dir.path(), dir / "forced/"}), dir / "forced/quorva.ini");
     EXPECT_EQ(SettingsFilePath({notWritable, ""}), dir / "config/quorva/quorva.ini");
     EXPECT_EQ(SettingsFilePath({dir / "missing", ""}), dir / "config/quorva/quorva.ini");
+    std::filesystem::create_directories(dir / "usr/bin");  // writable, but an installed program
+    EXPECT_EQ(SettingsFilePath({dir / "usr/bin", ""}), dir / "config/quorva/quorva.ini");
     xdg.Set("relative/config");  // not absolute: ignored
     EXPECT_EQ(SettingsFilePath({notWritable, ""}), dir / "home/.config/quorva/quorva.ini");
     xdg.Unset();
