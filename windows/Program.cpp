@@ -2,9 +2,12 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QImage>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +15,10 @@
 
 #include "Commands.h"
 #include "Platform.h"
-#include "SideWindows.h"
+#include "TrayIcon.h"
+#include "frmAbout.h"
+#include "frmCommands.h"
+#include "frmLargeStack.h"
 #include "frmQuorva.h"
 
 // Outside every namespace, as the resource system wants it.
@@ -27,6 +33,14 @@ int WholePixels(double pixels) {
     return static_cast<int>(std::lround(std::clamp(pixels, -1.0e6, 1.0e6)));
 }
 
+void UseResources() {
+    static bool loaded = false;
+    if (!loaded) {
+        loaded = true;
+        InitQuorvaResources();
+    }
+}
+
 }  // namespace
 
 Program::Program(StartOptions start)
@@ -34,8 +48,10 @@ Program::Program(StartOptions start)
       calc_(*this, options_, platform::LocaleDecimalSeparator()),
       twipsX_(platform::TwipsPerPixelX()),
       twipsY_(platform::TwipsPerPixelY()) {
+    UseResources();
     InstallCommands(calc_);
     endProgram = [] { QCoreApplication::exit(0); };
+    trayHostAvailable = [] { return TrayIcon::HostAvailable(); };
     // The transparency scroll bar's change handler: every new value applies at once.
     options_.subscribe([this](Option id, int16_t value) {
         if (id == Option::Transparency && main_) {
@@ -47,17 +63,7 @@ Program::Program(StartOptions start)
 Program::~Program() = default;
 
 void Program::Main() {
-    // The window texts and the initial state the main window needs.
-    main_ = std::make_unique<frmQuorva>(*this);
-    options_.set(Option::Transparency, 255);
-    quorva::SetTransparency(*main_, 255);
-    main_->SetOnTop();
-    FunctionsWindowShown = false;
-    LargeStackShown = false;
-    calc_.SetAngleRadians(true);
-    calc_.SetDecimalPlaces(15);
-    main_->RefreshViews(kViewEntry | kViewStack | kViewAngle | kViewPlaces);
-
+    StartupWindowTexts();
     SetDefaultSkin();
     // Without a settings file the calculator starts in the middle of the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -67,12 +73,55 @@ void Program::Main() {
     }
     SettingsContext ctx = Context();
     Report(LoadSettings(SettingsPath(), ctx));
+    ShowAboutWindow();
     if (skin_.SkinFile != kDefaultSkinName) LoadSkin();
     // A position saved on a screen that is gone would leave the window out of reach.
     main_->move(platform::PullOntoScreen(QRect(main_->pos(), main_->SkinPicture().size()),
                                          platform::AvailableScreenAreas()));
-    ApplySkin();
-    ShowAllWindows();
+    // Hidden with no notification area, nothing would show where the calculator went.
+    bool startHidden = options_.on(Option::Hide);
+    if (startHidden && !TrayHost()) {
+        std::fprintf(stderr, "quorva: \"Start minimized\" is ticked, but there is no notification "
+                             "area for the icon: starting shown\n");
+        toldNoTray_ = true;
+        startHidden = false;
+    }
+    // Starting hidden, the calculator is not shown at all, not even for a moment.
+    main_->ApplySkin(skin_, !startHidden);
+    if (startHidden) {
+        HideAllWindows();
+    } else {
+        ShowAllWindows();
+    }
+    // The splash comes once the calculator is on screen, so it never delays it.
+    if (main_->isVisible()) {
+        main_->firstPainted = [this] { ShowSplashNow(); };
+        QTimer::singleShot(1000, main_.get(), [this] { ShowSplashNow(); });  // never painted?
+    } else {
+        QTimer::singleShot(0, main_.get(), [this] { ShowSplashNow(); });
+    }
+}
+
+void Program::StartupWindowTexts() {
+    // The skins list reads its folders (SkinFolderList) when it is made and each time F1 opens
+    // it; the title and the command list are set when the Functions window is made; the
+    // splash takes its version text when it is due.
+    main_ = std::make_unique<frmQuorva>(*this);
+    options_.set(Option::Transparency, 255);
+    quorva::SetTransparency(*main_, 255);
+    main_->SetOnTop();
+    FunctionsWindowShown = false;
+    LargeStackShown = false;
+    tray_ = std::make_unique<TrayIcon>(TrayIcon::Handlers{
+        [this] { mnuQuorva_Click(); },
+        [this] { mnuFunctions_Click(); },
+        [this] { mnuLargeStack_Click(); },
+        [this] { mnuQuit_Click(); },
+    });
+    tray_->AddTrayIcon();
+    calc_.SetAngleRadians(true);
+    calc_.SetDecimalPlaces(15);
+    main_->RefreshViews(kViewEntry | kViewStack | kViewAngle | kViewPlaces);
 }
 
 void Program::SetDefaultSkin() {
@@ -81,23 +130,49 @@ void Program::SetDefaultSkin() {
 }
 
 QImage Program::DefaultSkinPicture() {
-    static bool loaded = false;
-    if (!loaded) {
-        loaded = true;
-        InitQuorvaResources();
-    }
+    UseResources();
     return QImage(QStringLiteral(":/default_skin.png"));
 }
 
+SkinFolders Program::SkinFolderList() const {
+    if (!start_.skinsFolders.empty()) return SkinFolders{start_.skinsFolders};
+    return MakeSkinFolders(platform::ProgramFolder(), QUORVA_SKINS_DATA_DIR);
+}
+
 void Program::LoadSkin() {
-    const SkinFolders folders = MakeSkinFolders(platform::ProgramFolder(), QUORVA_SKINS_DATA_DIR);
-    if (!quorva::LoadSkin(skin_, folders)) return;
+    if (!quorva::LoadSkin(skin_, SkinFolderList())) return;
     // A picture the loader cannot read leaves the one shown.
     const QImage picture(QString::fromStdString(skin_.SkinBitmapFile));
     if (!picture.isNull()) main_->SetSkinPicture(picture);
 }
 
 void Program::ApplySkin() { main_->ApplySkin(skin_); }
+
+frmCommands& Program::Functions() {
+    if (!functions_) {
+        functions_ = std::make_unique<frmCommands>(*this);
+        functions_->move(0, 0);
+    }
+    return *functions_;
+}
+
+frmLargeStack& Program::Large() {
+    if (!large_) large_ = std::make_unique<frmLargeStack>(*this);
+    return *large_;
+}
+
+bool Program::TrayHost() const { return trayHostAvailable && trayHostAvailable(); }
+
+void Program::ShowAboutWindow() { aboutDue_ = !about_; }
+
+void Program::ShowSplashNow() {
+    if (!aboutDue_) return;
+    aboutDue_ = false;
+    main_->firstPainted = nullptr;
+    about_ = std::make_unique<frmAbout>(twipsX_, twipsY_);
+    about_->lblVersion->setText(QStringLiteral("version 4.00"));
+    about_->ShowCentred(main_->screen());
+}
 
 void Program::HideAllWindows() {
     main_->hide();
@@ -107,36 +182,78 @@ void Program::HideAllWindows() {
 
 void Program::ShowAllWindows() {
     main_->show();
-    if (FunctionsWindowShown) {
-        if (!functions_) functions_ = std::make_unique<frmCommands>(*this);
-        functions_->show();
-    }
-    if (LargeStackShown) {
-        if (!large_) large_ = std::make_unique<frmLargeStack>(*this);
-        large_->show();
-    }
+    if (FunctionsWindowShown) Functions().show();
+    if (LargeStackShown) Large().show();
+}
+
+void Program::TellIfStranded() {
+    if (TrayHost() || toldNoTray_) return;
+    toldNoTray_ = true;
+    std::fprintf(stderr, "quorva: there is no notification area for the icon; start quorva again "
+                         "to bring the calculator back\n");
+}
+
+void Program::BringMainWindowForward() {
+    main_->raise();
+    main_->activateWindow();
+}
+
+void Program::mnuQuorva_Click() {
+    ShowAllWindows();
+    BringMainWindowForward();
+}
+
+void Program::mnuFunctions_Click() {
+    frmCommands& f = Functions();
+    f.show();
+    f.raise();
+    f.activateWindow();
+    FunctionsWindowShown = true;
+}
+
+void Program::mnuLargeStack_Click() {
+    Large().show();
+    large_->raise();
+}
+
+void Program::mnuQuit_Click() { QuitProgram(); }
+
+void Program::ShowAtRequest() {
+    ShowAllWindows();
+    BringMainWindowForward();
 }
 
 void Program::QuitProgram() {
     if (options_.on(Option::ConfirmExit)) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Confirmation"),
-                        QStringLiteral("     Quit Quorva ?    "),
-                        QMessageBox::Yes | QMessageBox::No, main_.get());
+                        QStringLiteral("     Quit Quorva ?    "), QMessageBox::Yes | QMessageBox::No,
+                        main_->isVisible() ? main_.get() : nullptr);
+        box.setObjectName(QStringLiteral("ConfirmQuit"));
         box.setDefaultButton(QMessageBox::Yes);
+        box.setWindowIcon(QIcon(QStringLiteral(":/quorva.png")));
         if (box.exec() != QMessageBox::Yes) return;
     }
     QuitWithoutAsking();
 }
 
 void Program::QuitWithoutAsking() {
+    if (ended_) return;
+    ended_ = true;
     HideAllWindows();
     SaveSettings();
+    tray_->DeleteTrayIcon();
     if (endProgram) endProgram();
 }
 
-std::string Program::SettingsPath() const {
-    return SettingsFilePath({platform::ProgramFolder(), start_.configDir});
+void Program::SessionEnding() {
+    if (!ended_) SaveSettings();
 }
+
+std::string Program::SettingsPathFor(const StartOptions& start) {
+    return SettingsFilePath({platform::ProgramFolder(), start.configDir});
+}
+
+std::string Program::SettingsPath() const { return SettingsPathFor(start_); }
 
 SettingsContext Program::Context() { return SettingsContext{options_, calc_, skin_, *this}; }
 
@@ -160,25 +277,26 @@ void Program::SetClipboardText(const std::string& text) { platform::SetClipboard
 bool Program::LargeStackVisible() const { return large_ && large_->isVisible(); }
 
 void Program::ToggleFunctionsWindow() {
-    if (!functions_) functions_ = std::make_unique<frmCommands>(*this);
-    if (!functions_->isVisible()) {
-        functions_->move(0, 0);
-        functions_->show();
+    frmCommands& f = Functions();
+    if (!f.isVisible()) {
+        f.move(0, 0);
+        f.RereadSkins();
+        f.show();
         FunctionsWindowShown = true;
     } else {
         SaveSettings();
-        functions_->hide();
+        f.hide();
         FunctionsWindowShown = false;
     }
 }
 
 void Program::ToggleLargeStackWindow() {
-    if (!large_) large_ = std::make_unique<frmLargeStack>(*this);
-    if (!large_->isVisible()) {
-        large_->show();
+    frmLargeStack& l = Large();
+    if (!l.isVisible()) {
+        l.show();
         LargeStackShown = true;
     } else {
-        large_->hide();
+        l.hide();
         LargeStackShown = false;
     }
 }
@@ -190,6 +308,7 @@ void Program::EntryTimerChanged(bool running) {
 void Program::ViewsChanged(unsigned views) {
     if (main_) main_->RefreshViews(views);
     if (large_) large_->Refresh(views);
+    if (functions_) functions_->Refresh(views);
 }
 
 // --- SettingsTarget ---

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Calculator.h"
 #include "Host.h"
@@ -20,9 +21,13 @@ namespace quorva {
 class frmQuorva;
 class frmCommands;
 class frmLargeStack;
+class frmAbout;
+class TrayIcon;
 
 struct StartOptions {
     std::string configDir;  // --config-dir: the settings file's folder; empty for the usual place
+    // Where skins are looked for; empty for the program's "skins" folder and the installed one.
+    std::vector<std::string> skinsFolders;
 };
 
 class Program final : public Host, public SettingsTarget {
@@ -32,9 +37,10 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // Start-up: the window texts, the built-in skin, the settings, the saved skin, the shaped
-    // window shown where it was left.
+    // Start-up: the window texts, the built-in skin, the settings, the splash, the saved
+    // skin, then the windows shown, or only the notification-area icon.
     void Main();
+    void StartupWindowTexts();
 
     Calculator& Calc() { return calc_; }
     OptionsModel& Options() { return options_; }
@@ -45,6 +51,8 @@ public:
     frmQuorva& MainWindow() { return *main_; }
     frmCommands* FunctionsWindow() const { return functions_.get(); }  // nullptr until first use
     frmLargeStack* LargeStackWindow() const { return large_.get(); }
+    frmAbout* AboutWindow() const { return about_.get(); }  // nullptr until the splash is due
+    TrayIcon* Tray() const { return tray_.get(); }
 
     bool FunctionsWindowShown = false;
     bool LargeStackShown = false;
@@ -53,15 +61,31 @@ public:
     void SetDefaultSkin();
     void LoadSkin();
     void ApplySkin();
+    SkinFolders SkinFolderList() const;
     static QImage DefaultSkinPicture();
 
-    // Windows as a group, and the end.
+    // Windows as a group, the splash, and the end.
+    void ShowAboutWindow();  // the splash is due: it comes once the calculator is on screen
     void HideAllWindows();
     void ShowAllWindows();
     void QuitProgram();        // asks first when chkConfExit is ticked
-    void QuitWithoutAsking();  // hide, save, end
+    void QuitWithoutAsking();  // hide, save, remove the icon, end
     std::function<void()> endProgram;  // ends the event loop; tests replace it
+    // Whether a notification area holds our icon; tests replace it.
+    std::function<bool()> trayHostAvailable;
 
+    // The notification-area menu, and a later start of the program asking us to show.
+    void mnuQuorva_Click();
+    void mnuFunctions_Click();
+    void mnuLargeStack_Click();
+    void mnuQuit_Click();
+    void ShowAtRequest();
+    // After the hide zone: without a notification area, say once how to come back.
+    void TellIfStranded();
+    // The desktop session ends or a signal asks us to: save as quitting does, ask nothing.
+    void SessionEnding();
+
+    static std::string SettingsPathFor(const StartOptions& start);
     std::string SettingsPath() const;
     SettingsResult SaveSettings();
 
@@ -87,6 +111,11 @@ public:
 private:
     SettingsContext Context();
     void Report(const SettingsResult& result);
+    frmCommands& Functions();
+    frmLargeStack& Large();
+    bool TrayHost() const;
+    void BringMainWindowForward();
+    void ShowSplashNow();
 
     StartOptions start_;
     OptionsModel options_;
@@ -97,6 +126,11 @@ private:
     std::unique_ptr<frmQuorva> main_;
     std::unique_ptr<frmCommands> functions_;
     std::unique_ptr<frmLargeStack> large_;
+    std::unique_ptr<frmAbout> about_;
+    std::unique_ptr<TrayIcon> tray_;
+    bool aboutDue_ = false;
+    bool ended_ = false;
+    bool toldNoTray_ = false;
 };
 
 }  // namespace quorva

@@ -168,7 +168,7 @@ int frmQuorva::Pixels(double twips, bool vertical) const {
     return static_cast<int>(std::lround(twips / (vertical ? program_.TwipsY() : program_.TwipsX())));
 }
 
-void frmQuorva::ApplySkin(const Skin& skin) {
+void frmQuorva::ApplySkin(const Skin& skin, bool show) {
     hide();
     clearMask();
     const QSize size = picSkin_.size();
@@ -182,7 +182,7 @@ void frmQuorva::ApplySkin(const Skin& skin) {
         setMask(region);
     }
     PlaceSkinLabels(skin);
-    show();
+    if (show) this->show();
 }
 
 void frmQuorva::PlaceSkinLabels(const Skin& skin) {
@@ -283,9 +283,8 @@ void frmQuorva::lblQuit_Click() {
     if (program_.Options().on(Option::DirectExit)) {
         program_.QuitProgram();
     } else {
-        // Hiding leaves only the notification-area icon; until there is one, the hide zone
-        // ends the program as closing it does, or nothing would bring the calculator back.
-        program_.QuitWithoutAsking();
+        program_.HideAllWindows();
+        program_.TellIfStranded();
     }
 }
 
@@ -342,7 +341,14 @@ bool frmQuorva::eventFilter(QObject* watched, QEvent* event) {
             iconSet_ = true;
             // The window manager's icon is not needed for the first picture on screen.
             QMetaObject::invokeMethod(
-                this, [] { QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/quorva.png"))); },
+                this,
+                [this] {
+                    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/quorva.png")));
+                    if (auto next = std::move(firstPainted)) {
+                        firstPainted = nullptr;
+                        next();
+                    }
+                },
                 Qt::QueuedConnection);
         }
         break;

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "Platform.h"
@@ -43,7 +44,8 @@ public:
     // The skin: picSkin holds the current picture, ApplySkin gives it to the window.
     void SetSkinPicture(const QImage& picture) { picSkin_ = picture; }
     const QImage& SkinPicture() const { return picSkin_; }
-    void ApplySkin(const Skin& skin);
+    // Ends with the window shown, unless show is false (a start into the notification area).
+    void ApplySkin(const Skin& skin, bool show = true);
     void PlaceSkinLabels(const Skin& skin);
 
     void SetOnTop();
@@ -59,6 +61,9 @@ public:
     void RefreshViews(unsigned views);
     void EntryTimerChanged(bool running);
     const QTimer& EntryTimer() const { return tmrEntry_; }
+
+    // Runs once, soon after the picture was first painted.
+    std::function<void()> firstPainted;
 
     // Drags begun from this window, for tests.
     int DragsStarted() const { return drag_.Started(); }

@@ -1,6 +1,7 @@
 // quorva: the calculator's window.
 
 #include <QApplication>
+#include <QSessionManager>
 
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,8 @@
 
 #include "Platform.h"
 #include "Program.h"
+#include "QuitSignals.h"
+#include "SingleInstance.h"
 
 namespace {
 
@@ -31,6 +34,13 @@ constexpr const char* kHelp =
     "settings, F2 the large stack, F3 switches radians and degrees, F4 the decimal places.\n"
     "Drag the window by its face. The marks on the right: always on top, hide, angle mode,\n"
     "decimal places, large stack, functions.\n"
+    "\n"
+    "The hide mark puts the calculator away into the notification area (system tray); a\n"
+    "click on its icon brings it back, its menu also quits. One calculator runs per settings\n"
+    "file: starting quorva again shows the running one (also where the desktop has no\n"
+    "notification area) and ends. \"Start minimized\" starts with only the icon, or shown\n"
+    "when there is no notification area. Closing the window, logging out, SIGTERM, SIGINT\n"
+    "and SIGHUP save the settings and end the calculator without asking.\n"
     "\n"
     "In a Wayland session the window runs through XWayland unless QT_QPA_PLATFORM is set.\n";
 
@@ -79,7 +89,29 @@ int main(int argc, char** argv) {
     // Hidden windows come back; only the program's own quit ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A second start with the same settings file shows the first one instead.
+    quorva::platform::SingleInstance instance(quorva::Program::SettingsPathFor(start));
+    switch (instance.Claim()) {
+    case quorva::platform::SingleInstance::Outcome::ShownOther:
+        return 0;
+    case quorva::platform::SingleInstance::Outcome::NoAnswer:
+        std::fprintf(stderr, "quorva: a calculator with the settings file %s is running but does not "
+                             "answer\n", quorva::Program::SettingsPathFor(start).c_str());
+        return 1;
+    case quorva::platform::SingleInstance::Outcome::Unguarded:
+        std::fprintf(stderr, "quorva: cannot make the lock file %s; a second start would not find "
+                             "this one\n", qPrintable(instance.LockPath()));
+        break;
+    case quorva::platform::SingleInstance::Outcome::First:
+        break;
+    }
+
     quorva::Program program(start);
+    instance.onShowRequest = [&program] { program.ShowAtRequest(); };
+    quorva::platform::WatchQuitSignals([&program](int) { program.QuitWithoutAsking(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [&program](QSessionManager&) { program.SessionEnding(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] { program.SessionEnding(); });
     program.Main();
     return QApplication::exec();
 }

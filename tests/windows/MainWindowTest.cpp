@@ -14,7 +14,8 @@
 #include <sstream>
 
 #include "Program.h"
-#include "SideWindows.h"
+#include "frmCommands.h"
+#include "frmLargeStack.h"
 #include "frmQuorva.h"
 
 namespace quorva {
@@ -25,7 +26,9 @@ protected:
     void Start(const std::string& ini = {}) {
         ASSERT_TRUE(dir_.isValid());
         if (!ini.empty()) std::ofstream(IniPath(), std::ios::binary) << ini;
-        program_ = std::make_unique<Program>(StartOptions{dir_.path().toStdString()});
+        StartOptions start;
+        start.configDir = dir_.path().toStdString();
+        program_ = std::make_unique<Program>(start);
         program_->endProgram = [this] { ++ended_; };
         program_->Main();
     }
@@ -244,10 +247,11 @@ TEST_F(MainWindowTest, StackDoubleClickAndZonesToggleTheOtherWindows) {
     EXPECT_TRUE(program_->LargeStackWindow()->isVisible());
     Type("7");
     Key(Qt::Key_Return);
-    ASSERT_EQ(program_->LargeStackWindow()->lstLargeStack->count(), 1);
-    EXPECT_EQ(program_->LargeStackWindow()->lstLargeStack->item(0)->text().toStdString(),
+    const LargeStackModel& rows = program_->LargeStackWindow()->Rows();
+    ASSERT_EQ(rows.rowCount(), 1);
+    EXPECT_EQ(rows.data(rows.index(0), Qt::DisplayRole).toString().toStdString(),
               program_->Calc().Views().largeRows.at(0));
-    EXPECT_EQ(program_->LargeStackWindow()->lstLargeStack->currentRow(), 0);
+    EXPECT_EQ(program_->LargeStackWindow()->SelectedRow(), 0);
 
     Click(w.lblFunctions);
     ASSERT_NE(program_->FunctionsWindow(), nullptr);

@@ -1,0 +1,153 @@
+#include "frmAbout.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+
+#include <cmath>
+
+namespace quorva {
+
+namespace {
+
+const QColor kInk(0x1B, 0x22, 0x33);      // the skin's dark face
+const QColor kOrange(0xF2, 0xA0, 0x3D);   // the skin's name plate
+const QColor kGrey(0x40, 0x40, 0x40);     // &H404040
+const QColor kLightGrey(0x9A, 0xA0, 0xAA);
+
+QFont Font(const char* family, double points, bool bold) {
+    QFont f(QString::fromLatin1(family));
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+// A calculator key drawn as the skin draws its buttons.
+void Key(QPainter& p, const QRectF& r, const QString& text, bool accent) {
+    QLinearGradient g(r.topLeft(), r.bottomLeft());
+    g.setColorAt(0, accent ? kOrange.lighter(115) : QColor(0x4A, 0x52, 0x63));
+    g.setColorAt(1, accent ? kOrange.darker(110) : QColor(0x2A, 0x30, 0x3C));
+    p.setPen(QPen(QColor(0x12, 0x16, 0x20), 1));
+    p.setBrush(g);
+    p.drawRoundedRect(r, 4, 4);
+    p.setPen(accent ? kInk : QColor(0xEE, 0xEE, 0xEE));
+    p.setFont(Font("Arial", 8, true));
+    p.drawText(r, Qt::AlignCenter, text);
+}
+
+}  // namespace
+
+frmAbout::frmAbout(double twipsX, double twipsY)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      lblVersion(new QLabel(QStringLiteral("version"), this)) {
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("Quorva"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFixedSize(static_cast<int>(std::lround(6195 / twipsX)), static_cast<int>(std::lround(3405 / twipsY)));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setFont(Font("Arial", 12, true));
+    QPalette lp = lblVersion->palette();
+    lp.setColor(QPalette::WindowText, kGrey);
+    lblVersion->setPalette(lp);
+    lblVersion->setAlignment(Qt::AlignCenter);
+    lblVersion->setGeometry(width() * 40 / 100, height() * 60 / 100, width() * 56 / 100, 24);
+
+    timer1_.setObjectName(QStringLiteral("Timer1"));
+    timer1_.setSingleShot(true);
+    timer1_.setInterval(3000);
+    QObject::connect(&timer1_, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    timer1_.start();  // counts from the load, not from the show
+}
+
+void frmAbout::ShowCentred(const QScreen* screen) {
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    show();
+    raise();
+}
+
+void frmAbout::Timer1_Timer() {
+    timer1_.stop();
+    hide();
+}
+
+void frmAbout::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF all = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+
+    // Shape1 and Shape2: a dark frame and a thin inner rule.
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(all);
+    p.setPen(QPen(kLightGrey, 1));
+    p.drawRoundedRect(all.adjusted(5, 5, -5, -5), 6, 6);
+
+    // Image2: the calculator itself, as the icon shows it.
+    const qreal side = height() * 0.56;
+    const QRectF body(width() * 0.07, (height() - side) / 2 - 6, side * 0.86, side);
+    QLinearGradient face(body.topLeft(), body.bottomLeft());
+    face.setColorAt(0, QColor(0x3A, 0x42, 0x52));
+    face.setColorAt(1, kInk);
+    p.setPen(QPen(QColor(0x0E, 0x12, 0x1A), 1.5));
+    p.setBrush(face);
+    p.drawRoundedRect(body, 12, 12);
+    const QRectF screenRect = body.adjusted(10, 12, -10, -body.height() * 0.45);
+    p.setPen(QPen(QColor(0x10, 0x14, 0x1C), 1));
+    p.setBrush(QColor(0xDD, 0xE4, 0xD2));
+    p.drawRoundedRect(screenRect, 4, 4);
+    QFont digits(QStringLiteral("Courier New"));
+    digits.setStyleHint(QFont::TypeWriter);
+    digits.setPointSizeF(9);
+    digits.setBold(true);
+    p.setFont(digits);
+    p.setPen(QColor(0x80, 0x86, 0x80));
+    const QRectF lines = screenRect.adjusted(4, 2, -5, -2);
+    p.drawText(lines, Qt::AlignRight | Qt::AlignTop, QStringLiteral("12"));
+    p.setPen(QColor(0x00, 0x00, 0x80));
+    p.drawText(lines, Qt::AlignRight | Qt::AlignBottom, QStringLiteral("3.14"));
+    const qreal keyW = (body.width() - 20 - 8) / 3;
+    const qreal keyY = screenRect.bottom() + 10;
+    const qreal keyH = body.bottom() - 10 - keyY;
+    Key(p, QRectF(body.left() + 10, keyY, keyW, keyH), QStringLiteral("x"), false);
+    Key(p, QRectF(body.left() + 14 + keyW, keyY, keyW, keyH), QStringLiteral("y"), false);
+    Key(p, QRectF(body.left() + 18 + 2 * keyW, keyY, keyW, keyH), QStringLiteral("\u21B5"), true);
+
+    // The name, with the orange rule of the skin's name plate (Image3).
+    const qreal textLeft = width() * 0.40;
+    const QRectF nameBox(textLeft, height() * 0.16, width() * 0.56, height() * 0.26);
+    p.setFont(Font("Arial", 30, true));
+    p.setPen(kInk);
+    p.drawText(nameBox, Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("quorva"));
+    p.setPen(Qt::NoPen);
+    p.setBrush(kOrange);
+    p.drawRoundedRect(QRectF(nameBox.center().x() - 60, nameBox.bottom() + 4, 120, 4), 2, 2);
+    QFont small = Font("Arial", 8, true);
+    small.setLetterSpacing(QFont::AbsoluteSpacing, 2.5);
+    p.setFont(small);
+    p.setPen(kLightGrey.darker(130));
+    p.drawText(QRectF(textLeft, nameBox.bottom() + 12, nameBox.width(), 16), Qt::AlignHCenter,
+               QStringLiteral("RPN CALCULATOR"));
+
+    // Picture1, lower right: the idea in one line.
+    QFont mono(QStringLiteral("Courier New"));
+    mono.setStyleHint(QFont::TypeWriter);
+    mono.setPointSizeF(8.5);
+    p.setFont(mono);
+    p.setPen(kLightGrey.darker(120));
+    p.drawText(QRectF(textLeft, height() - 40, nameBox.width(), 18), Qt::AlignHCenter,
+               QStringLiteral("3 \u21B5 4 +   \u2192   7"));
+}
+
+}  // namespace quorva

@@ -1,0 +1,60 @@
+#pragma once
+// The whole stack, one row per item, bottom item first: a borderless window dragged by its
+// list, where a double click moves an item to level 1 and the selected row is what Enter
+// duplicates and Ctrl+C copies.
+
+#include <QAbstractListModel>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+#include "Platform.h"
+
+class QListView;
+
+namespace quorva {
+
+class Program;
+
+// The rows of the large stack list. A refresh changes the rows in place: a push inserts one
+// row and repaints the others, so the list keeps its place and no item is built per row.
+class LargeStackModel : public QAbstractListModel {
+public:
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    void SetRows(const std::vector<std::string>& rows);
+
+private:
+    std::vector<QString> rows_;
+};
+
+class frmLargeStack : public QWidget {
+public:
+    explicit frmLargeStack(Program& program);
+
+    QListView* const lstLargeStack;
+    const LargeStackModel& Rows() const { return model_; }
+    int SelectedRow() const;  // the list's own selection, -1 none
+    int DragsStarted() const { return drag_.Started(); }
+
+    // Repaint what the View bits name.
+    void Refresh(unsigned views);
+
+    void lstLargeStack_MouseDown(const QMouseEvent& event);
+    void lstLargeStack_DblClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void SelectRow(int row);
+
+    Program& program_;
+    LargeStackModel model_;
+    platform::WindowDrag drag_;
+    bool following_ = false;  // the selection is being set from the calculator
+};
+
+}  // namespace quorva
