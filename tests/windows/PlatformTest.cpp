@@ -1,12 +1,24 @@
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
+#include <QLockFile>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 #include <QWindow>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <csignal>
 #include <ostream>
+#include <thread>
 
 #include "Platform.h"
+#include "QuitSignals.h"
+#include "SingleInstance.h"
 
 namespace quorva::platform {
 namespace {
@@ -187,6 +199,86 @@ TEST(WindowDragTest, OwnMoveKeepsTheGrabPoint) {
     drag.End();
     EXPECT_FALSE(drag.Follow(QPoint(300, 300)));
     EXPECT_EQ(w.pos(), QPoint(150, 120));
+}
+
+using Outcome = SingleInstance::Outcome;
+
+TEST(SingleInstanceTest, ALaterStartShowsTheRunningOneAndRunsOnlyAfterItEnded) {
+    QTemporaryDir dir;
+    const std::string ini = "/home/someone/.config/quorva/quorva.ini";
+    auto first = std::make_unique<SingleInstance>(ini, dir.path());
+    int shown = 0;
+    first->onShowRequest = [&shown] { ++shown; };
+    ASSERT_EQ(first->Claim(), Outcome::First);
+
+    // The later start blocks as a second process would; here it is a second thread, so that
+    // this one can answer it.
+    std::atomic<int> outcome{-1};
+    std::thread later([&] {
+        SingleInstance second(ini, dir.path());
+        outcome = static_cast<int>(second.Claim(3000));
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return outcome != -1; }, 5000));
+    later.join();
+    EXPECT_EQ(outcome, static_cast<int>(Outcome::ShownOther));
+    EXPECT_EQ(shown, 1);
+
+    // Another settings file is another calculator.
+    SingleInstance elsewhere("/tmp/portable/quorva.ini", dir.path());
+    EXPECT_EQ(elsewhere.Claim(), Outcome::First);
+
+    first.reset();
+    SingleInstance next(ini, dir.path());
+    EXPECT_EQ(next.Claim(), Outcome::First);
+}
+
+TEST(SingleInstanceTest, AHeldLockThatNobodyAnswersForIsReportedInTime) {
+    QTemporaryDir dir;
+    const std::string ini = "/srv/calc/quorva.ini";
+    QLockFile held(SingleInstance(ini, dir.path()).LockPath());
+    ASSERT_TRUE(held.tryLock(0));
+    SingleInstance second(ini, dir.path());
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(second.Claim(300), Outcome::NoAnswer);
+    EXPECT_LT(clock.elapsed(), 2000);
+}
+
+TEST(SingleInstanceTest, TheLockOfAProgramThatDiedIsTakenOver) {
+    QTemporaryDir dir;
+    const std::string ini = "/srv/calc/quorva.ini";
+    SingleInstance probe(ini, dir.path());
+    QFile lock(probe.LockPath());
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    // pid, program, host: a process number far above any pid_max
+    lock.write(QByteArray("99999999\n") + QCoreApplication::applicationName().toUtf8() + "\n" +
+               QSysInfo::machineHostName().toUtf8() + "\n");
+    lock.close();
+    EXPECT_EQ(probe.Claim(300), Outcome::First);
+}
+
+TEST(SingleInstanceTest, TheSameFileByAnotherPathIsTheSameCalculator) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("real"));
+    ASSERT_TRUE(QFile::link(dir.filePath("real"), dir.filePath("link")));
+    const QString locks = dir.filePath("locks");
+    const auto lockOf = [&](const QString& ini) { return SingleInstance(ini.toStdString(), locks).LockPath(); };
+    EXPECT_EQ(lockOf(dir.filePath("real/quorva.ini")), lockOf(dir.filePath("link/quorva.ini")));
+    EXPECT_EQ(lockOf(dir.filePath("real/quorva.ini")), lockOf(dir.filePath("real/../real/quorva.ini")));
+    EXPECT_NE(lockOf(dir.filePath("real/quorva.ini")), lockOf(dir.filePath("quorva.ini")));
+}
+
+TEST(QuitSignalsTest, EachSignalReachesTheHandlerOnTheEventLoop) {
+    std::vector<int> got;
+    WatchQuitSignals([&got](int signal) { got.push_back(signal); });
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    EXPECT_TRUE(got.empty());  // not from inside the signal handler
+    EXPECT_TRUE(QTest::qWaitFor([&] { return got.size() == 1; }, 2000));
+    ::raise(SIGHUP);
+    ::raise(SIGINT);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return got.size() == 3; }, 2000));
+    EXPECT_EQ(got, (std::vector<int>{SIGTERM, SIGHUP, SIGINT}));
+    WatchQuitSignals([](int) {});
 }
 
 }  // namespace
