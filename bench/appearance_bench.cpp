@@ -11,6 +11,7 @@
 #include "Calculator.h"
 #include "Settings.h"
 #include "SkinRegion.h"
+#include "FakeHost.h"
 
 namespace {
 
@@ -63,17 +64,6 @@ void BM_SkinRegionRuns(benchmark::State& state) {
 }
 BENCHMARK(BM_SkinRegionRuns)->Unit(benchmark::kMicrosecond);
 
-class NullHost : public Host {
-public:
-    std::string ClipboardText() override { return {}; }
-    void SetClipboardText(const std::string&) override {}
-    bool LargeStackVisible() const override { return false; }
-    void ToggleFunctionsWindow() override {}
-    void ToggleLargeStackWindow() override {}
-    void EntryTimerChanged(bool) override {}
-    void ViewsChanged(unsigned) override {}
-};
-
 class StillWindow : public SettingsTarget {
 public:
     void SetMainWindowLeft(double) override {}
@@ -87,7 +77,7 @@ public:
 };
 
 struct Program {
-    NullHost host;
+    test::FakeHost host;
     OptionsModel options;
     Calculator calc{host, options};
     Skin skin;

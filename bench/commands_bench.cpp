@@ -7,26 +7,16 @@
 
 #include "Calculator.h"
 #include "Commands.h"
+#include "FakeHost.h"
 
 namespace {
 
 using namespace quorva;
 
-class NullHost : public Host {
-public:
-    std::string ClipboardText() override { return {}; }
-    void SetClipboardText(const std::string&) override {}
-    bool LargeStackVisible() const override { return false; }
-    void ToggleFunctionsWindow() override {}
-    void ToggleLargeStackWindow() override {}
-    void EntryTimerChanged(bool) override {}
-    void ViewsChanged(unsigned) override {}
-};
-
 constexpr int16_t kPlusKeyCode = 187;  // "=" / "+" key of a US keyboard, with Shift
 
 void BM_PlusKeyOn299Items(benchmark::State& state) {
-    NullHost host;
+    test::FakeHost host;
     OptionsModel options;
     Calculator calc(host, options);
     InstallCommands(calc);

@@ -4,21 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include "Calculator.h"
+#include "FakeHost.h"
 
 using namespace quorva;
 
 namespace {
-
-class NullHost : public Host {
-  public:
-    std::string ClipboardText() override { return {}; }
-    void SetClipboardText(const std::string&) override {}
-    bool LargeStackVisible() const override { return false; }
-    void ToggleFunctionsWindow() override {}
-    void ToggleLargeStackWindow() override {}
-    void EntryTimerChanged(bool) override {}
-    void ViewsChanged(unsigned) override {}
-};
 
 void Fill(Calculator& calc, int items) {
     for (int i = 0; i < items; ++i) calc.Stack().Push(kKindDecimal, 1.0 / (i + 3));
@@ -31,7 +21,7 @@ void TypeKey(Calculator& calc, int16_t code, int16_t ch) {
 
 // 15 digits and Enter onto 299 items: 16 keys, the last one pushes and rebuilds both views.
 void BM_TypedNumberAndEnterAt299(benchmark::State& state) {
-    NullHost host;
+    test::FakeHost host;
     OptionsModel options;
     Calculator calc(host, options);
     Fill(calc, 299);
@@ -49,7 +39,7 @@ BENCHMARK(BM_TypedNumberAndEnterAt299);
 
 // Enter alone at 299 items (duplicate the top): the one expensive key.
 void BM_EnterAt299(benchmark::State& state) {
-    NullHost host;
+    test::FakeHost host;
     OptionsModel options;
     Calculator calc(host, options);
     Fill(calc, 299);
@@ -63,7 +53,7 @@ BENCHMARK(BM_EnterAt299);
 
 // "c" then "u" on 300 items; the undo brings all of them back and rebuilds the views.
 void BM_ClearThenUndoOf300(benchmark::State& state) {
-    NullHost host;
+    test::FakeHost host;
     OptionsModel options;
     Calculator calc(host, options);
     Fill(calc, 300);
@@ -91,7 +81,7 @@ BENCHMARK(BM_DecimalTextOfTwoThirds)
 
 // The push of a decimal item with and without full precision (the text is read back).
 void BM_PushDecimal(benchmark::State& state) {
-    NullHost host;
+    test::FakeHost host;
     OptionsModel options;
     options.set(Option::FullPrecision, static_cast<int16_t>(state.range(0)));
     Calculator calc(host, options);

@@ -12,19 +12,9 @@
 
 #include "Calculator.h"
 #include "Settings.h"
+#include "FakeHost.h"
 
 namespace quorva::test {
-
-class FakeHost : public Host {
-public:
-    std::string ClipboardText() override { return {}; }
-    void SetClipboardText(const std::string&) override {}
-    bool LargeStackVisible() const override { return false; }
-    void ToggleFunctionsWindow() override {}
-    void ToggleLargeStackWindow() override {}
-    void EntryTimerChanged(bool) override {}
-    void ViewsChanged(unsigned) override {}
-};
 
 class FakeTarget : public SettingsTarget {
 public:

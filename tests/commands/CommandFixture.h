@@ -11,24 +11,9 @@
 #include "Calculator.h"
 #include "Commands.h"
 #include "Host.h"
+#include "FakeHost.h"
 
 namespace quorva::test {
-
-class FakeHost : public Host {
-public:
-    std::string clipboard;
-    bool largeVisible = false;
-    bool timer = false;
-    unsigned views = 0;
-
-    std::string ClipboardText() override { return clipboard; }
-    void SetClipboardText(const std::string& text) override { clipboard = text; }
-    bool LargeStackVisible() const override { return largeVisible; }
-    void ToggleFunctionsWindow() override {}
-    void ToggleLargeStackWindow() override { largeVisible = !largeVisible; }
-    void EntryTimerChanged(bool running) override { timer = running; }
-    void ViewsChanged(unsigned v) override { views |= v; }
-};
 
 constexpr int16_t D = kKindDecimal, B = kKindBinary, H = kKindHex;
 

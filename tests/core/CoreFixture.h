@@ -9,28 +9,9 @@
 #include <vector>
 
 #include "Calculator.h"
+#include "FakeHost.h"
 
 namespace quorva::test {
-
-class FakeHost : public Host {
-  public:
-    std::string clipboard;
-    bool functionsShown = false;
-    bool largeShown = false;
-    bool timerRunning = false;
-    int timerStarts = 0;
-
-    std::string ClipboardText() override { return clipboard; }
-    void SetClipboardText(const std::string& text) override { clipboard = text; }
-    bool LargeStackVisible() const override { return largeShown; }
-    void ToggleFunctionsWindow() override { functionsShown = !functionsShown; }
-    void ToggleLargeStackWindow() override { largeShown = !largeShown; }
-    void EntryTimerChanged(bool running) override {
-        timerRunning = running;
-        if (running) ++timerStarts;
-    }
-    void ViewsChanged(unsigned) override {}
-};
 
 class CoreTest : public ::testing::Test {
   protected:
