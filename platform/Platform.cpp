@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLocale>
 #include <QScreen>
+#include <QStyleHints>
 #include <QWidget>
 #include <QWindow>
 
@@ -208,19 +209,32 @@ QRegion SkinRegion(const QImage& picture) {
 
 void WindowDrag::Begin(QWidget& window, QPoint globalPos, int button) {
     ++started_;
-    window_ = nullptr;
-    // The system's move follows the left button only (X11 window managers wait for button 1
-    // to end it), so the other buttons take our own move.
-    if (button == Qt::LeftButton) {
-        if (QWindow* handle = window.windowHandle(); handle && handle->startSystemMove()) return;
-    }
-    if (!EffectWorks(Effect::Move)) return;
     window_ = &window;
+    pressPos_ = globalPos;
     grabOffset_ = globalPos - window.pos();
+    button_ = button;
+    moving_ = false;
 }
 
 bool WindowDrag::Follow(QPoint globalPos) {
     if (window_ == nullptr) return false;
+    if (!moving_) {
+        const int threshold = std::max(2, QGuiApplication::styleHints()->startDragDistance());
+        if ((globalPos - pressPos_).manhattanLength() < threshold) return false;
+        moving_ = true;
+        if (OnWayland()) {
+            // The compositor moves it, from where the pointer is now. Its move follows the
+            // left button only.
+            QWindow* handle = window_->windowHandle();
+            if (button_ != Qt::LeftButton || handle == nullptr || !handle->startSystemMove()) {
+                EffectWorks(Effect::Move);
+            }
+            window_ = nullptr;
+            return false;
+        }
+    }
+    // Our own move keeps the grabbed point under the pointer to the pixel; the X11 system
+    // move would start from the pointer's place after the threshold, a few pixels late.
     const QPoint to = globalPos - grabOffset_;
     if (to == window_->pos()) return false;
     window_->move(to);

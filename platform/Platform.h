@@ -44,20 +44,25 @@ bool SetOpacity(QWidget& window, int alpha);
 QRegion RegionFromRuns(const std::vector<RegionRect>& runs);
 QRegion SkinRegion(const QImage& picture);
 
-// Dragging a frameless window: the system's own move where it has one, our own otherwise.
+// Dragging a frameless window with any button: the window follows the pointer, or, where a
+// window cannot place itself (Wayland), the system's own move takes over. The move begins once
+// the pointer has gone a few pixels from the press, so a click or a double click stays one.
 class WindowDrag {
 public:
-    // A press of button at globalPos starts moving window.
+    // A press of button at globalPos may start moving window.
     void Begin(QWidget& window, QPoint globalPos, int button);
-    // Our own move follows the pointer until End; returns whether it moved the window.
+    // The pointer moved with the button held; returns whether this moved the window.
     bool Follow(QPoint globalPos);
     void End() { window_ = nullptr; }
     bool Following() const { return window_ != nullptr; }
-    int Started() const { return started_; }  // drags begun, for tests
+    int Started() const { return started_; }  // presses that could drag, for tests
 
 private:
     QWidget* window_ = nullptr;
+    QPoint pressPos_;
     QPoint grabOffset_;
+    int button_ = 0;
+    bool moving_ = false;
     int started_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include <QCoreApplication>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
@@ -83,7 +84,6 @@ void Program::Main() {
     if (startHidden && !TrayHost()) {
         std::fprintf(stderr, "quorva: \"Start minimized\" is ticked, but there is no notification "
                              "area for the icon: starting shown\n");
-        toldNoTray_ = true;
         startHidden = false;
     }
     // Starting hidden, the calculator is not shown at all, not even for a moment.
@@ -230,6 +230,11 @@ void Program::QuitProgram() {
                         main_->isVisible() ? main_.get() : nullptr);
         box.setObjectName(QStringLiteral("ConfirmQuit"));
         box.setDefaultButton(QMessageBox::Yes);
+        // Wide enough for its title: the short question would make a box the title does not fit.
+        if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+            grid->addItem(new QSpacerItem(240, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                          grid->rowCount(), 0, 1, grid->columnCount());
+        }
         box.setWindowIcon(QIcon(QStringLiteral(":/quorva.png")));
         if (box.exec() != QMessageBox::Yes) return;
     }
@@ -279,7 +284,7 @@ bool Program::LargeStackVisible() const { return large_ && large_->isVisible(); 
 void Program::ToggleFunctionsWindow() {
     frmCommands& f = Functions();
     if (!f.isVisible()) {
-        f.move(0, 0);
+        f.MoveTopLeft();
         f.RereadSkins();
         f.show();
         FunctionsWindowShown = true;

@@ -3,8 +3,50 @@
 #include <QAction>
 #include <QIcon>
 #include <QMenu>
+#include <QPainter>
 
 namespace quorva {
+
+QPixmap SmallIconPicture(int side) {
+    // The application icon redrawn on whole pixels: scaled down from 32 pixels it blurs.
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const int u = side / 8;           // 2 at 16, 2 at 22, 3 at 24
+    const int inset = side >= 22 ? 1 : 0;
+    const QRect body(inset, inset, side - 2 * inset, side - 2 * inset);
+    p.setPen(QColor(0x0E, 0x12, 0x1A));
+    p.setBrush(QColor(0x2A, 0x30, 0x3C));
+    p.drawRect(body.adjusted(0, 0, -1, -1));
+    // Cut corners, so the body reads as rounded.
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::transparent);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    for (const QPoint c : {body.topLeft(), body.topRight(), body.bottomLeft(), body.bottomRight()}) {
+        p.drawRect(QRect(c, QSize(1, 1)));
+    }
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const QRect screen(body.left() + u, body.top() + u, body.width() - 2 * u, body.height() / 2 - u / 2);
+    p.fillRect(screen, QColor(0xDD, 0xE4, 0xD2));
+    // Two lines of digits, the lower one dark and bold.
+    const int lineW = screen.width() * 2 / 3;
+    p.fillRect(QRect(screen.right() - lineW, screen.top() + screen.height() / 3 - 1, lineW, 1),
+               QColor(0x90, 0x96, 0x90));
+    p.fillRect(QRect(screen.right() - lineW, screen.bottom() - screen.height() / 4 - 1, lineW,
+                     side >= 22 ? 2 : 1),
+               QColor(0x10, 0x18, 0x50));
+    // Three keys, the last one orange.
+    const int keysTop = screen.bottom() + 1 + u;
+    const int keyH = body.bottom() - u - keysTop + 1;
+    const int gap = 1;
+    const int keyW = (screen.width() - 2 * gap) / 3;
+    for (int k = 0; k < 3; ++k) {
+        const QRect key(screen.left() + k * (keyW + gap), keysTop, keyW, keyH);
+        p.fillRect(key, k == 2 ? QColor(0xF2, 0xA0, 0x3D) : QColor(0x4A, 0x52, 0x63));
+    }
+    return pixmap;
+}
 
 TrayIcon::TrayIcon(Handlers handlers)
     : mnuInTray(new QMenu),
@@ -36,6 +78,7 @@ TrayIcon::TrayIcon(Handlers handlers)
     QObject::connect(mnuQuit, &QAction::triggered, this, run(handlers_.mnuQuit_Click));
 
     QIcon icon;
+    for (int side : {16, 22, 24}) icon.addPixmap(SmallIconPicture(side));
     icon.addFile(QStringLiteral(":/quorva-32.png"), QSize(32, 32));
     icon.addFile(QStringLiteral(":/quorva.png"), QSize(256, 256));
     icon_.setIcon(icon);

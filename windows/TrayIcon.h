@@ -11,7 +11,12 @@
 class QAction;
 class QMenu;
 
+class QPixmap;
+
 namespace quorva {
+
+// The icon at the small sizes of notification areas, drawn to the pixel.
+QPixmap SmallIconPicture(int side);
 
 class TrayIcon : public QObject {
 public:

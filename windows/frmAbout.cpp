@@ -145,9 +145,9 @@ void frmAbout::paintEvent(QPaintEvent*) {
     mono.setStyleHint(QFont::TypeWriter);
     mono.setPointSizeF(8.5);
     p.setFont(mono);
-    p.setPen(kLightGrey.darker(120));
+    p.setPen(kLightGrey.darker(150));
     p.drawText(QRectF(textLeft, height() - 40, nameBox.width(), 18), Qt::AlignHCenter,
-               QStringLiteral("3 \u21B5 4 +   \u2192   7"));
+               QStringLiteral("3 \u21B5 4 + \u2192 7"));
 }
 
 }  // namespace quorva

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -76,14 +77,12 @@ QPixmap FunctionKeysPicture() {
     return pixmap;
 }
 
-// A thin rectangle around a group of controls.
+// A thin rectangle around a group of controls (its colour is the frame's own, not its
+// texts').
 QFrame* Group(QWidget* parent, QVBoxLayout*& inside) {
     auto* frame = new QFrame(parent);
-    frame->setFrameShape(QFrame::Box);
-    frame->setFrameShadow(QFrame::Plain);
-    QPalette p = frame->palette();
-    p.setColor(QPalette::WindowText, QColor(0xB8, 0xBC, 0xC4));
-    frame->setPalette(p);
+    frame->setObjectName(QStringLiteral("group"));
+    frame->setStyleSheet(QStringLiteral("#group { border: 1px solid #b8bcc4; }"));
     inside = new QVBoxLayout(frame);
     inside->setContentsMargins(10, 6, 10, 6);
     inside->setSpacing(2);
@@ -252,6 +251,17 @@ QWidget* frmCommands::MakeSkinsPage() {
     flstSkins = new QListWidget(picture1);
     flstSkins->setObjectName(QStringLiteral("flstSkins"));
     flstSkins->setFixedHeight(PixelsY(2700));
+    // An empty list says where skins go.
+    noSkins_ = new QLabel(flstSkins->viewport());
+    noSkins_->setObjectName(QStringLiteral("noSkins"));
+    noSkins_->setWordWrap(true);
+    noSkins_->setTextFormat(Qt::PlainText);
+    noSkins_->setAlignment(Qt::AlignCenter);
+    noSkins_->setMargin(10);
+    QPalette hint = noSkins_->palette();
+    hint.setColor(QPalette::WindowText, QColor(0x80, 0x84, 0x8C));
+    noSkins_->setPalette(hint);
+    (new QVBoxLayout(flstSkins->viewport()))->addWidget(noSkins_);
     row->addWidget(flstSkins, 1);
     auto* buttons = new QVBoxLayout;
     cmdChangeSkin = new QPushButton(QStringLiteral("Change skin"), picture1);
@@ -404,6 +414,27 @@ void frmCommands::RereadSkins() {
             if (name == chosen) flstSkins->setCurrentItem(item);
         }
     }
+    QStringList where;
+    for (const std::string& folder : program_.SkinFolderList().folders) where << QString::fromStdString(folder);
+    noSkins_->setText(QStringLiteral("No skins found.\nSkins (*.qsd and their pictures) go in\n") +
+                      where.join(QStringLiteral("\nor\n")));
+    noSkins_->setVisible(flstSkins->count() == 0);
+}
+
+void frmCommands::MoveTopLeft() {
+    // A hidden window has no frame on X11, so a move would put the client area, not the
+    // frame, at 0,0 and the title bar off the screen: use the frame seen when it was shown.
+    if (frameOffset_.x() >= 0 && windowHandle() != nullptr) {
+        setGeometry(QRect(frameOffset_, size()));
+    } else {
+        move(0, 0);
+    }
+}
+
+void frmCommands::hideEvent(QHideEvent* event) {
+    const QPoint offset = geometry().topLeft() - frameGeometry().topLeft();
+    if (offset.x() >= 0 && offset.y() >= 0 && offset != QPoint(0, 0)) frameOffset_ = offset;
+    QWidget::hideEvent(event);
 }
 
 int frmCommands::RowAt(int y) const {

@@ -56,6 +56,8 @@ public:
     void Refresh(unsigned views);
     // Fill flstSkins with the "*.qsd" files of every skins folder.
     void RereadSkins();
+    // Put the window, with its frame, at the screen's top-left corner.
+    void MoveTopLeft();
 
     // Event handlers; y is the pointer's height in the list, in pixels.
     void lstFunctions_MouseMove(int y);
@@ -69,6 +71,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -87,6 +90,8 @@ private:
     Program& program_;
     std::array<QCheckBox*, kOptionCount> boxes_{};
     int optionsToken_ = 0;
+    QLabel* noSkins_ = nullptr;
+    QPoint frameOffset_{-1, -1};  // the client area within the frame, once it has been seen
 };
 
 }  // namespace quorva
