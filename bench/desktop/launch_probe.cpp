@@ -1,27 +1,53 @@
-// Starts one program and measures it, for bench/desktop/startup.sh (which compiles this):
-//   launch_probe [--name TITLE] [--class CLASS] [--pid] [--timeout S] [--memory-at MS] -- CMD...
-// Prints "MAP_MS RSS_KIB HWM_KIB": milliseconds from just before exec to the first viewable
-// window that has the title TITLE and/or the class (instance or class name) CLASS and, with
-// --pid, the program's _NET_WM_PID; then VmRSS and VmHWM of the process MS milliseconds after
-// exec (default 2000). The program is then stopped. On failure prints "fail REASON".
+// Starts one program under X and measures it, for bench/desktop/compare.sh (which compiles
+// this with -lX11 -lXdamage):
 //
-// Map events of the root's children wake the search, so the figure is not a polling interval;
-// a scan every 20 ms catches a title set after the window was mapped.
+//   launch_probe [criteria] [options] -- CMD...
+//
+// Criteria for the program's main window (the first viewable one that meets all given):
+//   --name TITLE  --class CLASS (instance or class name)  --pid (_NET_WM_PID is the program)
+// Options:
+//   --timeout S          give up waiting for the window after S seconds (15)
+//   --quiet MS           a paint is the last one when the screen then stays quiet this long (1000)
+//   --memory-at MS       VmRSS and VmHWM this long after exec (2000; 0 skips)
+//   --idle FROM,TO       CPU time and context switches of all threads between (2000,12000; 0,0 skips)
+//   --keys FILE          then type the xdotool key names in FILE (blank separated)
+//   --queued             ... into the stopped program (SIGSTOP, send, SIGCONT) instead of at once
+//   --delay MS           xdotool's pause between keys (0: full speed)
+//   --settle MS          keys go no earlier than this long after exec (4000)
+//   --copy KEYS          afterwards copy with this xdotool key (ctrl+c) and read the clipboard ...
+//   --click X,Y          ... or click there (window pixels) and read the primary selection
+//   --expect NUMBER      the number the read text must be
+//   --trace              every damage rectangle on stderr
+//
+// Prints one line of NAME=VALUE fields (times in ms from exec, or from the first key):
+//   map paint rss hwm idle_cpu idle_csw idle_threads keys text ok
+// and "fail=REASON" when a step could not be done. The program is stopped at the end.
+//
+// Paints are seen as X Damage on the root window, so everything drawn on the screen counts;
+// rectangles at most 10 pixels wide and 40 high are a blinking text cursor and do
+// not. Map events wake the
+// window search, so no figure is a polling interval.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xdamage.h>
+#include <dirent.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,15 +60,57 @@ struct Criteria {
     bool pid = false;
 };
 
+struct Options {
+    Criteria criteria;
+    double timeoutS = 15, quietMs = 1000, memoryAtMs = 2000, idleFromMs = 2000, idleToMs = 12000;
+    std::string keysFile;
+    bool queued = false;
+    int delayMs = 0;
+    double settleMs = 4000;
+    std::string copyKeys;
+    std::optional<std::pair<int, int>> click;
+    std::optional<double> expect;
+};
+
 Display* dpy = nullptr;
-Atom netWmPid, netWmName, utf8;
+Window root = 0;
+Window selectionWindow = 0;  // ours: owning a selection tells us when the program takes it
+Atom netWmPid, netWmName, utf8, netActive, netWmCheck;
+int damageEvent = 0;
+Clock::time_point t0;
+pid_t child = -1;
+std::ostringstream out;
+bool trace = false;  // --trace: every damage rectangle on stderr
+
+double msSince(Clock::time_point from) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
+}
+
+[[noreturn]] void finish(int code) {
+    if (child > 0) {
+        kill(-child, SIGCONT);
+        kill(-child, SIGTERM);
+        for (int i = 0; i < 30 && waitpid(child, nullptr, WNOHANG) != child; ++i) usleep(100000);
+        kill(-child, SIGKILL);
+        waitpid(child, nullptr, WNOHANG);
+    }
+    std::printf("%s\n", out.str().c_str());
+    std::fflush(stdout);
+    std::_Exit(code);
+}
+
+[[noreturn]] void fail(const std::string& reason) {
+    out << " fail=" << reason;
+    finish(1);
+}
 
 std::optional<std::string> textProperty(Window w, Atom prop, Atom type) {
     Atom actual;
     int format;
     unsigned long n, after;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(dpy, w, prop, 0, 1024, False, type, &actual, &format, &n, &after, &data) != Success ||
+    if (XGetWindowProperty(dpy, w, prop, 0, 1024, False, type, &actual, &format, &n, &after, &data) !=
+            Success ||
         data == nullptr)
         return std::nullopt;
     std::string s(reinterpret_cast<char*>(data), n);
@@ -51,7 +119,7 @@ std::optional<std::string> textProperty(Window w, Atom prop, Atom type) {
     return s;
 }
 
-bool matches(Window w, const Criteria& c, pid_t pid) {
+bool matches(Window w, const Criteria& c) {
     if (c.name) {
         auto title = textProperty(w, netWmName, utf8);
         if (!title) title = textProperty(w, XA_WM_NAME, XA_STRING);
@@ -76,25 +144,29 @@ bool matches(Window w, const Criteria& c, pid_t pid) {
             return false;
         const long value = n == 1 ? *reinterpret_cast<long*>(data) : -1;
         XFree(data);
-        if (value != pid) return false;
+        if (value != child) return false;
     }
     XWindowAttributes a;
     return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
 }
 
 // Looks through the tree below w (a window manager puts clients two levels down).
-bool search(Window w, const Criteria& c, pid_t pid, int depth) {
-    Window root, parent, *children = nullptr;
+Window search(Window w, const Criteria& c, int depth) {
+    Window r, parent, *children = nullptr;
     unsigned int n = 0;
-    if (!XQueryTree(dpy, w, &root, &parent, &children, &n)) return false;
-    bool found = false;
-    for (unsigned int i = 0; i < n && !found; ++i)
-        found = matches(children[i], c, pid) || (depth < 3 && search(children[i], c, pid, depth + 1));
+    if (!XQueryTree(dpy, w, &r, &parent, &children, &n)) return 0;
+    Window found = 0;
+    for (unsigned int i = 0; i < n && !found; ++i) {
+        if (matches(children[i], c)) found = children[i];
+        else if (depth < 3) found = search(children[i], c, depth + 1);
+    }
     if (children) XFree(children);
     return found;
 }
 
 int ignoreErrors(Display*, XErrorEvent*) { return 0; }  // windows come and go while we look
+
+// --- /proc ---
 
 long statusKib(pid_t pid, const char* key) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/status");
@@ -104,106 +176,454 @@ long statusKib(pid_t pid, const char* key) {
     return -1;
 }
 
-void stop(pid_t pid) {
-    kill(pid, SIGTERM);
-    for (int i = 0; i < 30; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid) return;
-        usleep(100000);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+// utime + stime in clock ticks from a stat line, and the state letter.
+bool parseStat(const std::string& path, long long& ticks, char& state) {
+    std::ifstream in(path);
+    std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto close = s.rfind(')');
+    if (close == std::string::npos) return false;
+    std::istringstream rest(s.substr(close + 2));
+    std::vector<std::string> f{std::istream_iterator<std::string>(rest), {}};
+    if (f.size() < 13) return false;
+    state = f[0][0];
+    ticks = std::atoll(f[11].c_str()) + std::atoll(f[12].c_str());  // fields 14 and 15
+    return true;
 }
 
-double msSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
+long long processTicks() {
+    long long t = 0;
+    char state;
+    return parseStat("/proc/" + std::to_string(child) + "/stat", t, state) ? t : -1;
+}
+
+char processState() {
+    long long t;
+    char state = '?';
+    parseStat("/proc/" + std::to_string(child) + "/stat", t, state);
+    return state;
+}
+
+struct ThreadCost {
+    long long ticks = 0, switches = 0;
+};
+
+std::map<long, ThreadCost> threadCosts() {
+    std::map<long, ThreadCost> costs;
+    const std::string dir = "/proc/" + std::to_string(child) + "/task";
+    DIR* d = opendir(dir.c_str());
+    if (!d) return costs;
+    while (dirent* e = readdir(d)) {
+        if (e->d_name[0] == '.') continue;
+        ThreadCost c;
+        char state;
+        if (!parseStat(dir + "/" + e->d_name + "/stat", c.ticks, state)) continue;
+        std::ifstream in(dir + "/" + e->d_name + "/status");
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0 || line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
+                c.switches += std::atoll(line.c_str() + line.find(':') + 1);
+        }
+        costs[std::atol(e->d_name)] = c;
+    }
+    closedir(d);
+    return costs;
+}
+
+// --- the screen ---
+
+struct Screen {
+    std::optional<Clock::time_point> lastPaint;
+    // CPU samples every 100 ms, to tell a quiet screen from a program busy without painting.
+    std::vector<std::pair<Clock::time_point, long long>> cpu;
+    Clock::time_point lastSample{};
+} screen;
+
+void sampleCpu() {
+    if (Clock::now() - screen.lastSample < std::chrono::milliseconds(100)) return;
+    screen.lastSample = Clock::now();
+    screen.cpu.emplace_back(screen.lastSample, processTicks());
+    if (screen.cpu.size() > 100) screen.cpu.erase(screen.cpu.begin(), screen.cpu.begin() + 50);
+}
+
+// A text cursor blinking: narrow and no taller than a line.
+bool IsCursor(const XRectangle& r) { return r.width <= 10 && r.height <= 40; }
+
+// Takes what the X server sent; returns whether a window was mapped or reparented.
+bool drain() {
+    bool mapped = false;
+    while (XPending(dpy)) {
+        XEvent e;
+        XNextEvent(dpy, &e);
+        if (e.type == damageEvent + XDamageNotify) {
+            const auto& d = reinterpret_cast<XDamageNotifyEvent&>(e);
+            if (trace)
+                std::fprintf(stderr, "%9.1f damage %dx%d+%d+%d%s\n", msSince(t0), d.area.width, d.area.height,
+                             d.area.x, d.area.y, IsCursor(d.area) ? " (cursor)" : "");
+            if (!IsCursor(d.area)) screen.lastPaint = Clock::now();
+        } else {
+            mapped |= e.type == MapNotify || e.type == ReparentNotify;
+        }
+    }
+    return mapped;
+}
+
+void wait(int ms) {
+    pollfd p{ConnectionNumber(dpy), POLLIN, 0};
+    poll(&p, 1, ms);
+}
+
+void checkAlive() {
+    if (waitpid(child, nullptr, WNOHANG) == child) {
+        child = -1;
+        fail("exited");
+    }
+}
+
+// Whether the screen has been quiet for quietMs after `since` while the program used almost
+// no CPU (at most 5% of the stretch): a program busy without painting is not done.
+bool quietNow(const Options& o, Clock::time_point since) {
+    const Clock::time_point from = screen.lastPaint && *screen.lastPaint > since ? *screen.lastPaint : since;
+    if (msSince(from) < o.quietMs) return false;
+    const auto cutoff = Clock::now() - std::chrono::milliseconds(static_cast<int>(o.quietMs));
+    long long before = -1;
+    for (const auto& [when, ticks] : screen.cpu)
+        if (when <= cutoff) before = ticks;
+    const long long now = processTicks();
+    const double tickMs = 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+    return before >= 0 && now >= 0 && (now - before) * tickMs <= 0.05 * o.quietMs;
+}
+
+std::optional<Clock::time_point> paintAfter(Clock::time_point since) {
+    if (screen.lastPaint && *screen.lastPaint > since) return screen.lastPaint;
+    return std::nullopt;
+}
+
+// Runs the event loop until quietNow; returns the last paint after `since` (none when nothing
+// was drawn), or fails after timeoutMs.
+std::optional<Clock::time_point> waitQuiet(const Options& o, Clock::time_point since, double timeoutMs,
+                                           const char* what) {
+    const Clock::time_point start = Clock::now();
+    while (true) {
+        drain();
+        checkAlive();
+        sampleCpu();
+        if (quietNow(o, since)) return paintAfter(since);
+        if (msSince(start) > timeoutMs) fail(std::string("never-quiet-") + what);
+        wait(20);
+    }
+}
+
+// Runs the event loop until msAfterExec.
+void runUntil(double msAfterExec) {
+    while (msSince(t0) < msAfterExec) {
+        drain();
+        checkAlive();
+        sampleCpu();
+        wait(std::max(1, std::min(20, static_cast<int>(msAfterExec - msSince(t0)))));
+    }
+}
+
+bool hasWindowManager() {
+    Atom actual;
+    int format;
+    unsigned long n, after;
+    unsigned char* data = nullptr;
+    const bool wm = XGetWindowProperty(dpy, root, netWmCheck, 0, 1, False, XA_WINDOW, &actual, &format, &n,
+                                       &after, &data) == Success &&
+                    data != nullptr && n == 1;
+    if (data) XFree(data);
+    return wm;
+}
+
+bool isInside(Window w, Window top) {
+    for (int depth = 0; w != 0 && w != root && depth < 10; ++depth) {
+        if (w == top) return true;
+        Window r, parent, *children = nullptr;
+        unsigned int n;
+        if (!XQueryTree(dpy, w, &r, &parent, &children, &n)) return false;
+        if (children) XFree(children);
+        w = parent;
+    }
+    return false;
+}
+
+void focus(Window w) {
+    if (hasWindowManager()) {
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = w;
+        e.xclient.message_type = netActive;
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = 2;  // from a pager: the window manager does as it is told
+        e.xclient.data.l[1] = CurrentTime;
+        XSendEvent(dpy, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    } else {
+        XSetInputFocus(dpy, w, RevertToPointerRoot, CurrentTime);
+    }
+    XSync(dpy, False);
+    for (int i = 0; i < 100; ++i) {
+        Window f;
+        int revert;
+        XGetInputFocus(dpy, &f, &revert);
+        if (isInside(f, w)) return;
+        drain();
+        usleep(10000);
+    }
+    fail("no-focus");
+}
+
+// Runs argv and waits for it; returns its standard output.
+std::optional<std::string> run(const std::vector<std::string>& argv) {
+    int fds[2];
+    if (pipe(fds) != 0) return std::nullopt;
+    const pid_t p = fork();
+    if (p == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        close(fds[0]);
+        close(fds[1]);
+        close(ConnectionNumber(dpy));
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string text;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0) text.append(buf, static_cast<size_t>(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(p, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    return text;
+}
+
+std::string trimmed(std::string s) {
+    const auto b = s.find_first_not_of(" \t\r\n");
+    const auto e = s.find_last_not_of(" \t\r\n");
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+// Copies the result out of the program and compares it with the expected number.
+void readBack(const Options& o, Window w) {
+    const char* selName = o.click ? "PRIMARY" : "CLIPBOARD";
+    const Atom sel = XInternAtom(dpy, selName, False);
+    XSetSelectionOwner(dpy, sel, selectionWindow, CurrentTime);
+    XSync(dpy, False);
+    if (o.click) {
+        if (!run({"xdotool", "mousemove", "--sync", "--window", std::to_string(w), std::to_string(o.click->first),
+                  std::to_string(o.click->second), "click", "1"}))
+            fail("click");
+        const int sw = DisplayWidth(dpy, DefaultScreen(dpy)), sh = DisplayHeight(dpy, DefaultScreen(dpy));
+        XWarpPointer(dpy, None, root, 0, 0, 0, 0, sw - 1, sh - 1);
+    } else if (!run({"xdotool", "key", o.copyKeys})) {
+        fail("copy-key");
+    }
+    for (int i = 0; XGetSelectionOwner(dpy, sel) == selectionWindow; ++i) {
+        if (i > 500) fail("nothing-copied");
+        drain();
+        usleep(20000);
+    }
+    const auto text = run({"timeout", "20", "xclip", "-o", "-selection", o.click ? "primary" : "clipboard"});
+    if (!text) fail("clipboard-unreadable");
+    std::string t = trimmed(*text);
+    for (char& c : t)
+        if (c == ' ') c = '_';
+    out << " text=" << (t.empty() ? "(empty)" : t.substr(0, 40));
+    if (o.expect) {
+        std::string n = trimmed(*text);
+        for (char& c : n)
+            if (c == ',') c = '.';
+        char* end = nullptr;
+        const double v = std::strtod(n.c_str(), &end);
+        const bool ok = end != n.c_str() && trimmed(end).find_first_not_of(".") == std::string::npos &&
+                        std::fabs(v - *o.expect) < 1e-9 * std::max(1.0, std::fabs(*o.expect));
+        out << " ok=" << (ok ? 1 : 0);
+    }
+}
+
+std::vector<std::string> readKeys(const std::string& file) {
+    std::ifstream in(file);
+    std::vector<std::string> keys{std::istream_iterator<std::string>(in), {}};
+    if (keys.empty()) fail("no-keys");
+    return keys;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Criteria c;
-    double timeoutS = 15, memoryAtMs = 2000;
+    Options o;
     int i = 1;
     for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         const std::string a = argv[i];
-        if (a == "--name" && i + 1 < argc) c.name = argv[++i];
-        else if (a == "--class" && i + 1 < argc) c.cls = argv[++i];
-        else if (a == "--pid") c.pid = true;
-        else if (a == "--timeout" && i + 1 < argc) timeoutS = std::atof(argv[++i]);
-        else if (a == "--memory-at" && i + 1 < argc) memoryAtMs = std::atof(argv[++i]);
+        const bool more = i + 1 < argc;
+        if (a == "--name" && more) o.criteria.name = argv[++i];
+        else if (a == "--class" && more) o.criteria.cls = argv[++i];
+        else if (a == "--pid") o.criteria.pid = true;
+        else if (a == "--trace") trace = true;
+        else if (a == "--timeout" && more) o.timeoutS = std::atof(argv[++i]);
+        else if (a == "--quiet" && more) o.quietMs = std::atof(argv[++i]);
+        else if (a == "--memory-at" && more) o.memoryAtMs = std::atof(argv[++i]);
+        else if (a == "--idle" && more) {
+            const std::string v = argv[++i];
+            o.idleFromMs = std::atof(v.c_str());
+            o.idleToMs = v.find(',') == std::string::npos ? 0 : std::atof(v.c_str() + v.find(',') + 1);
+        } else if (a == "--keys" && more) o.keysFile = argv[++i];
+        else if (a == "--queued") o.queued = true;
+        else if (a == "--delay" && more) o.delayMs = std::atoi(argv[++i]);
+        else if (a == "--settle" && more) o.settleMs = std::atof(argv[++i]);
+        else if (a == "--copy" && more) o.copyKeys = argv[++i];
+        else if (a == "--click" && more) {
+            int x = 0, y = 0;
+            if (std::sscanf(argv[++i], "%d,%d", &x, &y) != 2) {
+                std::fprintf(stderr, "launch_probe: --click wants X,Y\n");
+                return 2;
+            }
+            o.click = std::make_pair(x, y);
+        } else if (a == "--expect" && more) o.expect = std::atof(argv[++i]);
         else {
-            std::fprintf(stderr, "launch_probe: unknown option %s\n", argv[i]);
+            std::fprintf(stderr, "launch_probe: unknown option %s (see the top of launch_probe.cpp)\n", argv[i]);
             return 2;
         }
     }
+    const Criteria& c = o.criteria;
     if (i + 1 >= argc || (!c.name && !c.cls && !c.pid)) {
-        std::fprintf(stderr, "usage: launch_probe [--name T] [--class C] [--pid] [--timeout S] [--memory-at MS] -- CMD...\n");
+        std::fprintf(stderr, "usage: launch_probe [--name T] [--class C] [--pid] [options] -- CMD...\n");
         return 2;
     }
     char** cmd = argv + i + 1;
+    const std::vector<std::string> keys = o.keysFile.empty() ? std::vector<std::string>{} : readKeys(o.keysFile);
 
     dpy = XOpenDisplay(nullptr);
-    if (!dpy) {
-        std::printf("fail no-display\n");
-        return 1;
-    }
+    if (!dpy) fail("no-display");
     XSetErrorHandler(ignoreErrors);
+    int damageError;
+    if (!XDamageQueryExtension(dpy, &damageEvent, &damageError)) fail("no-damage-extension");
     netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
     netWmName = XInternAtom(dpy, "_NET_WM_NAME", False);
     utf8 = XInternAtom(dpy, "UTF8_STRING", False);
-    const Window root = DefaultRootWindow(dpy);
+    netActive = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
+    netWmCheck = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", False);
+    root = DefaultRootWindow(dpy);
+    selectionWindow = XCreateWindow(dpy, root, -10, -10, 1, 1, 0, 0, InputOnly, CopyFromParent, 0, nullptr);
     XSelectInput(dpy, root, SubstructureNotifyMask);
+    XDamageCreate(dpy, root, XDamageReportRawRectangles);
+    // The pointer in a corner: nothing under it shows a tooltip or a hover.
+    XWarpPointer(dpy, None, root, 0, 0, 0, 0, DisplayWidth(dpy, DefaultScreen(dpy)) - 1,
+                 DisplayHeight(dpy, DefaultScreen(dpy)) - 1);
     XSync(dpy, False);
+    drain();
+    screen.lastPaint.reset();
 
-    const Clock::time_point t0 = Clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
+    t0 = Clock::now();
+    if (trace)
+        std::fprintf(stderr, "exec at %.3f ms of the monotonic clock\n",
+                     std::chrono::duration<double, std::milli>(t0.time_since_epoch()).count());
+    child = fork();
+    if (child == 0) {
+        setpgid(0, 0);  // its helpers stop and go with it
         close(ConnectionNumber(dpy));
         dup2(STDERR_FILENO, STDOUT_FILENO);  // our output is the measurement alone
         execvp(cmd[0], cmd);
         _exit(127);
     }
-    if (pid < 0) {
-        std::printf("fail fork\n");
-        return 1;
-    }
+    if (child < 0) fail("fork");
+    setpgid(child, child);
 
-    std::optional<double> mapMs;
-    Clock::time_point lastScan = Clock::now() - std::chrono::hours(1);
-    while (!mapMs) {
-        bool look = false;
-        while (XPending(dpy)) {
-            XEvent e;
-            XNextEvent(dpy, &e);
-            look |= e.type == MapNotify || e.type == ReparentNotify;
-        }
+    // The main window mapped.
+    Window w = 0;
+    Clock::time_point lastScan = t0 - std::chrono::hours(1);
+    while (!w) {
+        const bool look = drain();
         if (look || Clock::now() - lastScan >= std::chrono::milliseconds(20)) {
-            if (search(root, c, pid, 0)) {
-                mapMs = msSince(t0);
-                break;
-            }
+            w = search(root, c, 0);
             lastScan = Clock::now();
         }
-        if (waitpid(pid, nullptr, WNOHANG) == pid) {
-            std::printf("fail exited\n");
-            return 1;
+        if (w) break;
+        checkAlive();
+        sampleCpu();
+        if (msSince(t0) > o.timeoutS * 1000) fail("no-window");
+        wait(5);
+    }
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "map=%.1f", msSince(t0));
+    out << buf;
+
+    // The last paint of the start, the memory and the idle cost, each on its own clock.
+    const bool idle = o.idleToMs > o.idleFromMs;
+    std::map<long, ThreadCost> idleFrom;
+    bool startDone = false, memoryDone = o.memoryAtMs <= 0, idleFromDone = !idle, idleDone = !idle;
+    while (!(startDone && memoryDone && idleDone)) {
+        drain();
+        checkAlive();
+        sampleCpu();
+        const double now = msSince(t0);
+        if (!startDone && quietNow(o, t0)) {
+            startDone = true;
+            if (const auto last = paintAfter(t0)) {
+                std::snprintf(buf, sizeof buf, " paint=%.1f", std::chrono::duration<double, std::milli>(*last - t0).count());
+                out << buf;
+            }
         }
-        if (msSince(t0) > timeoutS * 1000) {
-            stop(pid);
-            std::printf("fail no-window\n");
-            return 1;
+        if (!startDone && now > o.timeoutS * 1000 + 30000) fail("never-quiet-start");
+        if (!memoryDone && now >= o.memoryAtMs) {
+            const long rss = statusKib(child, "VmRSS:"), hwm = statusKib(child, "VmHWM:");
+            if (rss < 0 || hwm < 0) fail("gone-before-memory");
+            out << " rss=" << rss << " hwm=" << hwm;
+            memoryDone = true;
         }
-        pollfd p{ConnectionNumber(dpy), POLLIN, 0};
-        poll(&p, 1, 5);
+        if (!idleFromDone && now >= o.idleFromMs) {
+            idleFrom = threadCosts();
+            idleFromDone = true;
+        }
+        if (!idleDone && now >= o.idleToMs) {
+            const auto to = threadCosts();
+            ThreadCost d;
+            for (const auto& [tid, cost] : to) {
+                const auto before = idleFrom.find(tid);
+                const ThreadCost base = before == idleFrom.end() ? ThreadCost{} : before->second;
+                d.ticks += cost.ticks - base.ticks;
+                d.switches += cost.switches - base.switches;
+            }
+            const double tickMs = 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+            std::snprintf(buf, sizeof buf, " idle_cpu=%.0f idle_csw=%lld idle_threads=%zu", d.ticks * tickMs,
+                          d.switches, to.size());
+            out << buf;
+            idleDone = true;
+        }
+        wait(5);
     }
 
-    const double rest = memoryAtMs - msSince(t0);
-    if (rest > 0) usleep(static_cast<useconds_t>(rest * 1000));
-    const long rss = statusKib(pid, "VmRSS:"), hwm = statusKib(pid, "VmHWM:");
-    stop(pid);
-    if (rss < 0 || hwm < 0) {
-        std::printf("fail gone-before-memory\n");
-        return 1;
+    if (!keys.empty()) {
+        runUntil(o.settleMs);
+        waitQuiet(o, t0, 60000, "before-keys");
+        focus(w);
+        waitQuiet(o, t0, 60000, "after-focus");  // the focus may repaint
+        std::vector<std::string> args{"xdotool", "key", "--delay", std::to_string(o.delayMs)};
+        args.insert(args.end(), keys.begin(), keys.end());
+        Clock::time_point k0;
+        if (o.queued) {
+            kill(-child, SIGSTOP);
+            for (int n = 0; processState() != 'T'; ++n) {
+                if (n > 200) fail("would-not-stop");
+                usleep(5000);
+            }
+            if (!run(args)) fail("xdotool");
+            XSync(dpy, False);  // xdotool's requests are done: the events wait for the program
+            drain();
+            k0 = Clock::now();
+            kill(-child, SIGCONT);
+        } else {
+            k0 = Clock::now();
+            if (!run(args)) fail("xdotool");
+        }
+        const auto last = waitQuiet(o, k0, 120000, "after-keys");
+        if (!last) fail("no-repaint-after-keys");
+        std::snprintf(buf, sizeof buf, " keys=%.1f", std::chrono::duration<double, std::milli>(*last - k0).count());
+        out << buf;
+        if (!o.copyKeys.empty() || o.click) readBack(o, w);
     }
-    std::printf("%.0f %ld %ld\n", *mapMs, rss, hwm);
-    XCloseDisplay(dpy);
-    return 0;
+    finish(0);
 }

@@ -1,0 +1,345 @@
+#!/usr/bin/env bash
+# quorva beside the other desktop calculators: start-up, memory, idle cost and keystrokes,
+# all under one private Xvfb, first without a window manager and then with openbox.
+#
+#   bench/desktop/compare.sh [--rounds N] [--quorva PATH] [--only NAME,...] [--wm none|openbox|both]
+#   bench/desktop/compare.sh --smoke     one round of quorva and the bare Qt window, short idle
+#
+# Programs: quorva, xcalc -rpn, galculator, speedcrunch, qalculate-gtk and grpn where installed
+# (this script installs nothing: a missing one is named and skipped), and a bare Qt 6 Widgets
+# window of a few labels built here from bare_window.cpp, the floor for any Qt 6 program.
+# Each is started in interleaved rounds (A B C A B C ...) after one warm-up start each, every
+# run in a fresh home folder. Per program the table gives the median (min-max) and the ratio
+# of the median to quorva's:
+#   map, paint   ms from exec to the main window mapped, and to the last paint of the start
+#                (X Damage on the root window, the screen then quiet for 1 s)
+#   RSS, HWM     VmRSS and VmHWM 2 s after exec
+#   idle         CPU ms and context switches of all threads from 2 s to 12 s, untouched
+#   burst        1002 keys ("1" Enter, 500 times "1" and keypad "+") typed by xdotool at full
+#                speed into the running program: ms from the first key to the last repaint
+#   queued       the same keys sent while the program is stopped (SIGSTOP), then SIGCONT: ms
+#                until the last repaint
+#   sweep        20 keys ("1" Enter, 9 times "1" and "+") sent 0, 10, 20, 50 and 100 ms apart:
+#                how many runs gave the right result
+# After the keys the result is copied out (Ctrl+C, or the program's own way) and read with
+# xclip: 501 (10 for the sweep) or the run lost or merged a key and counts as a failure,
+# without a time. speedcrunch has no RPN: it gets "1", 500 times "+" and "1", then Enter (the
+# same number of keys, the same result). Keys go no earlier than 3.5 s after exec and after a
+# quiet second, so no splash or late start-up work is in their figures.
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+top=$(cd "$here/../.." && pwd)
+rounds=3
+quorva=$top/build/windows/quorva
+only=""
+wms="none openbox"
+smoke=0
+idle=2000,12000
+sweep_delays="0 10 20 50 100"
+while [ $# -gt 0 ]; do
+    case $1 in
+    --rounds) rounds=$2; shift 2 ;;
+    --quorva) quorva=$2; shift 2 ;;
+    --only) only=",$2,"; shift 2 ;;
+    --wm)
+        case $2 in none | openbox) wms=$2 ;; both) wms="none openbox" ;; *) echo "--wm none|openbox|both" >&2; exit 2 ;; esac
+        shift 2 ;;
+    --smoke) smoke=1; shift ;;
+    -h | --help) sed -n '2,/^set -uo/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
+    esac
+done
+if [ "$smoke" = 1 ]; then
+    rounds=1 only=",quorva,bare-qt," wms=none idle=2000,4000 sweep_delays="0 100"
+fi
+
+for t in Xvfb xdotool xclip c++ pkg-config; do
+    command -v "$t" >/dev/null || { echo "$t is not installed" >&2; exit 2; }
+done
+for h in X11/Xlib.h X11/extensions/Xdamage.h; do
+    [ -f "/usr/include/$h" ] || { echo "/usr/include/$h is missing (Debian: libx11-dev, libxdamage-dev)" >&2; exit 2; }
+done
+pkg-config --exists Qt6Widgets || { echo "Qt6Widgets is missing (Debian: qt6-base-dev)" >&2; exit 2; }
+case " $wms " in *" openbox "*)
+    command -v openbox >/dev/null || { echo "openbox is not installed: the pass with a window manager is skipped" >&2; wms=${wms/openbox/}; } ;;
+esac
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/quorva-compare.XXXXXX")
+pids=()
+cleanup() {
+    local p
+    for p in "${pids[@]}"; do kill -TERM "$p" 2>/dev/null; done
+    for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+echo "building the probe and the bare Qt window ..." >&2
+c++ -std=c++20 -O2 -o "$tmp/launch_probe" "$here/launch_probe.cpp" -lX11 -lXdamage 2>"$tmp/build.log" ||
+    { cat "$tmp/build.log" >&2; exit 1; }
+# shellcheck disable=SC2046 # pkg-config's words
+c++ -std=c++20 -O2 -fPIC -o "$tmp/bare_window" "$here/bare_window.cpp" $(pkg-config --cflags --libs Qt6Widgets) \
+    2>"$tmp/build.log" || { cat "$tmp/build.log" >&2; exit 1; }
+probe=$tmp/launch_probe
+
+mkdir -p "$tmp/runtime" && chmod 700 "$tmp/runtime"
+export XDG_RUNTIME_DIR=$tmp/runtime LC_ALL=C.UTF-8
+unset WAYLAND_DISPLAY SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORMTHEME
+
+: >"$tmp/displayfd"
+Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$tmp/displayfd" >"$tmp/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 300); do grep -q '[0-9]' "$tmp/displayfd" && break; sleep 0.05; done
+grep -q '[0-9]' "$tmp/displayfd" || { echo "Xvfb did not start" >&2; exit 1; }
+DISPLAY=":$(tr -dc "0-9" <"$tmp/displayfd")"
+export DISPLAY
+
+# The keys: RPN programs get "1" Enter then "1" "+" pairs; speedcrunch "1" then "+" "1" pairs
+# then Enter.
+keys() { # STYLE PAIRS
+    if [ "$1" = rpn ]; then
+        echo 1 Return
+        for ((k = 0; k < $2; k++)); do echo 1 KP_Add; done
+    else
+        echo 1
+        for ((k = 0; k < $2; k++)); do echo KP_Add 1; done
+        echo Return
+    fi
+}
+for s in rpn alg; do
+    keys $s 500 >"$tmp/keys-$s-1002"
+    keys $s 9 >"$tmp/keys-$s-20"
+done
+
+# The home folder every run starts from: the RPN mode where a program has one.
+mkdir -p "$tmp/home/.config/galculator" "$tmp/home/.config/qalculate"
+printf '[general]\ndefault_notation_mode=1\n' >"$tmp/home/.config/galculator/galculator.conf"
+printf '[General]\nversion=4.5.1\n\n[Mode]\nin_rpn_mode=1\n' >"$tmp/home/.config/qalculate/qalculate-gtk.cfg"
+
+# name | window criteria | key style | how the result is copied out | command
+candidates=(
+    "quorva|--class quorva --pid|rpn|--copy ctrl+c|env QT_QPA_PLATFORM=xcb $quorva --config-dir HOME/quorva"
+    "bare-qt|--class bare_window --pid|rpn|--copy ctrl+c|env QT_QPA_PLATFORM=xcb $tmp/bare_window"
+    "xcalc|--class xcalc|rpn|--click 131,21|xcalc -rpn"
+    "galculator|--class galculator --pid|rpn|--copy ctrl+c|galculator"
+    "speedcrunch|--class speedcrunch --pid|alg|--copy ctrl+r|speedcrunch"
+    "qalculate|--name Qalculate! --pid|rpn|--copy ctrl+c|qalculate-gtk"
+    "grpn|--class grpn --pid|rpn|-|grpn"
+)
+# What the table says about each program's way out.
+declare -A copy_note=(
+    [quorva]="Ctrl+C, clipboard"
+    [bare-qt]="Ctrl+C, clipboard"
+    [xcalc]="no clipboard copy: a click on its display selects the number (PRIMARY)"
+    [galculator]="Ctrl+C, clipboard (RPN mode from its settings file)"
+    [speedcrunch]="Ctrl+R (copy last result), clipboard; algebraic keys"
+    [qalculate]="Ctrl+C, clipboard (RPN mode from its settings file)"
+    [grpn]="cannot be read back: no copy command, and Ctrl+C crashes grpn 1.4.1; times unverified"
+)
+programs=()
+for entry in "${candidates[@]}"; do
+    IFS='|' read -r name _ _ _ cmd <<<"$entry"
+    [ -z "$only" ] || [[ $only == *",$name,"* ]] || continue
+    exe=${cmd#env QT_QPA_PLATFORM=xcb }
+    exe=${exe%% *}
+    if [ "$name" = quorva ] && [ ! -x "$quorva" ]; then
+        echo "quorva: not built at $quorva, skipped (build it, or give --quorva PATH)" >&2
+        continue
+    fi
+    if ! command -v "$exe" >/dev/null; then
+        echo "$name: not installed, skipped" >&2
+        continue
+    fi
+    programs+=("$entry")
+done
+[ ${#programs[@]} -gt 0 ] || { echo "nothing to measure" >&2; exit 1; }
+
+# measure WM NAME KIND [probe options]: one fresh start of NAME, its line into the results
+measure() {
+    local wm=$1 name=$2 kind=$3 entry crit copy cmd home line
+    shift 3
+    for entry in "${programs[@]}"; do [ "${entry%%|*}" = "$name" ] && break; done
+    IFS='|' read -r _ crit _ copy cmd <<<"$entry"
+    home=$tmp/run-home
+    rm -rf "$home"
+    cp -r "$tmp/home" "$home"
+    cmd=${cmd//HOME\//$home/}
+    local args=()
+    [ "$copy" = - ] || read -ra args <<<"$copy"
+    # shellcheck disable=SC2086 # criteria and command are word lists
+    line=$(HOME=$home XDG_CONFIG_HOME=$home/.config "$probe" $crit "$@" "${args[@]}" -- $cmd 2>>"$tmp/$name.log")
+    printf '  %-8s %-11s %-8s %s\n' "$wm" "$name" "$kind" "$line" >&2
+    echo "$name $kind $line" >>"$tmp/results-$wm"
+}
+
+wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+run_pass() {
+    local wm=$1 r entry name style d
+    : >"$tmp/results-$wm"
+    for ((r = 0; r <= rounds; r++)); do
+        [ "$smoke" = 1 ] && [ "$r" = 0 ] && continue
+        for entry in "${programs[@]}"; do
+            name=${entry%%|*}
+            if [ "$r" = 0 ]; then
+                measure "$wm" "$name" warm-up --idle 0,0
+                continue
+            fi
+            IFS='|' read -r _ _ style _ <<<"$entry"
+            measure "$wm" "$name" start --idle "$idle" --keys "$tmp/keys-$style-1002" --expect 501
+        done
+        [ "$r" = 0 ] && continue
+        for entry in "${programs[@]}"; do
+            name=${entry%%|*}
+            IFS='|' read -r _ _ style _ <<<"$entry"
+            measure "$wm" "$name" queued --idle 0,0 --memory-at 0 --settle 3500 --keys "$tmp/keys-$style-1002" \
+                --queued --expect 501
+        done
+        for d in $sweep_delays; do
+            for entry in "${programs[@]}"; do
+                name=${entry%%|*}
+                IFS='|' read -r _ _ style _ <<<"$entry"
+                measure "$wm" "$name" "sweep$d" --idle 0,0 --memory-at 0 --settle 3500 --keys "$tmp/keys-$style-20" \
+                    --delay "$d" --expect 10
+            done
+        done
+    done
+}
+
+# --- the tables ---
+
+# cell FILE NAME KINDS FIELD DIVISOR FORMAT REF: "median (min-max) xRATIO" of FIELD over the
+# runs of NAME whose kind is one of KINDS; key times count only runs with the right result.
+# REF is quorva's median for the ratio (empty: none).
+cell() {
+    awk -v name="$2" -v kinds=" $3 " -v field="$4" -v d="$5" -v f="$6" -v ref="$7" '
+    $1 == name && index(kinds, " " $2 " ") {
+        delete kv
+        for (i = 3; i <= NF; i++) { split($i, p, "="); kv[p[1]] = p[2] }
+        if (!(field in kv)) next
+        if (field == "keys" && ("ok" in kv) && kv["ok"] != 1) next
+        v[++n] = kv[field] / d
+    }
+    END {
+        if (n == 0) { printf "-"; exit }
+        for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (v[j] < v[i]) { t = v[i]; v[i] = v[j]; v[j] = t }
+        m = (n % 2) ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+        printf f " (" f "-" f ")", m, v[1], v[n]
+        if (ref != "" && ref + 0 > 0) printf " x%.2f", m / ref
+        else if (ref != "") printf " x-"
+    }' "$1"
+}
+
+# median FILE NAME KINDS FIELD DIVISOR
+median() {
+    cell "$1" "$2" "$3" "$4" "$5" "%.6f" "" | awk '{ print ($1 == "-") ? "" : $1 }'
+}
+
+# right FILE NAME KIND: "R/N right" of the runs that read a result back, with the failures
+right() {
+    awk -v name="$2" -v kind="$3" '
+    $1 == name && $2 == kind {
+        n++
+        if ($0 ~ / ok=1/) ok++
+        else if ($0 ~ / ok=0/) bad++
+        else if ($0 ~ / fail=/) { split(substr($0, index($0, " fail=") + 6), w, " "); why[w[1]]++ }
+        else unread++
+    }
+    END {
+        if (n == 0) { printf "-"; exit }
+        if (unread == n) { printf "not read back"; exit }
+        printf "%d/%d right", ok, n
+        for (r in why) printf ", %s %d", r, why[r]
+    }' "$1"
+}
+
+print_pass() {
+    local wm=$1 entry name fmt
+    local file=$tmp/results-$wm
+    local -A ref
+    for f in map paint rss hwm idle_cpu idle_csw keys:start keys:queued; do
+        local field=${f%%:*} kind=start
+        [[ $f == *:* ]] && kind=${f#*:}
+        local div=1
+        [[ $field == rss || $field == hwm ]] && div=1024
+        ref[$f]=$(median "$file" quorva "$kind" "$field" "$div")
+    done
+    echo
+    if [ "$wm" = none ]; then echo "== no window manager =="; else echo "== with $wm =="; fi
+    if [ "$smoke" = 1 ]; then echo "   smoke: one round, no warm-up"; else echo "   $rounds rounds after one warm-up start each"; fi
+    echo "   median (min-max) xRATIO: the ratio of the median to quorva's"
+    fmt='%-12s %-28s %-28s %-26s %-26s\n'
+    # shellcheck disable=SC2059
+    printf "$fmt" program "map ms" "last paint ms" "VmRSS MiB at 2 s" "VmHWM MiB at 2 s"
+    for entry in "${programs[@]}"; do
+        name=${entry%%|*}
+        # shellcheck disable=SC2059
+        printf "$fmt" "$name" "$(cell "$file" "$name" start map 1 %.0f "${ref[map]}")" \
+            "$(cell "$file" "$name" start paint 1 %.0f "${ref[paint]}")" \
+            "$(cell "$file" "$name" start rss 1024 %.1f "${ref[rss]}")" \
+            "$(cell "$file" "$name" start hwm 1024 %.1f "${ref[hwm]}")"
+    done
+    echo
+    fmt='%-12s %-28s %-28s %-10s\n'
+    # shellcheck disable=SC2059
+    printf "$fmt" program "idle CPU ms (2-12 s)" "idle context switches" threads
+    for entry in "${programs[@]}"; do
+        name=${entry%%|*}
+        # shellcheck disable=SC2059
+        printf "$fmt" "$name" "$(cell "$file" "$name" start idle_cpu 1 %.0f "${ref[idle_cpu]}")" \
+            "$(cell "$file" "$name" start idle_csw 1 %.0f "${ref[idle_csw]}")" \
+            "$(cell "$file" "$name" start idle_threads 1 %.0f "")"
+    done
+    echo
+    fmt='%-12s %-30s %-22s %-30s %-22s\n'
+    # shellcheck disable=SC2059
+    printf "$fmt" program "1002 keys at full speed, ms" "result" "1002 keys queued, ms" "result"
+    for entry in "${programs[@]}"; do
+        name=${entry%%|*}
+        # shellcheck disable=SC2059
+        printf "$fmt" "$name" "$(cell "$file" "$name" start keys 1 %.0f "${ref[keys:start]}")" \
+            "$(right "$file" "$name" start)" \
+            "$(cell "$file" "$name" queued keys 1 %.0f "${ref[keys:queued]}")" \
+            "$(right "$file" "$name" queued)"
+    done
+    echo
+    local d
+    printf '%-12s' "20 keys"
+    for d in $sweep_delays; do printf ' %-15s' "${d} ms apart"; done
+    echo
+    for entry in "${programs[@]}"; do
+        name=${entry%%|*}
+        printf '%-12s' "$name"
+        for d in $sweep_delays; do printf ' %-15s' "$(right "$file" "$name" "sweep$d" | sed 's/ right//')"; done
+        echo
+    done
+}
+
+echo "display $DISPLAY; $(nproc) cores; load average at start $(cut -d' ' -f1-3 /proc/loadavg)" >&2
+for wm in $wms; do
+    if [ "$wm" = openbox ]; then
+        openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
+        pids+=($!)
+        for _ in $(seq 300); do wm_up && break; sleep 0.05; done
+        wm_up || { echo "openbox did not start: that pass is skipped" >&2; continue; }
+    fi
+    run_pass "$wm"
+done
+
+echo
+echo "quorva: $quorva"
+echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo)," \
+    "load average at the end $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "X server: Xvfb 1280x1024x24, no compositor, no session bus"
+for wm in $wms; do [ -f "$tmp/results-$wm" ] && print_pass "$wm"; done
+echo
+echo "how each result was read back:"
+for entry in "${programs[@]}"; do
+    name=${entry%%|*}
+    printf '  %-12s %s\n' "$name" "${copy_note[$name]}"
+done
+failures=$(cat "$tmp"/results-* 2>/dev/null | grep -c ' fail=' || true)
+[ "$failures" = 0 ] || echo "runs with a failed step: $failures (reasons in the result columns)"
