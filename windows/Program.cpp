@@ -89,16 +89,17 @@ void Program::Main() {
     // Starting hidden, the calculator is not shown at all, not even for a moment.
     main_->ApplySkin(skin_, !startHidden);
     if (startHidden) {
+        MakeTrayIcon();
         HideAllWindows();
     } else {
         ShowAllWindows();
     }
-    // The splash comes once the calculator is on screen, so it never delays it.
+    // The icon and the splash come once the calculator is on screen, so they never delay it.
     if (main_->isVisible()) {
-        main_->firstPainted = [this] { ShowSplashNow(); };
-        QTimer::singleShot(1000, main_.get(), [this] { ShowSplashNow(); });  // never painted?
+        main_->firstPainted = [this] { OnScreen(); };
+        QTimer::singleShot(1000, main_.get(), [this] { OnScreen(); });  // never painted?
     } else {
-        QTimer::singleShot(0, main_.get(), [this] { ShowSplashNow(); });
+        QTimer::singleShot(0, main_.get(), [this] { OnScreen(); });
     }
 }
 
@@ -112,6 +113,15 @@ void Program::StartupWindowTexts() {
     main_->SetOnTop();
     FunctionsWindowShown = false;
     LargeStackShown = false;
+    // The notification-area icon takes longer to make than the calculator takes to appear:
+    // it comes with the first picture of the calculator, or at once when starting hidden.
+    calc_.SetAngleRadians(true);
+    calc_.SetDecimalPlaces(15);
+    main_->RefreshViews(kViewEntry | kViewStack | kViewAngle | kViewPlaces);
+}
+
+void Program::MakeTrayIcon() {
+    if (tray_) return;
     tray_ = std::make_unique<TrayIcon>(TrayIcon::Handlers{
         [this] { mnuQuorva_Click(); },
         [this] { mnuFunctions_Click(); },
@@ -119,9 +129,11 @@ void Program::StartupWindowTexts() {
         [this] { mnuQuit_Click(); },
     });
     tray_->AddTrayIcon();
-    calc_.SetAngleRadians(true);
-    calc_.SetDecimalPlaces(15);
-    main_->RefreshViews(kViewEntry | kViewStack | kViewAngle | kViewPlaces);
+}
+
+void Program::OnScreen() {
+    MakeTrayIcon();
+    ShowSplashNow();
 }
 
 void Program::SetDefaultSkin() {
@@ -246,7 +258,7 @@ void Program::QuitWithoutAsking() {
     ended_ = true;
     HideAllWindows();
     SaveSettings();
-    tray_->DeleteTrayIcon();
+    if (tray_) tray_->DeleteTrayIcon();
     if (endProgram) endProgram();
 }
 

@@ -52,7 +52,7 @@ public:
     frmCommands* FunctionsWindow() const { return functions_.get(); }  // nullptr until first use
     frmLargeStack* LargeStackWindow() const { return large_.get(); }
     frmAbout* AboutWindow() const { return about_.get(); }  // nullptr until the splash is due
-    TrayIcon* Tray() const { return tray_.get(); }
+    TrayIcon* Tray() const { return tray_.get(); }  // nullptr until the calculator is on screen
 
     bool FunctionsWindowShown = false;
     bool LargeStackShown = false;
@@ -116,6 +116,8 @@ private:
     bool TrayHost() const;
     void BringMainWindowForward();
     void ShowSplashNow();
+    void MakeTrayIcon();
+    void OnScreen();  // the calculator's first picture is on screen
 
     StartOptions start_;
     OptionsModel options_;

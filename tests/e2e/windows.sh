@@ -20,6 +20,7 @@ FN_TITLE="Quorva 4.00 - Functions and Settings"
 LS_TITLE="Quorva 3 - Large Stack"
 HIDE=(246 20)  # the hide zone of the built-in skin, in window pixels
 BRAND=(60 20)  # the name plate: a place to drag the calculator by
+STACK=(100 90) # the stack display
 ROW_H=14       # a row of the function list at 96 dots per inch
 CONFIG=$E2E_TMP/config
 # Plain number texts, so that results read back as typed: 0.5, not 500.000000000000000E-3.
@@ -201,7 +202,10 @@ case_large_stack() {
     start_calculator tray "$PLAIN"
     focus_main
     e2e_keys 1 "<Enter>" 2 "<Enter>" 3 "<Enter>"  # a, b, c
-    xdo key F2
+    # A double click on the calculator's stack display opens the large stack.
+    xdo mousemove $((MX + STACK[0])) $((MY + STACK[1]))
+    sleep 0.3
+    xdo click --repeat 2 --delay 80 1
     wait_named 10 "$LS_TITLE"
     local ls=$WIN lx=$WX ly=$WY
     # the bottom row (a) is the first row of the list

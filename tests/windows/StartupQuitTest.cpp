@@ -21,12 +21,20 @@ protected:
     bool Shown(QWidget* w) { return w != nullptr && w->isVisible(); }
     bool FunctionsShown() { return Shown(P().FunctionsWindow()); }
     bool LargeShown() { return Shown(P().LargeStackWindow()); }
+    // The icon comes with the calculator's first picture.
+    TrayIcon& Tray() {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return P().Tray() != nullptr; }, 3000));
+        return *P().Tray();
+    }
 
     // Answers the next message box with button, after noting its texts.
-    void AnswerNextBox(QMessageBox::StandardButton button) {
-        QTimer::singleShot(0, [this, button] {
+    void AnswerNextBox(QMessageBox::StandardButton button, int tries = 50) {
+        QTimer::singleShot(10, &W(), [this, button, tries] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
+            if (box == nullptr) {
+                if (tries > 0) AnswerNextBox(button, tries - 1);  // not up yet
+                return;
+            }
             boxTitle_ = box->windowTitle();
             boxText_ = box->text();
             boxButtons_ = box->standardButtons();
@@ -43,7 +51,8 @@ protected:
 
 TEST_F(StartupQuitTest, TrayIconTipAndMenuInTheirOrder) {
     Start();
-    TrayIcon& tray = *P().Tray();
+    EXPECT_EQ(P().Tray(), nullptr);  // not before the calculator is on screen
+    TrayIcon& tray = Tray();
     EXPECT_EQ(tray.Icon().toolTip(), " Quorva 4.00 ");
     EXPECT_FALSE(tray.Icon().icon().isNull());
     EXPECT_TRUE(tray.Shown());
@@ -61,9 +70,10 @@ TEST_F(StartupQuitTest, StartMinimizedShowsOnlyTheIconThenShowCalcBringsTheSetBa
     Start("HideWindows= 1\r\nShowFunctionWindow= 1\r\n");
     EXPECT_FALSE(W().isVisible());
     EXPECT_FALSE(FunctionsShown());
-    EXPECT_TRUE(P().Tray()->Shown());
+    ASSERT_NE(P().Tray(), nullptr);  // at once: nothing else shows where the calculator is
+    EXPECT_TRUE(Tray().Shown());
     EXPECT_TRUE(P().FunctionsWindowShown);
-    P().Tray()->mnuQuorva->trigger();
+    Tray().mnuQuorva->trigger();
     EXPECT_TRUE(W().isVisible());
     EXPECT_TRUE(FunctionsShown());
     EXPECT_FALSE(LargeShown());
@@ -85,7 +95,7 @@ TEST_F(StartupQuitTest, TrayClicksShowAllWindows) {
                  {QSystemTrayIcon::Context, false}};
     for (const auto& c : cases) {
         P().HideAllWindows();
-        emit P().Tray()->Icon().activated(c.reason);
+        emit Tray().Icon().activated(c.reason);
         EXPECT_EQ(W().isVisible(), c.shows) << c.reason;
     }
 }
@@ -101,13 +111,13 @@ TEST_F(StartupQuitTest, HideZoneHidesTheWholeSetAndShowCalcBringsTheSameSetBack)
     EXPECT_FALSE(LargeShown());
     EXPECT_EQ(ended_, 0);
     EXPECT_EQ(IniText(), "ConfirmQuit= 1\r\n");  // hiding saves nothing
-    EXPECT_TRUE(P().Tray()->Shown());
-    P().Tray()->mnuQuorva->trigger();
+    EXPECT_TRUE(Tray().Shown());
+    Tray().mnuQuorva->trigger();
     EXPECT_TRUE(W().isVisible() && FunctionsShown() && LargeShown());
 
     // A large stack opened from the menu is not part of the set.
     QTest::keyClick(&W(), Qt::Key_F2);
-    P().Tray()->mnuLargeStack->trigger();
+    Tray().mnuLargeStack->trigger();
     EXPECT_TRUE(LargeShown());
     P().HideAllWindows();
     P().ShowAllWindows();
@@ -115,7 +125,7 @@ TEST_F(StartupQuitTest, HideZoneHidesTheWholeSetAndShowCalcBringsTheSameSetBack)
     // The menu's Functions entry shows that window where it was left, and adds it to the set.
     P().FunctionsWindow()->move(300, 200);
     QTest::keyClick(&W(), Qt::Key_F1);
-    P().Tray()->mnuFunctions->trigger();
+    Tray().mnuFunctions->trigger();
     EXPECT_TRUE(FunctionsShown());
     EXPECT_TRUE(P().FunctionsWindowShown);
 }
@@ -124,8 +134,9 @@ TEST_F(StartupQuitTest, QuitAsksFirstThenHidesSavesAndRemovesTheIcon) {
     Start("ConfirmQuit= 1\r\n");
     QTest::keyClick(&W(), Qt::Key_F2);
     W().move(140, 160);
+    TrayIcon& tray = Tray();
     AnswerNextBox(QMessageBox::No);
-    P().Tray()->mnuQuit->trigger();
+    tray.mnuQuit->trigger();
     EXPECT_EQ(boxTitle_, "Confirmation");
     EXPECT_EQ(boxText_, "     Quit Quorva ?    ");
     EXPECT_EQ(boxButtons_, QMessageBox::Yes | QMessageBox::No);
@@ -137,10 +148,10 @@ TEST_F(StartupQuitTest, QuitAsksFirstThenHidesSavesAndRemovesTheIcon) {
     EXPECT_EQ(IniText(), "ConfirmQuit= 1\r\n");  // not written
 
     AnswerNextBox(QMessageBox::Yes);
-    P().Tray()->mnuQuit->trigger();
+    tray.mnuQuit->trigger();
     EXPECT_EQ(ended_, 1);
     EXPECT_FALSE(W().isVisible() || LargeShown());
-    EXPECT_FALSE(P().Tray()->Shown());
+    EXPECT_FALSE(tray.Shown());
     EXPECT_NE(IniText().find("WindowPositionX= 140\r\nWindowPositionY= 160\r\n"), std::string::npos) << IniText();
 }
 
