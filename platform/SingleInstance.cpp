@@ -22,11 +22,20 @@ QString DefaultFolder() {
     return QDir::tempPath();
 }
 
-// The same file reached by another path (a symbolic link, "a/../b") is the same calculator.
+// The same file reached by another path (a symbolic link, "a/../b") is the same calculator,
+// also when its folder is made only later: the part that exists is resolved, the rest kept.
 QString CanonicalKey(const std::string& key) {
-    const QFileInfo info(QString::fromStdString(key));
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return folder.isEmpty() ? info.absoluteFilePath() : folder + QLatin1Char('/') + info.fileName();
+    QString path = QDir::cleanPath(QFileInfo(QString::fromStdString(key)).absoluteFilePath());
+    QString rest;
+    while (!path.isEmpty()) {
+        const QString real = QFileInfo(path).canonicalFilePath();
+        if (!real.isEmpty()) return real + rest;
+        const int slash = path.lastIndexOf(QLatin1Char('/'));
+        if (slash <= 0) break;
+        rest.prepend(path.mid(slash));
+        path.truncate(slash);
+    }
+    return QDir::cleanPath(QFileInfo(QString::fromStdString(key)).absoluteFilePath());
 }
 
 }  // namespace

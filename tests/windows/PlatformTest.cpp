@@ -266,6 +266,8 @@ TEST(SingleInstanceTest, TheSameFileByAnotherPathIsTheSameCalculator) {
     EXPECT_EQ(lockOf(dir.filePath("real/quorva.ini")), lockOf(dir.filePath("link/quorva.ini")));
     EXPECT_EQ(lockOf(dir.filePath("real/quorva.ini")), lockOf(dir.filePath("real/../real/quorva.ini")));
     EXPECT_NE(lockOf(dir.filePath("real/quorva.ini")), lockOf(dir.filePath("quorva.ini")));
+    // A folder that does not exist yet, reached through the link.
+    EXPECT_EQ(lockOf(dir.filePath("real/new/quorva.ini")), lockOf(dir.filePath("link/new/quorva.ini")));
 }
 
 TEST(QuitSignalsTest, EachSignalReachesTheHandlerOnTheEventLoop) {
