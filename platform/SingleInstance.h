@@ -2,15 +2,20 @@
 // One calculator per settings file: the first start holds a lock named after the file and
 // listens on a local socket beside it; a later start with the same file finds the lock, asks
 // the running one to show itself and ends.
+//
+// Plain POSIX: flock() on the lock file (the kernel lets go of it when the process ends, so
+// no lock is ever stale and nothing needs to reach the disk) and a Unix socket watched by a
+// QSocketNotifier, which sleeps until a later start knocks.
 
-#include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+class QSocketNotifier;
 
 namespace quorva::platform {
 
@@ -37,13 +42,23 @@ public:
     const QString& SocketPath() const { return socketPath_; }
 
 private:
+    bool Listen();
     bool AskRunningToShow(int waitMs);
-    void Answer();
+    void Accept();
+    void Read(int fd);
+    void Close(int fd);
 
     QString lockPath_;
     QString socketPath_;
-    std::unique_ptr<QLockFile> lock_;
-    QLocalServer server_;
+    int lockFd_ = -1;
+    int serverFd_ = -1;
+    QSocketNotifier* serverNotifier_ = nullptr;
+    struct Caller {
+        int fd;
+        QSocketNotifier* notifier;
+        std::string received;
+    };
+    std::vector<Caller> callers_;
 };
 
 }  // namespace quorva::platform

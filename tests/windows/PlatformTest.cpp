@@ -13,8 +13,13 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstring>
 #include <ostream>
 #include <thread>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "Platform.h"
 #include "QuitSignals.h"
@@ -255,6 +260,32 @@ TEST(SingleInstanceTest, TheLockOfAProgramThatDiedIsTakenOver) {
                QSysInfo::machineHostName().toUtf8() + "\n");
     lock.close();
     EXPECT_EQ(probe.Claim(300), Outcome::First);
+}
+
+TEST(SingleInstanceTest, ASocketLeftByAProgramThatDiedAndASilentCallerStandInNobodysWay) {
+    QTemporaryDir dir;
+    const std::string ini = "/srv/calc/quorva.ini";
+    SingleInstance first(ini, dir.path());
+    QFile leftover(first.SocketPath());
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
+    int shown = 0;
+    first.onShowRequest = [&shown] { ++shown; };
+    ASSERT_EQ(first.Claim(), Outcome::First);
+
+    // A caller that connects and says nothing does not keep the next one from being answered.
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(first.SocketPath()).constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::connect(silent, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    std::atomic<int> outcome{-1};
+    std::thread later([&] { outcome = static_cast<int>(SingleInstance(ini, dir.path()).Claim(3000)); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return outcome != -1; }, 5000));
+    later.join();
+    ::close(silent);
+    EXPECT_EQ(outcome, static_cast<int>(Outcome::ShownOther));
+    EXPECT_EQ(shown, 1);
 }
 
 TEST(SingleInstanceTest, TheSameFileByAnotherPathIsTheSameCalculator) {
