@@ -66,12 +66,14 @@ case " $wms " in *" openbox "*)
 esac
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/quorva-compare.XXXXXX")
+runtime=$tmp/runtime
 pids=()
 cleanup() {
     local p
     for p in "${pids[@]}"; do kill -TERM "$p" 2>/dev/null; done
     for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
     rm -rf "$tmp"
+    case $runtime in /dev/shm/quorva-compare.*) rm -rf "$runtime" ;; esac
 }
 trap cleanup EXIT
 trap 'exit 130' INT
@@ -85,8 +87,10 @@ c++ -std=c++20 -O2 -fPIC -o "$tmp/bare_window" "$here/bare_window.cpp" $(pkg-con
     2>"$tmp/build.log" || { cat "$tmp/build.log" >&2; exit 1; }
 probe=$tmp/launch_probe
 
-mkdir -p "$tmp/runtime" && chmod 700 "$tmp/runtime"
-export XDG_RUNTIME_DIR=$tmp/runtime LC_ALL=C.UTF-8
+# The runtime folder in memory, as a desktop's /run/user/UID is.
+[ -d /dev/shm ] && [ -w /dev/shm ] && runtime=$(mktemp -d /dev/shm/quorva-compare.XXXXXX)
+mkdir -p "$runtime" && chmod 700 "$runtime"
+export XDG_RUNTIME_DIR=$runtime LC_ALL=C.UTF-8
 unset WAYLAND_DISPLAY SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORMTHEME
 
 : >"$tmp/displayfd"
@@ -121,7 +125,7 @@ printf '[General]\nversion=4.5.1\n\n[Mode]\nin_rpn_mode=1\n' >"$tmp/home/.config
 
 # name | window criteria | key style | how the result is copied out | command
 candidates=(
-    "quorva|--class quorva --pid|rpn|--copy ctrl+c|env QT_QPA_PLATFORM=xcb $quorva --config-dir HOME/quorva"
+    "quorva|--class Quorva --pid|rpn|--copy ctrl+c|env QT_QPA_PLATFORM=xcb $quorva --config-dir HOME/quorva"
     "bare-qt|--class bare_window --pid|rpn|--copy ctrl+c|env QT_QPA_PLATFORM=xcb $tmp/bare_window"
     "xcalc|--class xcalc|rpn|--click 131,21|xcalc -rpn"
     "galculator|--class galculator --pid|rpn|--copy ctrl+c|galculator"
