@@ -274,6 +274,17 @@ find_icon() {
     return 1
 }
 
+# True when no small window of ours (a tooltip) is shown apart from the icon.
+no_tooltip() {
+    local w
+    for w in $(e2e_app_windows); do
+        [ "$w" != "${ICON:-}" ] || continue
+        geometry "$w" || continue
+        if [ "$WH" -le 40 ]; then return 1; fi
+    done
+    return 0
+}
+
 # Sets MENU to the popup menu's window and its geometry.
 find_menu() {
     local w
@@ -288,8 +299,12 @@ find_menu() {
 # menu_pick N: pops up the icon's menu and clicks its entry N (0 "Show Calc" .. 3 "Quit").
 menu_pick() {
     e2e_wait 10 find_icon || e2e_fail "no icon in the notification area"
+    # The icon's tooltip, left from an earlier hover, can lie over the icon at the screen's
+    # corner and take the click: leave the icon until it has gone, then click at once.
+    xdo mousemove 700 1015  # away from the icon and from every window of ours
+    e2e_wait 5 no_tooltip || e2e_fail "the icon's tooltip stayed"
     xdo mousemove "$IX" "$IY"
-    sleep 0.2
+    sleep 0.1
     xdo click 3
     e2e_wait 5 find_menu || e2e_fail "a right click on the icon showed no menu"
     local mx=$WX my=$WY mw=$WW mh=$WH
