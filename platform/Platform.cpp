@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLocale>
@@ -239,6 +240,12 @@ bool WindowDrag::Follow(QPoint globalPos) {
     if (to == window_->pos()) return false;
     window_->move(to);
     return true;
+}
+
+std::thread ReadFontsMeanwhile() {
+    // The font database is shared by all threads and guarded by Qt; the first paint waits for
+    // this instead of doing it.
+    return std::thread([] { QFontDatabase::families(); });
 }
 
 std::string ClipboardText() {

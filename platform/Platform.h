@@ -10,6 +10,7 @@
 #include <QRegion>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "SkinRegion.h"
@@ -65,6 +66,11 @@ private:
     bool moving_ = false;
     int started_ = 0;
 };
+
+// Reads the system's font list on a helper thread, which ends when it is done: the longest
+// step before the first picture, and the main thread has its own work meanwhile. Join it
+// before the event loop runs, so no thread is left over.
+std::thread ReadFontsMeanwhile();
 
 // The clipboard's text as UTF-8 (empty when it holds none), and replacing it.
 std::string ClipboardText();

@@ -104,6 +104,8 @@ void Program::Main() {
 }
 
 void Program::StartupWindowTexts() {
+    // Every window takes it when it is made: set later, it would repaint the windows shown.
+    QGuiApplication::setWindowIcon(SmallIcon());
     // The skins list reads its folders (SkinFolderList) when it is made and each time F1 opens
     // it; the title and the command list are set when the Functions window is made; the
     // splash takes its version text when it is due.
@@ -114,7 +116,8 @@ void Program::StartupWindowTexts() {
     FunctionsWindowShown = false;
     LargeStackShown = false;
     // The notification-area icon takes longer to make than the calculator takes to appear:
-    // it comes with the first picture of the calculator, or at once when starting hidden.
+    // it comes after the first pictures of the start (OnScreen), or at once when starting
+    // hidden.
     calc_.SetAngleRadians(true);
     calc_.SetDecimalPlaces(15);
     main_->RefreshViews(kViewEntry | kViewStack | kViewAngle | kViewPlaces);
@@ -132,8 +135,18 @@ void Program::MakeTrayIcon() {
 }
 
 void Program::OnScreen() {
-    MakeTrayIcon();
+    if (onScreen_) return;
+    onScreen_ = true;
+    main_->firstPainted = nullptr;
     ShowSplashNow();
+    // The splash's picture is the last one of the start; the icon, which draws nothing of
+    // ours, comes after it.
+    if (about_ && about_->isVisible()) {
+        about_->firstPainted = [this] { MakeTrayIcon(); };
+        QTimer::singleShot(1000, about_.get(), [this] { MakeTrayIcon(); });  // never painted?
+    } else {
+        MakeTrayIcon();
+    }
 }
 
 void Program::SetDefaultSkin() {
@@ -180,7 +193,6 @@ void Program::ShowAboutWindow() { aboutDue_ = !about_; }
 void Program::ShowSplashNow() {
     if (!aboutDue_) return;
     aboutDue_ = false;
-    main_->firstPainted = nullptr;
     about_ = std::make_unique<frmAbout>(twipsX_, twipsY_);
     about_->lblVersion->setText(QStringLiteral("version 4.00"));
     about_->ShowCentred(main_->screen());

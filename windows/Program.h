@@ -131,6 +131,7 @@ private:
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<TrayIcon> tray_;
     bool aboutDue_ = false;
+    bool onScreen_ = false;
     bool ended_ = false;
     bool toldNoTray_ = false;
 };

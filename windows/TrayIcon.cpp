@@ -48,6 +48,13 @@ QPixmap SmallIconPicture(int side) {
     return pixmap;
 }
 
+QIcon SmallIcon() {
+    QIcon icon;
+    for (int side : {16, 22, 24}) icon.addPixmap(SmallIconPicture(side));
+    icon.addFile(QStringLiteral(":/quorva-32.png"), QSize(32, 32));
+    return icon;
+}
+
 TrayIcon::TrayIcon(Handlers handlers)
     : mnuInTray(new QMenu),
       mnuQuorva(mnuInTray->addAction(QStringLiteral("Show Calc"))),
@@ -77,11 +84,7 @@ TrayIcon::TrayIcon(Handlers handlers)
     QObject::connect(mnuLargeStack, &QAction::triggered, this, run(handlers_.mnuLargeStack_Click));
     QObject::connect(mnuQuit, &QAction::triggered, this, run(handlers_.mnuQuit_Click));
 
-    QIcon icon;
-    for (int side : {16, 22, 24}) icon.addPixmap(SmallIconPicture(side));
-    icon.addFile(QStringLiteral(":/quorva-32.png"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/quorva.png"), QSize(256, 256));
-    icon_.setIcon(icon);
+    icon_.setIcon(SmallIcon());
     icon_.setToolTip(QStringLiteral(" Quorva 4.00 "));
     icon_.setContextMenu(mnuInTray);
     QObject::connect(&icon_, &QSystemTrayIcon::activated, this,

@@ -11,12 +11,16 @@
 class QAction;
 class QMenu;
 
+class QIcon;
 class QPixmap;
 
 namespace quorva {
 
 // The icon at the small sizes of notification areas, drawn to the pixel.
 QPixmap SmallIconPicture(int side);
+// The program's icon up to 32 pixels, for the notification area and the window manager: the
+// large picture would cost a 256-pixel decode and a quarter megabyte on every start.
+QIcon SmallIcon();
 
 class TrayIcon : public QObject {
 public:

@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 namespace quorva {
@@ -18,14 +19,40 @@ const QColor kOrange(0xF2, 0xA0, 0x3D);   // the skin's name plate
 const QColor kGrey(0x40, 0x40, 0x40);     // &H404040
 const QColor kLightGrey(0x9A, 0xA0, 0xAA);
 
+// The faces and sizes of the calculator's own labels where the picture allows, so that the
+// splash loads only the face of its title; every glyph drawn is in these faces, so no other
+// face is looked for.
 QFont Font(const char* family, double points, bool bold) {
     QFont f(QString::fromLatin1(family));
     f.setPointSizeF(points);
     f.setBold(bold);
+    f.setStyleStrategy(QFont::NoFontMerging);
     return f;
 }
 
-// A calculator key drawn as the skin draws its buttons.
+// The Enter key's bent arrow, drawn: the faces at hand have no glyph for it.
+void ReturnArrow(QPainter& p, const QRectF& box, const QColor& colour) {
+    const qreal w = box.width(), h = box.height();
+    QPainterPath stem;
+    stem.moveTo(box.left() + w * 0.85, box.top() + h * 0.15);
+    stem.lineTo(box.left() + w * 0.85, box.top() + h * 0.62);
+    stem.lineTo(box.left() + w * 0.25, box.top() + h * 0.62);
+    p.save();
+    p.setPen(QPen(colour, std::max<qreal>(1.2, h * 0.12), Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(stem);
+    QPainterPath head;
+    head.moveTo(box.left() + w * 0.08, box.top() + h * 0.62);
+    head.lineTo(box.left() + w * 0.34, box.top() + h * 0.38);
+    head.lineTo(box.left() + w * 0.34, box.top() + h * 0.86);
+    head.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawPath(head);
+    p.restore();
+}
+
+// A calculator key drawn as the skin draws its buttons; no text: the Enter key.
 void Key(QPainter& p, const QRectF& r, const QString& text, bool accent) {
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     g.setColorAt(0, accent ? kOrange.lighter(115) : QColor(0x4A, 0x52, 0x63));
@@ -33,8 +60,14 @@ void Key(QPainter& p, const QRectF& r, const QString& text, bool accent) {
     p.setPen(QPen(QColor(0x12, 0x16, 0x20), 1));
     p.setBrush(g);
     p.drawRoundedRect(r, 4, 4);
-    p.setPen(accent ? kInk : QColor(0xEE, 0xEE, 0xEE));
-    p.setFont(Font("Arial", 8, true));
+    const QColor ink = accent ? kInk : QColor(0xEE, 0xEE, 0xEE);
+    if (text.isEmpty()) {
+        const qreal side = std::min(r.width(), r.height()) * 0.6;
+        ReturnArrow(p, QRectF(r.center() - QPointF(side / 2, side / 2), QSizeF(side, side)), ink);
+        return;
+    }
+    p.setPen(ink);
+    p.setFont(Font("Arial", 8.25, true));
     p.drawText(r, Qt::AlignCenter, text);
 }
 
@@ -83,6 +116,17 @@ void frmAbout::Timer1_Timer() {
 }
 
 void frmAbout::paintEvent(QPaintEvent*) {
+    if (firstPainted) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (auto next = std::move(firstPainted)) {
+                    firstPainted = nullptr;
+                    next();
+                }
+            },
+            Qt::QueuedConnection);
+    }
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF all = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
@@ -107,11 +151,7 @@ void frmAbout::paintEvent(QPaintEvent*) {
     p.setPen(QPen(QColor(0x10, 0x14, 0x1C), 1));
     p.setBrush(QColor(0xDD, 0xE4, 0xD2));
     p.drawRoundedRect(screenRect, 4, 4);
-    QFont digits(QStringLiteral("Courier New"));
-    digits.setStyleHint(QFont::TypeWriter);
-    digits.setPointSizeF(9);
-    digits.setBold(true);
-    p.setFont(digits);
+    p.setFont(Font("Courier New", 9.75, true));
     p.setPen(QColor(0x80, 0x86, 0x80));
     const QRectF lines = screenRect.adjusted(4, 2, -5, -2);
     p.drawText(lines, Qt::AlignRight | Qt::AlignTop, QStringLiteral("12"));
@@ -122,7 +162,7 @@ void frmAbout::paintEvent(QPaintEvent*) {
     const qreal keyH = body.bottom() - 10 - keyY;
     Key(p, QRectF(body.left() + 10, keyY, keyW, keyH), QStringLiteral("x"), false);
     Key(p, QRectF(body.left() + 14 + keyW, keyY, keyW, keyH), QStringLiteral("y"), false);
-    Key(p, QRectF(body.left() + 18 + 2 * keyW, keyY, keyW, keyH), QStringLiteral("\u21B5"), true);
+    Key(p, QRectF(body.left() + 18 + 2 * keyW, keyY, keyW, keyH), QString(), true);
 
     // The name, with the orange rule of the skin's name plate (Image3).
     const qreal textLeft = width() * 0.40;
@@ -133,21 +173,28 @@ void frmAbout::paintEvent(QPaintEvent*) {
     p.setPen(Qt::NoPen);
     p.setBrush(kOrange);
     p.drawRoundedRect(QRectF(nameBox.center().x() - 60, nameBox.bottom() + 4, 120, 4), 2, 2);
-    QFont small = Font("Arial", 8, true);
+    QFont small = Font("Arial", 8.25, true);
     small.setLetterSpacing(QFont::AbsoluteSpacing, 2.5);
     p.setFont(small);
     p.setPen(kLightGrey.darker(130));
     p.drawText(QRectF(textLeft, nameBox.bottom() + 12, nameBox.width(), 16), Qt::AlignHCenter,
                QStringLiteral("RPN CALCULATOR"));
 
-    // Picture1, lower right: the idea in one line.
-    QFont mono(QStringLiteral("Courier New"));
-    mono.setStyleHint(QFont::TypeWriter);
-    mono.setPointSizeF(8.5);
+    // Picture1, lower right: the idea in one line, "3 <Enter> 4 + -> 7".
+    const QFont mono = Font("Courier New", 9.75, false);
     p.setFont(mono);
-    p.setPen(kLightGrey.darker(150));
-    p.drawText(QRectF(textLeft, height() - 40, nameBox.width(), 18), Qt::AlignHCenter,
-               QStringLiteral("3 \u21B5 4 + \u2192 7"));
+    const QColor grey = kLightGrey.darker(150);
+    p.setPen(grey);
+    const QFontMetricsF fm(mono);
+    const QString before = QStringLiteral("3 "), after = QStringLiteral(" 4 + \u2192 7");
+    const qreal arrowW = fm.horizontalAdvance(QLatin1Char('M'));
+    const qreal lineW = fm.horizontalAdvance(before) + arrowW + fm.horizontalAdvance(after);
+    const QRectF line(textLeft + (nameBox.width() - lineW) / 2, height() - 40, lineW, fm.height());
+    p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, before);
+    const qreal arrowX = line.left() + fm.horizontalAdvance(before);
+    ReturnArrow(p, QRectF(arrowX, line.center().y() - arrowW / 2, arrowW, arrowW), grey);
+    p.drawText(QRectF(arrowX + arrowW, line.top(), line.width(), line.height()), Qt::AlignLeft | Qt::AlignVCenter,
+               after);
 }
 
 }  // namespace quorva

@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
 
 namespace quorva {
@@ -19,6 +21,9 @@ public:
     // Centred on the screen the main window is on (or the primary one).
     void ShowCentred(const QScreen* screen);
     void Timer1_Timer();
+
+    // Runs once, soon after the splash was first painted.
+    std::function<void()> firstPainted;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

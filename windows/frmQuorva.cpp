@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -41,6 +40,8 @@ QFont MakeFont(const char* family, double points, bool bold) {
     QFont f(QString::fromLatin1(family));
     f.setPointSizeF(points);
     f.setBold(bold);
+    // Every text shown here is ASCII, which these faces have: no other face is looked for.
+    f.setStyleStrategy(QFont::NoFontMerging);
     return f;
 }
 
@@ -337,13 +338,11 @@ bool frmQuorva::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     case QEvent::Paint:
-        if (label == imgSkin && !iconSet_) {
-            iconSet_ = true;
-            // The window manager's icon is not needed for the first picture on screen.
+        if (label == imgSkin && !painted_) {
+            painted_ = true;
             QMetaObject::invokeMethod(
                 this,
                 [this] {
-                    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/quorva.png")));
                     if (auto next = std::move(firstPainted)) {
                         firstPainted = nullptr;
                         next();

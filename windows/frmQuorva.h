@@ -119,7 +119,7 @@ private:
     platform::WindowDrag drag_;
     QLabel* pressedZone_ = nullptr;  // the zone a press went to, until its release
     bool pressWasDouble_ = false;
-    bool iconSet_ = false;
+    bool painted_ = false;  // the picture was painted once
     PickerWindow* frmDegRad_ = nullptr;
     PickerWindow* frmDecimal_ = nullptr;
 };

@@ -107,6 +107,7 @@ int main(int argc, char** argv) {
         break;
     }
 
+    std::thread fonts = quorva::platform::ReadFontsMeanwhile();
     quorva::Program program(start);
     instance.onShowRequest = [&program] { program.ShowAtRequest(); };
     quorva::platform::WatchQuitSignals([&program](int) { program.QuitWithoutAsking(); });
@@ -114,5 +115,6 @@ int main(int argc, char** argv) {
                      [&program](QSessionManager&) { program.SessionEnding(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] { program.SessionEnding(); });
     program.Main();
+    fonts.join();
     return QApplication::exec();
 }
