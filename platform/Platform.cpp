@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QLocale>
 #include <QScreen>
 #include <QStyleHints>
@@ -240,6 +242,17 @@ bool WindowDrag::Follow(QPoint globalPos) {
     if (to == window_->pos()) return false;
     window_->move(to);
     return true;
+}
+
+QImage LoadPicture(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("png") || suffix == QLatin1String("bmp")) {
+        QImageReader reader(path, suffix.toLatin1());
+        reader.setAutoDetectImageFormat(false);
+        const QImage picture = reader.read();
+        if (!picture.isNull()) return picture;
+    }
+    return QImage(path);
 }
 
 std::thread ReadFontsMeanwhile() {

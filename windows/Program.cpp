@@ -156,7 +156,7 @@ void Program::SetDefaultSkin() {
 
 QImage Program::DefaultSkinPicture() {
     UseResources();
-    return QImage(QStringLiteral(":/default_skin.png"));
+    return platform::LoadPicture(QStringLiteral(":/default_skin.png"));
 }
 
 SkinFolders Program::SkinFolderList() const {
@@ -167,7 +167,7 @@ SkinFolders Program::SkinFolderList() const {
 void Program::LoadSkin() {
     if (!quorva::LoadSkin(skin_, SkinFolderList())) return;
     // A picture the loader cannot read leaves the one shown.
-    const QImage picture(QString::fromStdString(skin_.SkinBitmapFile));
+    const QImage picture = platform::LoadPicture(QString::fromStdString(skin_.SkinBitmapFile));
     if (!picture.isNull()) main_->SetSkinPicture(picture);
 }
 

@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QPainter>
 
+#include "Platform.h"
+
 namespace quorva {
 
 QPixmap SmallIconPicture(int side) {
@@ -51,7 +53,7 @@ QPixmap SmallIconPicture(int side) {
 QIcon SmallIcon() {
     QIcon icon;
     for (int side : {16, 22, 24}) icon.addPixmap(SmallIconPicture(side));
-    icon.addFile(QStringLiteral(":/quorva-32.png"), QSize(32, 32));
+    icon.addPixmap(QPixmap::fromImage(platform::LoadPicture(QStringLiteral(":/quorva-32.png"))));
     return icon;
 }
 

@@ -1,5 +1,6 @@
 #include "frmAbout.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
@@ -107,6 +108,10 @@ void frmAbout::ShowCentred(const QScreen* screen) {
         move(area.center() - QPoint(width() / 2, height() / 2));
     }
     show();
+    // Its own updates from being built are still queued; done now, they are part of the first
+    // picture instead of a second one right after it.
+    QCoreApplication::sendPostedEvents(lblVersion);
+    QCoreApplication::sendPostedEvents(this);
     raise();
 }
 
