@@ -2,7 +2,6 @@
 
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QFileInfo>
 #include <QImage>
@@ -253,12 +252,6 @@ QImage LoadPicture(const QString& path) {
         if (!picture.isNull()) return picture;
     }
     return QImage(path);
-}
-
-std::thread ReadFontsMeanwhile() {
-    // The font database is shared by all threads and guarded by Qt; the first paint waits for
-    // this instead of doing it.
-    return std::thread([] { QFontDatabase::families(); });
 }
 
 std::string ClipboardText() {

@@ -10,7 +10,6 @@
 #include <QRegion>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "SkinRegion.h"
@@ -70,11 +69,6 @@ private:
 // A picture file read by the reader its name's suffix says (PNG and BMP are built in), so
 // that no image plugin is loaded to guess; anything else is read as Qt guesses it.
 QImage LoadPicture(const QString& path);
-
-// Reads the system's font list on a helper thread, which ends when it is done: the longest
-// step before the first picture, and the main thread has its own work meanwhile. Join it
-// before the event loop runs, so no thread is left over.
-std::thread ReadFontsMeanwhile();
 
 // The clipboard's text as UTF-8 (empty when it holds none), and replacing it.
 std::string ClipboardText();

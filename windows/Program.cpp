@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QIcon>
@@ -103,9 +104,23 @@ void Program::Main() {
     }
 }
 
+void Program::PrepareMeanwhile() {
+    UseMetricCompatibleFonts();
+    const QSize size = frmAbout::SizeFor(twipsX_, twipsY_);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+    std::promise<QImage> picture;
+    defaultPicture_ = picture.get_future();
+    splashArt_ = std::async(std::launch::async, [size, ratio, picture = std::move(picture)]() mutable {
+        picture.set_value(DefaultSkinPicture());
+        // Reading the font list is the longest step before the first picture; Qt guards it,
+        // and the first paint waits for this instead of doing it.
+        QFontDatabase::families();
+        return frmAbout::Artwork(size, ratio);
+    });
+}
+
 void Program::StartupWindowTexts() {
-    // Every window takes it when it is made: set later, it would repaint the windows shown.
-    QGuiApplication::setWindowIcon(SmallIcon());
     // The skins list reads its folders (SkinFolderList) when it is made and each time F1 opens
     // it; the title and the command list are set when the Functions window is made; the
     // splash takes its version text when it is due.
@@ -125,6 +140,8 @@ void Program::StartupWindowTexts() {
 
 void Program::MakeTrayIcon() {
     if (tray_) return;
+    // The window manager's icon is not needed for the first pictures either.
+    QGuiApplication::setWindowIcon(SmallIcon());
     tray_ = std::make_unique<TrayIcon>(TrayIcon::Handlers{
         [this] { mnuQuorva_Click(); },
         [this] { mnuFunctions_Click(); },
@@ -151,7 +168,7 @@ void Program::OnScreen() {
 
 void Program::SetDefaultSkin() {
     quorva::SetDefaultSkin(skin_, twipsX_);
-    main_->SetSkinPicture(DefaultSkinPicture());
+    main_->SetSkinPicture(defaultPicture_.valid() ? defaultPicture_.get() : DefaultSkinPicture());
 }
 
 QImage Program::DefaultSkinPicture() {
@@ -196,6 +213,9 @@ void Program::ShowSplashNow() {
     about_ = std::make_unique<frmAbout>(twipsX_, twipsY_);
     about_->lblVersion->setText(QStringLiteral("version 4.00"));
     about_->ShowCentred(main_->screen());
+    // Its first paint comes when the window system has it on screen; the artwork painted
+    // ahead is taken meanwhile.
+    if (splashArt_.valid()) about_->SetArtwork(splashArt_.get());
 }
 
 void Program::HideAllWindows() {

@@ -3,6 +3,7 @@
 // calculator's Host and the settings file's target.
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,7 +14,8 @@
 #include "Settings.h"
 #include "Skin.h"
 
-class QImage;
+#include <QImage>
+
 class QWidget;
 
 namespace quorva {
@@ -41,6 +43,9 @@ public:
     // skin, then the windows shown, or only the notification-area icon.
     void Main();
     void StartupWindowTexts();
+    // Before Main: a helper thread reads the built-in skin's picture and the font list and
+    // paints the splash's artwork while the calculator is built; it ends by itself.
+    void PrepareMeanwhile();
 
     Calculator& Calc() { return calc_; }
     OptionsModel& Options() { return options_; }
@@ -130,6 +135,8 @@ private:
     std::unique_ptr<frmLargeStack> large_;
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<TrayIcon> tray_;
+    std::future<QImage> defaultPicture_;
+    std::future<QImage> splashArt_;
     bool aboutDue_ = false;
     bool onScreen_ = false;
     bool ended_ = false;

@@ -80,7 +80,7 @@ frmAbout::frmAbout(double twipsX, double twipsY)
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Quorva"));
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setFixedSize(static_cast<int>(std::lround(6195 / twipsX)), static_cast<int>(std::lround(3405 / twipsY)));
+    setFixedSize(SizeFor(twipsX, twipsY));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
@@ -118,6 +118,20 @@ void frmAbout::ShowCentred(const QScreen* screen) {
 void frmAbout::Timer1_Timer() {
     timer1_.stop();
     hide();
+    art_ = QImage();  // it never shows again
+}
+
+QSize frmAbout::SizeFor(double twipsX, double twipsY) {
+    return {static_cast<int>(std::lround(6195 / twipsX)), static_cast<int>(std::lround(3405 / twipsY))};
+}
+
+QImage frmAbout::Artwork(QSize size, qreal dpr) {
+    QImage art(size * dpr, QImage::Format_RGB32);
+    art.setDevicePixelRatio(dpr);
+    art.fill(Qt::white);
+    QPainter p(&art);
+    PaintArtwork(p, size);
+    return art;
 }
 
 void frmAbout::paintEvent(QPaintEvent*) {
@@ -133,8 +147,18 @@ void frmAbout::paintEvent(QPaintEvent*) {
             Qt::QueuedConnection);
     }
     QPainter p(this);
+    if (!art_.isNull() && art_.deviceIndependentSize().toSize() == size() &&
+        qFuzzyCompare(art_.devicePixelRatio(), devicePixelRatioF())) {
+        p.drawImage(0, 0, art_);
+        return;
+    }
+    PaintArtwork(p, size());
+}
+
+void frmAbout::PaintArtwork(QPainter& p, QSize size) {
+    const qreal w = size.width(), h = size.height();
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF all = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const QRectF all = QRectF(QPointF(0, 0), QSizeF(size)).adjusted(0.5, 0.5, -0.5, -0.5);
 
     // Shape1 and Shape2: a dark frame and a thin inner rule.
     p.setPen(QPen(kInk, 1));
@@ -144,8 +168,8 @@ void frmAbout::paintEvent(QPaintEvent*) {
     p.drawRoundedRect(all.adjusted(5, 5, -5, -5), 6, 6);
 
     // Image2: the calculator itself, as the icon shows it.
-    const qreal side = height() * 0.56;
-    const QRectF body(width() * 0.07, (height() - side) / 2 - 6, side * 0.86, side);
+    const qreal side = h * 0.56;
+    const QRectF body(w * 0.07, (h - side) / 2 - 6, side * 0.86, side);
     QLinearGradient face(body.topLeft(), body.bottomLeft());
     face.setColorAt(0, QColor(0x3A, 0x42, 0x52));
     face.setColorAt(1, kInk);
@@ -170,8 +194,8 @@ void frmAbout::paintEvent(QPaintEvent*) {
     Key(p, QRectF(body.left() + 18 + 2 * keyW, keyY, keyW, keyH), QString(), true);
 
     // The name, with the orange rule of the skin's name plate (Image3).
-    const qreal textLeft = width() * 0.40;
-    const QRectF nameBox(textLeft, height() * 0.16, width() * 0.56, height() * 0.26);
+    const qreal textLeft = w * 0.40;
+    const QRectF nameBox(textLeft, h * 0.16, w * 0.56, h * 0.26);
     p.setFont(Font("Arial", 30, true));
     p.setPen(kInk);
     p.drawText(nameBox, Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("quorva"));
@@ -194,7 +218,7 @@ void frmAbout::paintEvent(QPaintEvent*) {
     const QString before = QStringLiteral("3 "), after = QStringLiteral(" 4 + \u2192 7");
     const qreal arrowW = fm.horizontalAdvance(QLatin1Char('M'));
     const qreal lineW = fm.horizontalAdvance(before) + arrowW + fm.horizontalAdvance(after);
-    const QRectF line(textLeft + (nameBox.width() - lineW) / 2, height() - 40, lineW, fm.height());
+    const QRectF line(textLeft + (nameBox.width() - lineW) / 2, h - 40, lineW, fm.height());
     p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, before);
     const qreal arrowX = line.left() + fm.horizontalAdvance(before);
     ReturnArrow(p, QRectF(arrowX, line.center().y() - arrowW / 2, arrowW, arrowW), grey);

@@ -2,18 +2,28 @@
 // The splash shown at every start: the program's artwork and version in the middle of the
 // screen for three seconds, then hidden for good.
 
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 
 class QLabel;
+class QPainter;
 
 namespace quorva {
 
 class frmAbout : public QWidget {
 public:
     explicit frmAbout(double twipsX = 15, double twipsY = 15);
+
+    // Its size in pixels at the screen's twips per pixel.
+    static QSize SizeFor(double twipsX, double twipsY);
+    // The artwork of a splash of size (pixels) at the pixel ratio dpr, painted without a
+    // window, so that a helper thread can paint it while the calculator starts.
+    static QImage Artwork(QSize size, qreal dpr);
+    // A ready picture of the artwork: the splash copies it instead of painting.
+    void SetArtwork(QImage art) { art_ = std::move(art); }
 
     QLabel* const lblVersion;
     const QTimer& Timer1() const { return timer1_; }
@@ -29,7 +39,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    static void PaintArtwork(QPainter& p, QSize size);
+
     QTimer timer1_;
+    QImage art_;
 };
 
 }  // namespace quorva

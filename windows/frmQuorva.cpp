@@ -26,15 +26,6 @@ const QColor kLightOrange(0xFF, 0xC0, 0x80);  // &H80C0FF
 // The skin's colours are red + 256 green + 65536 blue.
 QColor FromColour(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
-void UseMetricCompatibleFonts() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    // Where the faces the layout was measured with are missing, take the faces with the same
-    // metrics, so the texts still fit their labels.
-    QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
-    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-}
 
 QFont MakeFont(const char* family, double points, bool bold) {
     QFont f(QString::fromLatin1(family));
@@ -59,6 +50,15 @@ constexpr double kDisplayPoints = 9.75;
 constexpr double kSmallZonePoints = 8.25;  // lblDecimal, lblDeg
 
 }  // namespace
+
+void UseMetricCompatibleFonts() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    // So the texts still fit their labels.
+    QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+}
 
 QString LabelText(const std::string& stored) {
     QString text = QString::fromStdString(stored);

@@ -21,6 +21,10 @@ namespace quorva {
 
 class Program;
 
+// Where the faces the layout was measured with are missing, the faces with the same metrics;
+// once for the whole program, before any text is laid out.
+void UseMetricCompatibleFonts();
+
 // A label's text as the calculator stores it: "&&" stands for one "&", lines end in CR LF.
 QString LabelText(const std::string& stored);
 

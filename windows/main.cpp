@@ -107,14 +107,13 @@ int main(int argc, char** argv) {
         break;
     }
 
-    std::thread fonts = quorva::platform::ReadFontsMeanwhile();
     quorva::Program program(start);
+    program.PrepareMeanwhile();
     instance.onShowRequest = [&program] { program.ShowAtRequest(); };
     quorva::platform::WatchQuitSignals([&program](int) { program.QuitWithoutAsking(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                      [&program](QSessionManager&) { program.SessionEnding(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] { program.SessionEnding(); });
     program.Main();
-    fonts.join();
     return QApplication::exec();
 }

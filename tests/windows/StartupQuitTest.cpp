@@ -7,6 +7,9 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <functional>
+#include <future>
+
 #include "ProgramFixture.h"
 #include "TrayIcon.h"
 #include "frmAbout.h"
@@ -199,6 +202,44 @@ TEST_F(StartupQuitTest, SplashComesOnceTheCalculatorIsOnScreenThenHidesForGood) 
     QTest::qWait(20);
     EXPECT_FALSE(about.isVisible());
     EXPECT_EQ(P().AboutWindow(), &about);
+}
+
+// The splash copies an artwork painted ahead on a helper thread: it must look exactly as the
+// one it paints itself, and a picture of another size is not used.
+TEST(SplashArtworkTest, APreparedPictureIsCopiedWhenItFitsAndLooksAsThePaintedOne) {
+    UseMetricCompatibleFonts();
+    frmAbout painted;
+    const auto picture = [](QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    const QImage expected = picture(painted);
+    const QSize size = painted.size();
+    const qreal ratio = painted.devicePixelRatioF();
+    const auto red = [ratio](QSize s) {
+        QImage i(s * ratio, QImage::Format_RGB32);
+        i.setDevicePixelRatio(ratio);
+        i.fill(Qt::red);
+        return i;
+    };
+    const struct {
+        const char* name;
+        std::function<QImage()> art;
+        bool copied;
+    } cases[] = {
+        {"painted on this thread", [&] { return frmAbout::Artwork(size, ratio); }, false},
+        {"painted on a helper thread",
+         [&] { return std::async(std::launch::async, [&] { return frmAbout::Artwork(size, ratio); }).get(); }, false},
+        {"a picture that fits", [&] { return red(size); }, true},
+        {"a picture of another size", [&] { return red(size / 2); }, false},
+    };
+    for (const auto& c : cases) {
+        frmAbout prepared;
+        prepared.SetArtwork(c.art());
+        const QImage shown = picture(prepared);
+        if (c.copied) {
+            EXPECT_EQ(shown.pixelColor(3, 3), QColor(Qt::red)) << c.name;
+        } else {
+            EXPECT_EQ(shown, expected) << c.name;
+        }
+    }
 }
 
 TEST_F(StartupQuitTest, SplashShowsEvenWhenStartingMinimized) {
