@@ -118,7 +118,6 @@ void frmAbout::ShowCentred(const QScreen* screen) {
 void frmAbout::Timer1_Timer() {
     timer1_.stop();
     hide();
-    art_ = QImage();  // it never shows again
 }
 
 QSize frmAbout::SizeFor(double twipsX, double twipsY) {
@@ -150,6 +149,8 @@ void frmAbout::paintEvent(QPaintEvent*) {
     if (!art_.isNull() && art_.deviceIndependentSize().toSize() == size() &&
         qFuzzyCompare(art_.devicePixelRatio(), devicePixelRatioF())) {
         p.drawImage(0, 0, art_);
+        // Once on screen it is not needed: a later expose paints the artwork again.
+        art_ = QImage();
         return;
     }
     PaintArtwork(p, size());
