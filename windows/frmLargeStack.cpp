@@ -14,45 +14,34 @@
 
 namespace quorva {
 
-int LargeStackModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-}
+int LargeStackModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count_; }
 
 QVariant LargeStackModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
-    return rows_[static_cast<size_t>(index.row())];
+    const int row = index.row();
+    if (role != Qt::DisplayRole || !index.isValid() || row >= count_ || row >= static_cast<int>(rows_.size())) return {};
+    return QString::fromStdString(rows_[static_cast<size_t>(row)]);
 }
 
-void LargeStackModel::SetRows(const std::vector<std::string>& rows) {
-    const int before = rowCount();
-    const int after = static_cast<int>(rows.size());
-    // Rows that stay are compared, so a change of one item repaints one row.
-    int first = -1;
-    int last = -1;
-    const int kept = std::min(before, after);
-    for (int r = 0; r < kept; ++r) {
-        QString text = QString::fromStdString(rows[static_cast<size_t>(r)]);
-        if (text == rows_[static_cast<size_t>(r)]) continue;
-        rows_[static_cast<size_t>(r)] = std::move(text);
-        if (first < 0) first = r;
-        last = r;
-    }
-    if (after < before) {
-        beginRemoveRows({}, after, before - 1);
-        rows_.resize(static_cast<size_t>(after));
+void LargeStackModel::RowsChanged() {
+    const int after = static_cast<int>(rows_.size());
+    if (after < count_) {
+        beginRemoveRows({}, after, count_ - 1);
+        count_ = after;
         endRemoveRows();
-    } else if (after > before) {
-        beginInsertRows({}, before, after - 1);
-        for (int r = before; r < after; ++r) rows_.push_back(QString::fromStdString(rows[static_cast<size_t>(r)]));
+    } else if (after > count_) {
+        beginInsertRows({}, count_, after - 1);
+        count_ = after;
         endInsertRows();
     }
-    if (first >= 0) emit dataChanged(index(first), index(last), {Qt::DisplayRole});
+    // Level numbers move with every push and drop, so the rows kept are repainted whole.
+    if (count_ > 0) emit dataChanged(index(0), index(count_ - 1), {Qt::DisplayRole});
 }
 
 frmLargeStack::frmLargeStack(Program& program)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       lstLargeStack(new QListView(this)),
-      program_(program) {
+      program_(program),
+      model_(program.Calc().Views().largeRows) {
     setObjectName(QStringLiteral("frmLargeStack"));
     setWindowTitle(QStringLiteral("Quorva 3 - Large Stack"));
     setWindowIcon(QIcon(QStringLiteral(":/quorva.png")));
@@ -109,7 +98,7 @@ void frmLargeStack::Refresh(unsigned views) {
     const StackViews& v = program_.Calc().Views();
     if (views & kViewLargeRows) {
         following_ = true;
-        model_.SetRows(v.largeRows);
+        model_.RowsChanged();
         following_ = false;
     }
     if (views & (kViewLargeRows | kViewLargeSelection)) SelectRow(v.largeSelected);

@@ -17,16 +17,20 @@ namespace quorva {
 
 class Program;
 
-// The rows of the large stack list. A refresh changes the rows in place: a push inserts one
-// row and repaints the others, so the list keeps its place and no item is built per row.
+// The rows of the large stack list, read straight from the calculator's row texts: a refresh
+// copies and converts nothing, it inserts or removes rows at the end and repaints; only the
+// rows in sight are ever turned into text for the list.
 class LargeStackModel : public QAbstractListModel {
 public:
+    explicit LargeStackModel(const std::vector<std::string>& rows) : rows_(rows) {}
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    void SetRows(const std::vector<std::string>& rows);
+    // The calculator's rows have changed.
+    void RowsChanged();
 
 private:
-    std::vector<QString> rows_;
+    const std::vector<std::string>& rows_;
+    int count_ = 0;  // the rows the list knows of
 };
 
 class frmLargeStack : public QWidget {
