@@ -94,7 +94,8 @@ export XDG_RUNTIME_DIR=$runtime LC_ALL=C.UTF-8
 unset WAYLAND_DISPLAY SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORMTHEME
 
 : >"$tmp/displayfd"
-Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$tmp/displayfd" >"$tmp/xvfb.log" 2>&1 &
+# -noreset: a desktop's X server does not start afresh each time its last client leaves.
+Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -noreset 9>"$tmp/displayfd" >"$tmp/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 300); do grep -q '[0-9]' "$tmp/displayfd" && break; sleep 0.05; done
 grep -q '[0-9]' "$tmp/displayfd" || { echo "Xvfb did not start" >&2; exit 1; }
@@ -337,7 +338,7 @@ echo
 echo "quorva: $quorva"
 echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo)," \
     "load average at the end $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "X server: Xvfb 1280x1024x24, no compositor, no session bus"
+echo "X server: Xvfb 1280x1024x24 -noreset, no compositor, no session bus"
 for wm in $wms; do [ -f "$tmp/results-$wm" ] && print_pass "$wm"; done
 echo
 echo "how each result was read back:"
