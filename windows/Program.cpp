@@ -74,7 +74,7 @@ void Program::Main() {
         main_->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
     }
     SettingsContext ctx = Context();
-    Report(LoadSettings(SettingsPath(), ctx));
+    Report(LoadSettings(SettingsPath(), ctx), "SETTINGS UNREADABLE");
     ShowAboutWindow();
     if (skin_.SkinFile != kDefaultSkinName) LoadSkin();
     // A position saved on a screen that is gone would leave the window out of reach.
@@ -309,12 +309,18 @@ SettingsContext Program::Context() { return SettingsContext{options_, calc_, ski
 SettingsResult Program::SaveSettings() {
     const SettingsContext ctx = Context();
     SettingsResult result = quorva::SaveSettings(SettingsPath(), ctx);
-    Report(result);
+    Report(result, "SETTINGS NOT SAVED");
     return result;
 }
 
-void Program::Report(const SettingsResult& result) {
-    if (!result.ok) std::fprintf(stderr, "quorva: %s\n", result.message.c_str());
+void Program::Report(const SettingsResult& result, const char* shown) {
+    if (result.ok) return;
+    std::fprintf(stderr, "quorva: %s\n", result.message.c_str());
+    // Once per run the user sees it where they look, the entry line; the details are on stderr.
+    if (!settingsTroubleShown_ && !ended_) {
+        settingsTroubleShown_ = true;
+        calc_.ShowMessage(shown);
+    }
 }
 
 // --- Host ---

@@ -115,7 +115,7 @@ public:
 
 private:
     SettingsContext Context();
-    void Report(const SettingsResult& result);
+    void Report(const SettingsResult& result, const char* shown);
     frmCommands& Functions();
     frmLargeStack& Large();
     bool TrayHost() const;
@@ -140,6 +140,7 @@ private:
     bool aboutDue_ = false;
     bool onScreen_ = false;
     bool ended_ = false;
+    bool settingsTroubleShown_ = false;  // a settings file problem was shown once
     bool toldNoTray_ = false;
 };
 

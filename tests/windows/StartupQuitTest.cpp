@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QDir>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -9,6 +10,8 @@
 
 #include <functional>
 #include <future>
+
+#include <QDir>
 
 #include "ProgramFixture.h"
 #include "TrayIcon.h"
@@ -181,6 +184,17 @@ TEST_F(StartupQuitTest, SessionEndSavesWithoutAskingAndQuitSavesOnce) {
     std::remove(IniPath().c_str());
     P().SessionEnding();
     EXPECT_FALSE(IniExists());
+}
+
+TEST_F(StartupQuitTest, DecisionASettingsFileThatCannotBeWrittenIsShownOnceInTheEntryLine) {
+    Start();
+    ASSERT_TRUE(QDir(dir_.path()).mkdir("quorva.ini"));  // a folder where the file should go
+    EXPECT_FALSE(P().SaveSettings().ok);
+    EXPECT_EQ(Calc().EntryCaption(), "SETTINGS NOT SAVED");
+    QTest::keyClick(&W(), Qt::Key_1);
+    EXPECT_EQ(Calc().EntryCaption(), "1");
+    EXPECT_FALSE(P().SaveSettings().ok);  // told once is enough
+    EXPECT_EQ(Calc().EntryCaption(), "1");
 }
 
 TEST_F(StartupQuitTest, SplashComesOnceTheCalculatorIsOnScreenThenHidesForGood) {
