@@ -11,7 +11,6 @@
 #include <functional>
 #include <future>
 
-#include <QDir>
 
 #include "ProgramFixture.h"
 #include "TrayIcon.h"
