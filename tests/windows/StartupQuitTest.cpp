@@ -1,6 +1,6 @@
 #include <QAction>
-#include <QDir>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <future>
-
 
 #include "ProgramFixture.h"
 #include "TrayIcon.h"
