@@ -140,6 +140,32 @@ TEST(SkinRegionTest, ReadsPicturesOfAnyFormat) {
 
 bool SameArea(const QRegion& a, const QRegion& b) { return a.xored(b).isEmpty(); }
 
+// Pictures are read by the reader their suffix names; a file whose suffix lies, or one of
+// another format, is still read, and a missing one gives nothing.
+TEST(LoadPictureTest, ReadsByTheSuffixAndStillReadsWhatTheSuffixDoesNotSay) {
+    QTemporaryDir dir;
+    const QImage picture = Picture(6, 3, qRgb(10, 200, 30));
+    const struct {
+        const char* file;
+        const char* format;  // what is written; nullptr: nothing
+    } cases[] = {
+        {"skin.png", "PNG"}, {"skin.bmp", "BMP"}, {"skin.BMP", "BMP"},
+        {"png-named.bmp", "PNG"}, {"skin.ppm", "PPM"}, {"missing.png", nullptr},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.filePath(QString::fromLatin1(c.file));
+        if (c.format != nullptr) {
+            ASSERT_TRUE(picture.save(path, c.format)) << c.file;
+        }
+        const QImage read = LoadPicture(path);
+        if (c.format == nullptr) {
+            EXPECT_TRUE(read.isNull()) << c.file;
+        } else {
+            EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), picture) << c.file;
+        }
+    }
+}
+
 TEST(RegionFromRunsTest, SameAreaAsTheRunsInFewBands) {
     const std::vector<RegionRect> runs = {
         {0, 0, 3, 1}, {5, 0, 6, 1},  // two runs
