@@ -15,7 +15,9 @@
 #                (X Damage on the root window, the screen then quiet for 1 s), from every
 #                counted start (the keys' and the sweep's runs start the same way)
 #   RSS, HWM     VmRSS and VmHWM 2 s after exec
-#   idle         CPU ms and context switches of all threads from 2 s to 12 s, untouched
+#   idle         CPU ms and context switches of all threads from 2 s to 12 s, untouched, and
+#                the switches from 4 s on (after quorva's three-second splash has gone); the
+#                seconds at which each program woke are listed under the table
 #   burst        1002 keys ("1" Enter, 500 times "1" and keypad "+") typed by xdotool at full
 #                speed into the running program: ms from the first key to the last repaint
 #   queued       the same keys sent while the program is stopped (SIGSTOP), then SIGCONT: ms
@@ -37,6 +39,7 @@ only=""
 wms="none openbox"
 smoke=0
 idle=2000,12000
+idle_late=4000
 sweep_delays="0 10 20 50 100"
 while [ $# -gt 0 ]; do
     case $1 in
@@ -52,7 +55,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 if [ "$smoke" = 1 ]; then
-    rounds=1 only=",quorva,bare-qt," wms=none idle=2000,4000 sweep_delays="0 100"
+    rounds=1 only=",quorva,bare-qt," wms=none idle=2000,5000 sweep_delays="0 100"
 fi
 
 for t in Xvfb xdotool xclip c++ pkg-config; do
@@ -195,7 +198,7 @@ run_pass() {
                 continue
             fi
             IFS='|' read -r _ _ style _ <<<"$entry"
-            measure "$wm" "$name" start --idle "$idle" --keys "$tmp/keys-$style-1002" --expect 501
+            measure "$wm" "$name" start --idle "$idle" --idle-late "$idle_late" --keys "$tmp/keys-$style-1002" --expect 501
         done
         [ "$r" = 0 ] && continue
         for entry in "${programs[@]}"; do
@@ -269,7 +272,7 @@ print_pass() {
     # Every counted run starts the program the same way: all of them give a start time.
     local starts="start queued"
     for d in $sweep_delays; do starts="$starts sweep$d"; done
-    for f in map:all paint:all rss hwm idle_cpu idle_csw keys:start keys:queued; do
+    for f in map:all paint:all rss hwm idle_cpu idle_csw idle_late_csw keys:start keys:queued; do
         local field=${f%%:*} kind=start
         [[ $f == *:* ]] && kind=${f#*:}
         [ "$kind" = all ] && kind=$starts
@@ -293,15 +296,24 @@ print_pass() {
             "$(cell "$file" "$name" start hwm 1024 %.1f "${ref[hwm]}")"
     done
     echo
-    fmt='%-12s %-28s %-28s %-10s\n'
+    fmt='%-12s %-28s %-28s %-28s %-10s\n'
     # shellcheck disable=SC2059
-    printf "$fmt" program "idle CPU ms (2-12 s)" "idle context switches" threads
+    local from=${idle%,*} to=${idle#*,}
+    printf "$fmt" program "idle CPU ms ($((from / 1000))-$((to / 1000)) s)" "idle context switches" "of them from $((idle_late / 1000)) s on" threads
     for entry in "${programs[@]}"; do
         name=${entry%%|*}
         # shellcheck disable=SC2059
         printf "$fmt" "$name" "$(cell "$file" "$name" start idle_cpu 1 %.0f "${ref[idle_cpu]}")" \
             "$(cell "$file" "$name" start idle_csw 1 %.0f "${ref[idle_csw]}")" \
+            "$(cell "$file" "$name" start idle_late_csw 1 %.0f "${ref[idle_late_csw]}")" \
             "$(cell "$file" "$name" start idle_threads 1 %.0f "")"
+    done
+    # When each idle program woke (second:switches), one line per run.
+    for entry in "${programs[@]}"; do
+        name=${entry%%|*}
+        awk -v name="$name" '$1 == name && $2 == "start" {
+            for (i = 3; i <= NF; i++) if ($i ~ /^idle_when=/) w = w " " substr($i, 11)
+        } END { if (w != "") printf "  %-11s woke at%s\n", name, w }' "$file"
     done
     echo
     fmt='%-12s %-30s %-22s %-30s %-22s\n'

@@ -10,6 +10,7 @@
 //   --quiet MS           a paint is the last one when the screen then stays quiet this long (1000)
 //   --memory-at MS       VmRSS and VmHWM this long after exec (2000; 0 skips)
 //   --idle FROM,TO       CPU time and context switches of all threads between (2000,12000; 0,0 skips)
+//   --idle-late MS       ... and the switches from this time on, apart (4000: after a splash)
 //   --keys FILE          then type the xdotool key names in FILE (blank separated)
 //   --queued             ... into the stopped program (SIGSTOP, send, SIGCONT) instead of at once
 //   --delay MS           xdotool's pause between keys (0: full speed)
@@ -20,7 +21,8 @@
 //   --trace              every damage rectangle on stderr
 //
 // Prints one line of NAME=VALUE fields (times in ms from exec, or from the first key):
-//   map paint rss hwm idle_cpu idle_csw idle_threads keys text ok
+//   map paint rss hwm idle_cpu idle_csw idle_late_csw idle_threads idle_when keys text ok
+// idle_when lists the tenths of a second in which the idle program switched, as S:COUNT.
 // and "fail=REASON" when a step could not be done. The program is stopped at the end.
 //
 // Paints are seen as X Damage on the root window, so everything drawn on the screen counts;
@@ -62,7 +64,8 @@ struct Criteria {
 
 struct Options {
     Criteria criteria;
-    double timeoutS = 15, quietMs = 1000, memoryAtMs = 2000, idleFromMs = 2000, idleToMs = 12000;
+    double timeoutS = 15, quietMs = 1000, memoryAtMs = 2000, idleFromMs = 2000, idleToMs = 12000,
+           idleLateMs = 4000;
     std::string keysFile;
     bool queued = false;
     int delayMs = 0;
@@ -470,7 +473,8 @@ int main(int argc, char** argv) {
             const std::string v = argv[++i];
             o.idleFromMs = std::atof(v.c_str());
             o.idleToMs = v.find(',') == std::string::npos ? 0 : std::atof(v.c_str() + v.find(',') + 1);
-        } else if (a == "--keys" && more) o.keysFile = argv[++i];
+        } else if (a == "--idle-late" && more) o.idleLateMs = std::atof(argv[++i]);
+        else if (a == "--keys" && more) o.keysFile = argv[++i];
         else if (a == "--queued") o.queued = true;
         else if (a == "--delay" && more) o.delayMs = std::atoi(argv[++i]);
         else if (a == "--settle" && more) o.settleMs = std::atof(argv[++i]);
@@ -554,6 +558,15 @@ int main(int argc, char** argv) {
     // The last paint of the start, the memory and the idle cost, each on its own clock.
     const bool idle = o.idleToMs > o.idleFromMs;
     std::map<long, ThreadCost> idleFrom;
+    // When the idle program woke: switches per tenth of a second, sampled every 50 ms.
+    std::map<long, long long> wakes;
+    long long switchesSeen = 0;
+    Clock::time_point lastSample;
+    const auto totalSwitches = [] {
+        long long n = 0;
+        for (const auto& [tid, cost] : threadCosts()) n += cost.switches;
+        return n;
+    };
     bool startDone = false, memoryDone = o.memoryAtMs <= 0, idleFromDone = !idle, idleDone = !idle;
     while (!(startDone && memoryDone && idleDone)) {
         drain();
@@ -576,7 +589,15 @@ int main(int argc, char** argv) {
         }
         if (!idleFromDone && now >= o.idleFromMs) {
             idleFrom = threadCosts();
+            for (const auto& [tid, cost] : idleFrom) switchesSeen += cost.switches;
+            lastSample = Clock::now();
             idleFromDone = true;
+        }
+        if (idleFromDone && !idleDone && Clock::now() - lastSample >= std::chrono::milliseconds(50)) {
+            lastSample = Clock::now();
+            const long long n = totalSwitches();
+            if (n > switchesSeen) wakes[static_cast<long>(now / 100)] += n - switchesSeen;
+            switchesSeen = n;
         }
         if (!idleDone && now >= o.idleToMs) {
             const auto to = threadCosts();
@@ -588,9 +609,19 @@ int main(int argc, char** argv) {
                 d.switches += cost.switches - base.switches;
             }
             const double tickMs = 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
-            std::snprintf(buf, sizeof buf, " idle_cpu=%.0f idle_csw=%lld idle_threads=%zu", d.ticks * tickMs,
-                          d.switches, to.size());
-            out << buf;
+            // The last stretch is counted in full, whatever the sampling saw of it.
+            long long sampled = 0, late = 0;
+            for (const auto& [tenth, n] : wakes) sampled += n;
+            if (d.switches > sampled) wakes[static_cast<long>(now / 100)] += d.switches - sampled;
+            std::string when;
+            for (const auto& [tenth, n] : wakes) {
+                if (tenth * 100 >= o.idleLateMs) late += n;
+                when += (when.empty() ? "" : ",") + std::to_string(tenth / 10) + "." + std::to_string(tenth % 10) +
+                        ":" + std::to_string(n);
+            }
+            std::snprintf(buf, sizeof buf, " idle_cpu=%.0f idle_csw=%lld idle_late_csw=%lld idle_threads=%zu",
+                          d.ticks * tickMs, d.switches, late, to.size());
+            out << buf << " idle_when=" << (when.empty() ? "-" : when);
             idleDone = true;
         }
         wait(5);
