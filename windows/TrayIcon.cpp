@@ -2,12 +2,73 @@
 
 #include <QAction>
 #include <QIcon>
+#include <QIconEngine>
 #include <QMenu>
 #include <QPainter>
 
 #include "Platform.h"
 
 namespace quorva {
+
+namespace {
+
+// Qt's own icon engine keeps every picture it hands out in the global pixmap cache, whose
+// trimming timer then wakes the waiting calculator every half minute. These few pictures are
+// kept here instead.
+class SmallIconEngine : public QIconEngine {
+public:
+    explicit SmallIconEngine(QList<QPixmap> pictures) : pictures_(std::move(pictures)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const QPixmap& best = Best(size);
+        // Never scaled up, as Qt's engine does not either.
+        if (best.isNull() || (best.width() <= size.width() && best.height() <= size.height())) return best;
+        return best.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const QPixmap picture = pixmap(rect.size(), mode, state);
+        const QSize at = picture.size().boundedTo(rect.size());
+        painter->drawPixmap(QRect(rect.topLeft() + QPoint((rect.width() - at.width()) / 2,
+                                                          (rect.height() - at.height()) / 2),
+                                  at),
+                            picture);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const QSize best = Best(size).size();
+        return best.width() <= size.width() && best.height() <= size.height()
+                   ? best
+                   : best.scaled(size, Qt::KeepAspectRatio);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (const QPixmap& p : pictures_) sizes.append(p.size());
+        return sizes;
+    }
+    QIconEngine* clone() const override { return new SmallIconEngine(pictures_); }
+    QString key() const override { return QStringLiteral("quorva-small"); }
+
+private:
+    // The smallest picture that covers size, else the largest one.
+    const QPixmap& Best(const QSize& size) const {
+        static const QPixmap none;
+        const QPixmap* best = nullptr;
+        for (const QPixmap& p : pictures_) {
+            const bool covers = p.width() >= size.width() && p.height() >= size.height();
+            if (best == nullptr) {
+                best = &p;
+                continue;
+            }
+            const bool bestCovers = best->width() >= size.width() && best->height() >= size.height();
+            const bool smaller = p.width() * p.height() < best->width() * best->height();
+            if (covers ? (!bestCovers || smaller) : (!bestCovers && !smaller)) best = &p;
+        }
+        return best != nullptr ? *best : none;
+    }
+
+    QList<QPixmap> pictures_;
+};
+
+}  // namespace
 
 QPixmap SmallIconPicture(int side) {
     // The application icon redrawn on whole pixels: scaled down from 32 pixels it blurs.
@@ -51,10 +112,10 @@ QPixmap SmallIconPicture(int side) {
 }
 
 QIcon SmallIcon() {
-    QIcon icon;
-    for (int side : {16, 22, 24}) icon.addPixmap(SmallIconPicture(side));
-    icon.addPixmap(QPixmap::fromImage(platform::LoadPicture(QStringLiteral(":/quorva-32.png"))));
-    return icon;
+    QList<QPixmap> pictures;
+    for (int side : {16, 22, 24}) pictures.append(SmallIconPicture(side));
+    pictures.append(QPixmap::fromImage(platform::LoadPicture(QStringLiteral(":/quorva-32.png"))));
+    return QIcon(new SmallIconEngine(std::move(pictures)));
 }
 
 TrayIcon::TrayIcon(Handlers handlers)

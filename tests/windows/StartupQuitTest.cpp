@@ -70,6 +70,22 @@ TEST_F(StartupQuitTest, TrayIconTipAndMenuInTheirOrder) {
     EXPECT_FALSE(tray.mnuInTray->isVisible());
 }
 
+// Asked at the sizes desktops use, the icon gives the drawn picture that fits, a smaller size
+// scaled down from the next larger one, and never a picture scaled up.
+TEST(SmallIconTest, EachSizeGetsTheNearestPictureNeverScaledUp) {
+    const QIcon icon = SmallIcon();
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {22, 22}, {24, 24}, {32, 32}}));
+    const struct {
+        int asked, got;
+    } cases[] = {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {20, 20}, {8, 8}, {48, 32}, {64, 32}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(icon.pixmap(c.asked).size(), QSize(c.got, c.got)) << c.asked;
+        EXPECT_EQ(icon.actualSize(QSize(c.asked, c.asked)), QSize(c.got, c.got)) << c.asked;
+    }
+    EXPECT_EQ(icon.pixmap(16).toImage(), SmallIconPicture(16).toImage());
+    EXPECT_EQ(icon.pixmap(22).toImage(), SmallIconPicture(22).toImage());
+}
+
 TEST_F(StartupQuitTest, StartMinimizedShowsOnlyTheIconThenShowCalcBringsTheSetBack) {
     Start("HideWindows= 1\r\nShowFunctionWindow= 1\r\n");
     EXPECT_FALSE(W().isVisible());
