@@ -123,26 +123,27 @@ frmQuorva::frmQuorva(Program& program)
         Qt::Alignment align;
         const char* tooltip;
         bool zone;
+        const char* accessible;
     };
     const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignTop;
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignTop;
     const QFont zoneFont = MakeFont("Arial", 9.75, true);
     const Design designs[] = {
         {lblDecimal, "lblDecimal", 3000, 1200, 480, 300, MakeFont("Arial", kSmallZonePoints, true),
-         kDarkBlue, centred, nullptr, true},
+         kDarkBlue, centred, nullptr, true, "Decimal places"},
         {lblFunctions, "lblFunctions", 4800, 675, 300, 300, zoneFont, kLightOrange, centred,
-         " Functions and Settings (F1) ", true},
+         " Functions and Settings (F1) ", true, "Functions and Settings"},
         {lblLargeStack, "lblLargeStack", 4365, 255, 300, 300, zoneFont, kLightOrange, centred,
-         " Large stack (F2) ", true},
-        {lblQuit, "lblQuit", 5190, 255, 300, 300, zoneFont, kLightOrange, centred, " Hide ", true},
+         " Large stack (F2) ", true, "Large stack"},
+        {lblQuit, "lblQuit", 5190, 255, 300, 300, zoneFont, kLightOrange, centred, " Hide ", true, "Hide"},
         {lblOnTop, "lblOnTop", 4785, 255, 300, 300, MakeFont("Arial", 14.25, true), kLightOrange,
-         centred, "Always on top", true},
+         centred, "Always on top", true, "Always on top"},
         {lblDeg, "lblDeg", 3015, 705, 480, 300, MakeFont("Arial", kSmallZonePoints, true), kDarkBlue,
-         centred, nullptr, true},
+         centred, nullptr, true, "Angle mode"},
         {lblEntryDisplay, "lblEntryDisplay", 2760, 2430, kDisplayWidth, kEntryHeight,
-         MakeFont("Courier New", kDisplayPoints, true), kDarkBlue, right, " Input line ", false},
+         MakeFont("Courier New", kDisplayPoints, true), kDarkBlue, right, " Input line ", false, "Input line"},
         {lblStackDisplay, "lblStackDisplay", 135, 345, kDisplayWidth, kStackHeight,
-         MakeFont("Courier New", kDisplayPoints, false), kDarkBlue, right, " Stack ", false},
+         MakeFont("Courier New", kDisplayPoints, false), kDarkBlue, right, " Stack ", false, "Stack"},
     };
     for (const Design& d : designs) {
         d.label->setObjectName(QString::fromLatin1(d.name));
@@ -154,6 +155,9 @@ frmQuorva::frmQuorva(Program& program)
         d.label->setAlignment(d.align);
         if (d.tooltip != nullptr) d.label->setToolTip(QString::fromLatin1(d.tooltip));
         if (d.zone) d.label->setCursor(Qt::PointingHandCursor);
+        // Named, a label's new text is not announced as a new name: screen readers keep the
+        // name, and the first texts of the start do not wait for the accessibility bridge.
+        d.label->setAccessibleName(QString::fromLatin1(d.accessible));
         d.label->installEventFilter(this);
     }
 

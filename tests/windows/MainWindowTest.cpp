@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -128,6 +129,28 @@ TEST_F(MainWindowTest, TypedKeysReachTheCoreAndTheDisplays) {
     // Releases never act.
     QTest::keyRelease(&W(), Qt::Key_Return);
     EXPECT_EQ(program_->Calc().Stack().StackCount(), 2);
+}
+
+// Screen readers name every zone and display by what it is, whatever text it shows.
+TEST_F(MainWindowTest, ZonesAndDisplaysKeepTheirAccessibleNamesWhileTheirTextsChange) {
+    Start();
+    Type("7");
+    Key(Qt::Key_F3);  // the angle mode's caption changes too
+    const struct {
+        QLabel* label;
+        const char* name;
+    } cases[] = {
+        {W().lblStackDisplay, "Stack"},       {W().lblEntryDisplay, "Input line"},
+        {W().lblDecimal, "Decimal places"},   {W().lblDeg, "Angle mode"},
+        {W().lblFunctions, "Functions and Settings"}, {W().lblLargeStack, "Large stack"},
+        {W().lblOnTop, "Always on top"},      {W().lblQuit, "Hide"},
+    };
+    for (const auto& c : cases) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(c.label);
+        ASSERT_NE(a, nullptr) << c.name;
+        EXPECT_EQ(a->text(QAccessible::Name), c.name);
+    }
+    EXPECT_EQ(W().lblEntryDisplay->text(), "7");
 }
 
 TEST_F(MainWindowTest, DivisionAndCtrlCPutTheTopItemOnTheClipboard) {
