@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QPainter>
 
+#include <algorithm>
+
 #include "Platform.h"
 
 namespace quorva {
@@ -13,31 +15,29 @@ namespace quorva {
 namespace {
 
 // Qt's own icon engine keeps every picture it hands out in the global pixmap cache, whose
-// trimming timer then wakes the waiting calculator every half minute. These few pictures are
-// kept here instead.
+// trimming timer then wakes the waiting calculator half a minute later. These few pictures
+// are kept here instead.
 class SmallIconEngine : public QIconEngine {
 public:
-    explicit SmallIconEngine(QList<QPixmap> pictures) : pictures_(std::move(pictures)) {}
+    explicit SmallIconEngine(QList<QPixmap> pictures) : pictures_(std::move(pictures)) {
+        std::sort(pictures_.begin(), pictures_.end(),
+                  [](const QPixmap& a, const QPixmap& b) {
+                      return a.width() * a.height() < b.width() * b.height();
+                  });
+    }
 
     QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
         const QPixmap& best = Best(size);
-        // Never scaled up, as Qt's engine does not either.
-        if (best.isNull() || (best.width() <= size.width() && best.height() <= size.height())) return best;
+        if (best.size() == Fitted(best.size(), size)) return best;
         return best.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
         const QPixmap picture = pixmap(rect.size(), mode, state);
-        const QSize at = picture.size().boundedTo(rect.size());
-        painter->drawPixmap(QRect(rect.topLeft() + QPoint((rect.width() - at.width()) / 2,
-                                                          (rect.height() - at.height()) / 2),
-                                  at),
-                            picture);
+        const QPoint margin((rect.width() - picture.width()) / 2, (rect.height() - picture.height()) / 2);
+        painter->drawPixmap(QRect(rect.topLeft() + margin, picture.size()), picture);
     }
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
-        const QSize best = Best(size).size();
-        return best.width() <= size.width() && best.height() <= size.height()
-                   ? best
-                   : best.scaled(size, Qt::KeepAspectRatio);
+        return Fitted(Best(size).size(), size);
     }
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
         QList<QSize> sizes;
@@ -48,24 +48,22 @@ public:
     QString key() const override { return QStringLiteral("quorva-small"); }
 
 private:
+    // Scaled down into the asked size, never up, as Qt's engine does.
+    static QSize Fitted(QSize picture, QSize asked) {
+        return picture.width() <= asked.width() && picture.height() <= asked.height()
+                   ? picture
+                   : picture.scaled(asked, Qt::KeepAspectRatio);
+    }
     // The smallest picture that covers size, else the largest one.
     const QPixmap& Best(const QSize& size) const {
         static const QPixmap none;
-        const QPixmap* best = nullptr;
         for (const QPixmap& p : pictures_) {
-            const bool covers = p.width() >= size.width() && p.height() >= size.height();
-            if (best == nullptr) {
-                best = &p;
-                continue;
-            }
-            const bool bestCovers = best->width() >= size.width() && best->height() >= size.height();
-            const bool smaller = p.width() * p.height() < best->width() * best->height();
-            if (covers ? (!bestCovers || smaller) : (!bestCovers && !smaller)) best = &p;
+            if (p.width() >= size.width() && p.height() >= size.height()) return p;
         }
-        return best != nullptr ? *best : none;
+        return pictures_.isEmpty() ? none : pictures_.last();
     }
 
-    QList<QPixmap> pictures_;
+    QList<QPixmap> pictures_;  // smallest first
 };
 
 }  // namespace

@@ -155,8 +155,7 @@ frmQuorva::frmQuorva(Program& program)
         d.label->setAlignment(d.align);
         if (d.tooltip != nullptr) d.label->setToolTip(QString::fromLatin1(d.tooltip));
         if (d.zone) d.label->setCursor(Qt::PointingHandCursor);
-        // Named, a label's new text is not announced as a new name: screen readers keep the
-        // name, and the first texts of the start do not wait for the accessibility bridge.
+        // Without a name a label is read out as its text, which here is a number or a caption.
         d.label->setAccessibleName(QString::fromLatin1(d.accessible));
         d.label->installEventFilter(this);
     }

@@ -232,6 +232,12 @@ std::map<long, ThreadCost> threadCosts() {
     return costs;
 }
 
+long long SwitchesOf(const std::map<long, ThreadCost>& costs) {
+    long long n = 0;
+    for (const auto& [tid, cost] : costs) n += cost.switches;
+    return n;
+}
+
 // --- the screen ---
 
 struct Screen {
@@ -561,12 +567,7 @@ int main(int argc, char** argv) {
     // When the idle program woke: switches per tenth of a second, sampled every 50 ms.
     std::map<long, long long> wakes;
     long long switchesSeen = 0;
-    Clock::time_point lastSample;
-    const auto totalSwitches = [] {
-        long long n = 0;
-        for (const auto& [tid, cost] : threadCosts()) n += cost.switches;
-        return n;
-    };
+    double lastSampleMs = 0;
     bool startDone = false, memoryDone = o.memoryAtMs <= 0, idleFromDone = !idle, idleDone = !idle;
     while (!(startDone && memoryDone && idleDone)) {
         drain();
@@ -589,13 +590,13 @@ int main(int argc, char** argv) {
         }
         if (!idleFromDone && now >= o.idleFromMs) {
             idleFrom = threadCosts();
-            for (const auto& [tid, cost] : idleFrom) switchesSeen += cost.switches;
-            lastSample = Clock::now();
+            switchesSeen = SwitchesOf(idleFrom);
+            lastSampleMs = now;
             idleFromDone = true;
         }
-        if (idleFromDone && !idleDone && Clock::now() - lastSample >= std::chrono::milliseconds(50)) {
-            lastSample = Clock::now();
-            const long long n = totalSwitches();
+        if (idleFromDone && !idleDone && now - lastSampleMs >= 50) {
+            lastSampleMs = now;
+            const long long n = SwitchesOf(threadCosts());
             if (n > switchesSeen) wakes[static_cast<long>(now / 100)] += n - switchesSeen;
             switchesSeen = n;
         }
