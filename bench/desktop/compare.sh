@@ -14,6 +14,8 @@
 #   map, paint   ms from exec to the main window mapped, and to the last paint of the start
 #                (X Damage on the root window, the screen then quiet for 1 s), from every
 #                counted start (the keys' and the sweep's runs start the same way)
+#   own paint    ms to the last paint of the start inside the main window itself (X Damage on
+#                the window): the same as paint, except where a splash is drawn after it
 #   RSS, HWM     VmRSS and VmHWM 2 s after exec
 #   idle         CPU ms and context switches of all threads from 2 s to 12 s, untouched, and
 #                the switches from 4 s on (after quorva's three-second splash has gone); the
@@ -272,7 +274,7 @@ print_pass() {
     # Every counted run starts the program the same way: all of them give a start time.
     local starts="start queued"
     for d in $sweep_delays; do starts="$starts sweep$d"; done
-    for f in map:all paint:all rss hwm idle_cpu idle_csw idle_late_csw keys:start keys:queued; do
+    for f in map:all paint:all main_paint:all rss hwm idle_cpu idle_csw idle_late_csw keys:start keys:queued; do
         local field=${f%%:*} kind=start
         [[ $f == *:* ]] && kind=${f#*:}
         [ "$kind" = all ] && kind=$starts
@@ -284,14 +286,16 @@ print_pass() {
     if [ "$wm" = none ]; then echo "== no window manager =="; else echo "== with $wm =="; fi
     if [ "$smoke" = 1 ]; then echo "   smoke: one round, no warm-up"; else echo "   $rounds rounds after one warm-up start each"; fi
     echo "   median (min-max) xRATIO: the ratio of the median to quorva's"
-    fmt='%-12s %-28s %-28s %-26s %-26s\n'
+    fmt='%-12s %-25s %-25s %-25s %-24s %-24s\n'
     # shellcheck disable=SC2059
-    printf "$fmt" program "map ms (every run)" "last paint ms (every run)" "VmRSS MiB at 2 s" "VmHWM MiB at 2 s"
+    printf "$fmt" program "map ms (every run)" "last paint ms (every run)" "own paint ms (every run)" \
+        "VmRSS MiB at 2 s" "VmHWM MiB at 2 s"
     for entry in "${programs[@]}"; do
         name=${entry%%|*}
         # shellcheck disable=SC2059
         printf "$fmt" "$name" "$(cell "$file" "$name" "$starts" map 1 %.0f "${ref[map:all]}")" \
             "$(cell "$file" "$name" "$starts" paint 1 %.0f "${ref[paint:all]}")" \
+            "$(cell "$file" "$name" "$starts" main_paint 1 %.0f "${ref[main_paint:all]}")" \
             "$(cell "$file" "$name" start rss 1024 %.1f "${ref[rss]}")" \
             "$(cell "$file" "$name" start hwm 1024 %.1f "${ref[hwm]}")"
     done

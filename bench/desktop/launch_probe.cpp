@@ -21,11 +21,13 @@
 //   --trace              every damage rectangle on stderr
 //
 // Prints one line of NAME=VALUE fields (times in ms from exec, or from the first key):
-//   map paint rss hwm idle_cpu idle_csw idle_late_csw idle_threads idle_when keys text ok
+//   map paint main_paint rss hwm idle_cpu idle_csw idle_late_csw idle_threads idle_when keys text ok
 // idle_when lists the tenths of a second in which the idle program switched, as S:COUNT.
 // and "fail=REASON" when a step could not be done. The program is stopped at the end.
 //
 // Paints are seen as X Damage on the root window, so everything drawn on the screen counts;
+// main_paint is the last paint of the start drawn into the main window itself (X Damage on
+// every top-level window from its creation), without a splash or a second window;
 // rectangles at most 10 pixels wide and 40 high are a blinking text cursor and do
 // not. Map events wake the
 // window search, so no figure is a polling interval.
@@ -242,6 +244,7 @@ long long SwitchesOf(const std::map<long, ThreadCost>& costs) {
 
 struct Screen {
     std::optional<Clock::time_point> lastPaint;
+    std::map<Window, Clock::time_point> lastPaintOf;  // per top-level window
     // CPU samples every 100 ms, to tell a quiet screen from a program busy without painting.
     std::vector<std::pair<Clock::time_point, long long>> cpu;
     Clock::time_point lastSample{};
@@ -266,9 +269,17 @@ bool drain() {
         if (e.type == damageEvent + XDamageNotify) {
             const auto& d = reinterpret_cast<XDamageNotifyEvent&>(e);
             if (trace)
-                std::fprintf(stderr, "%9.1f damage %dx%d+%d+%d%s\n", msSince(t0), d.area.width, d.area.height,
-                             d.area.x, d.area.y, IsCursor(d.area) ? " (cursor)" : "");
-            if (!IsCursor(d.area)) screen.lastPaint = Clock::now();
+                std::fprintf(stderr, "%9.1f damage %dx%d+%d+%d %s 0x%lx%s\n", msSince(t0), d.area.width,
+                             d.area.height, d.area.x, d.area.y, d.drawable == root ? "root" : "window", d.drawable,
+                             IsCursor(d.area) ? " (cursor)" : "");
+            if (!IsCursor(d.area)) {
+                if (d.drawable == root) screen.lastPaint = Clock::now();
+                else screen.lastPaintOf[d.drawable] = Clock::now();
+            }
+        } else if (e.type == CreateNotify) {
+            // Watched from its creation, before it can be mapped and drawn.
+            if (e.xcreatewindow.parent == root)
+                XDamageCreate(dpy, e.xcreatewindow.window, XDamageReportRawRectangles);
         } else {
             mapped |= e.type == MapNotify || e.type == ReparentNotify;
         }
@@ -578,6 +589,11 @@ int main(int argc, char** argv) {
             startDone = true;
             if (const auto last = paintAfter(t0)) {
                 std::snprintf(buf, sizeof buf, " paint=%.1f", std::chrono::duration<double, std::milli>(*last - t0).count());
+                out << buf;
+            }
+            if (const auto own = screen.lastPaintOf.find(w); own != screen.lastPaintOf.end() && own->second > t0) {
+                std::snprintf(buf, sizeof buf, " main_paint=%.1f",
+                              std::chrono::duration<double, std::milli>(own->second - t0).count());
                 out << buf;
             }
         }
