@@ -14,46 +14,42 @@
 namespace quorva::test {
 
 class CoreTest : public ::testing::Test {
-  protected:
+protected:
     FakeHost host;
     OptionsModel options;
     Calculator calc{host, options};
     std::vector<std::string> ran;  // words the stand-in matcher ran
-    int f3 = 0, f4 = 0;
 
     CoreTest() {
         // "+" and "ln" are whole words, ";" and "l" their beginnings; anything else is unknown.
         calc.SetCommandHooks({[this] {
-                                  const std::string w = calc.EntryText();
-                                  if (w == "l" || w == ";") return;
-                                  if (w == "+" || w == "ln") {
-                                      ran.push_back(w);
-                                      calc.ShowMessage(w + " ran");
-                                  } else {
-                                      calc.ShowMessage(w + " ...unknown function");
-                                  }
-                              },
-                              [this] { ++f3; }, [this] { ++f4; }});
-        calc.Redraw();
+            const std::string w = calc.EntryText();
+            if (w == "l" || w == ";") return;
+            if (w != "+" && w != "ln") return calc.ShowMessage(w + " ...unknown function");
+            ran.push_back(w);
+            calc.ShowMessage(w + " ran");
+        }, {}, {}});
     }
 
-    // Each character as a keyboard delivers it: a key-down (no code of interest), a key-press.
+    // Each character as a keyboard delivers it, a key-down then a key-press; "\r" is Enter and
+    // "\x1b" Escape.
     void Type(std::string_view keys) {
         for (char c : keys) {
-            calc.Form_KeyDown(0, 0);
+            calc.Form_KeyDown(c == '\r' ? kKeyEnter : c == '\x1b' ? kKeyEscape : 0, 0);
             calc.Form_KeyPress(c);
         }
     }
     void Key(int16_t code, int16_t shift = 0) { calc.Form_KeyDown(code, shift); }
-    void Enter() {
-        Key(kKeyEnter);
-        calc.Form_KeyPress(13);
+    // The entry line shows its text; a decimal entry's flags agree with that text.
+    void ExpectEntry(const std::string& text, EntryState state) {
+        EXPECT_EQ(calc.EntryText(), text);
+        EXPECT_EQ(calc.EntryCaption(), text);
+        EXPECT_EQ(calc.State(), state);
+        if (state != EntryState::Decimal) return;
+        EXPECT_EQ(calc.EntryPositive(), text[0] != '-');
+        EXPECT_EQ(calc.EntryHasPoint(), text.find('.') != std::string::npos);
     }
-    void Backspace() {
-        calc.Form_KeyDown(kKeyBack, 0);
-        calc.Form_KeyPress(8);
-    }
-    void PushDecimals(std::initializer_list<double> values) {
+    void Push(std::initializer_list<double> values) {
         for (double v : values) calc.Stack().Push(kKindDecimal, v);
     }
     std::vector<double> Values() const {
@@ -69,5 +65,8 @@ class CoreTest : public ::testing::Test {
         return t;
     }
 };
+
+using V = std::vector<double>;
+using T = std::vector<std::string>;
 
 }  // namespace quorva::test
