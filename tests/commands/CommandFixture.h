@@ -10,7 +10,6 @@
 
 #include "Calculator.h"
 #include "Commands.h"
-#include "Host.h"
 #include "FakeHost.h"
 
 namespace quorva::test {
@@ -25,8 +24,11 @@ struct Item {
 
 class CommandTest : public ::testing::Test {
 protected:
-    CommandTest() { InstallCommands(calc); }
+    FakeHost host;
+    OptionsModel options;
+    Calculator calc{host, options};
 
+    CommandTest() { InstallCommands(calc); }
     // Items as if typed and entered: no undo record is left behind.
     void Load(const std::vector<Item>& items) {
         for (const Item& i : items) calc.Stack().Push(i.kind, i.value);
@@ -37,38 +39,28 @@ protected:
         return calc.EntryCaption();
     }
     void ExpectStack(const std::vector<Item>& want, double tol = 0.0) {
-        const OperandStack& s = calc.Stack();
-        ASSERT_EQ(s.StackCount(), static_cast<int>(want.size()));
-        for (int n = 1; n <= s.StackCount(); ++n) {
-            const Item& w = want[n - 1];
-            const StackItem got = s.GetItem(n);
-            EXPECT_EQ(got.kind, w.kind) << "item " << n;
-            if (tol == 0.0) {
-                EXPECT_EQ(got.value, w.value) << "item " << n;
-            } else {
-                EXPECT_NEAR(got.value, w.value, tol) << "item " << n;
-            }
-            if (!w.text.empty()) {
-                EXPECT_EQ(got.text, w.text) << "item " << n;
+        ASSERT_EQ(calc.Stack().StackCount(), static_cast<int>(want.size()));
+        for (int n = 1; n <= calc.Stack().StackCount(); ++n) {
+            const StackItem& got = calc.Stack().ItemRef(n);
+            EXPECT_EQ(got.kind, want[n - 1].kind) << "item " << n;
+            EXPECT_NEAR(got.value, want[n - 1].value, tol) << "item " << n;
+            if (!want[n - 1].text.empty()) {
+                EXPECT_EQ(got.text, want[n - 1].text) << "item " << n;
             }
         }
     }
-
-    FakeHost host;
-    OptionsModel options;
-    Calculator calc{host, options};
 };
 
-// One row of a command family: the stack before, the keys typed, the entry line then, the stack
-// then and whether an undo record stands, and the stack after a following "u".
+// One row of a command family: the stack before, the keys typed, the error shown ("" when the
+// word's help is shown instead), the stack then, and whether an undo record stands. A following
+// "u" always gives back the stack before: by undo, or because nothing had changed.
 struct Case {
     const char* name;
     std::vector<Item> start;
     const char* keys;
-    const char* entry;
+    const char* error;
     std::vector<Item> after;
     bool undo;
-    std::vector<Item> afterUndo;
     bool degrees = false;
     double tol = 0.0;
 };
