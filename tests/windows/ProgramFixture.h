@@ -2,7 +2,7 @@
 // A whole program started on the offscreen platform with its settings file in a temporary
 // folder; the end of the program is counted, not carried out.
 
-#include <QCoreApplication>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,6 +12,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "Program.h"
 #include "frmQuorva.h"
@@ -30,18 +31,31 @@ protected:
         program_->Main();
     }
     std::string IniPath() const { return dir_.filePath("quorva.ini").toStdString(); }
-    bool IniExists() const { return std::ifstream(IniPath()).good(); }
     std::string IniText() const {
         std::ifstream in(IniPath(), std::ios::binary);
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
     }
+    bool IniExists() const { return std::ifstream(IniPath()).good(); }
+    bool IniHas(const std::string& line) const { return IniText().find(line) != std::string::npos; }
     Program& P() { return *program_; }
     frmQuorva& W() { return program_->MainWindow(); }
     Calculator& Calc() { return program_->Calc(); }
     int Count() const { return program_->Calc().Stack().StackCount(); }
     double Top() const { return program_->Calc().Stack().GetTop().value; }
+    std::vector<double> Values() const {
+        std::vector<double> v;
+        for (int q = 1; q <= Count(); ++q) v.push_back(program_->Calc().Stack().GetItem(q).value);
+        return v;
+    }
+    void Type(const char* keys, QWidget* to = nullptr) {
+        QTest::keyClicks(to ? to : &W(), QString::fromLatin1(keys));
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier, QWidget* to = nullptr) {
+        QTest::keyClick(to ? to : &W(), key, mods);
+    }
+    static void Click(QWidget* w, Qt::MouseButton b = Qt::LeftButton) { QTest::mouseClick(w, b); }
 
     QTemporaryDir dir_;
     StartOptions start_;
