@@ -37,7 +37,6 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    bool IniExists() const { return std::ifstream(IniPath()).good(); }
     bool IniHas(const std::string& line) const { return IniText().find(line) != std::string::npos; }
     Program& P() { return *program_; }
     frmQuorva& W() { return program_->MainWindow(); }
