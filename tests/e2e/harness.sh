@@ -1,51 +1,37 @@
-# shellcheck shell=bash disable=SC2034  # WX WY WW WH WIN are read by the scripts that source this
-# Sourced by the end-to-end tests: a private X server, a window manager and one program under
-# test, all started here and all stopped on exit, whatever happens. Every wait has a deadline.
+# shellcheck shell=bash disable=SC2034  # WX WY WW WH WIN MAIN MX MY are read by run.sh
+# Sourced by the end-to-end tests: a private X server, a window manager, a notification area
+# and one program under test, all started here and all stopped on exit, whatever happens.
+# Every wait has a deadline.
 #
-# Environment: QUORVA_E2E_OUT  folder for screenshots and logs (created)
+# Environment: QUORVA_BIN the program; QUORVA_E2E_OUT folder for screenshots (created);
 #              QUORVA_E2E_KEEP set to 1 to keep the temporary folder for a post-mortem
 
 E2E_PIDS=()
-E2E_TMP=""
-E2E_NAME=""
-DISPLAY_NUM=""
+SKIN_W=262 SKIN_H=188
+SPLASH_W=413 SPLASH_H=227
+NOTHING="(nothing-copied)"
 
 # No X client may hang a test: each call has a deadline.
 xdo() { timeout 10 xdotool "$@"; }
 
 e2e_log() { printf '[%s %s] %s\n' "$E2E_NAME" "$(date +%T.%3N)" "$*" >&2; }
 
-# Exit code 77 tells ctest the test was skipped (SKIP_RETURN_CODE).
-e2e_skip() { e2e_log "SKIP: $*"; exit 77; }
-
 e2e_fail() {
     e2e_log "FAIL: $*"
-    if [ -n "$E2E_TMP" ] && [ -d "$E2E_TMP" ]; then
-        local f
-        for f in "$E2E_TMP"/*.log; do
-            [ -s "$f" ] || continue
-            e2e_log "--- $(basename "$f") (last lines)"
-            tail -n 15 "$f" >&2
-        done
-    fi
+    tail -n 15 "$E2E_TMP"/*.log >&2 2>/dev/null
     exit 1
 }
 
 e2e_cleanup() {
     local rc=$? i pid
-    # newest first: the program, then the window manager, then the server
-    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        pid=${E2E_PIDS[i]}
-        kill -TERM "$pid" 2>/dev/null || true
-    done
+    # newest first: the program, then the notification area, the window manager, the server
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do kill -TERM "${E2E_PIDS[i]}" 2>/dev/null; done
     for pid in "${E2E_PIDS[@]}"; do
         for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
         kill -KILL "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    if [ -n "$E2E_TMP" ] && [ -d "$E2E_TMP" ]; then
-        if [ "${QUORVA_E2E_KEEP:-0}" = 1 ]; then e2e_log "kept $E2E_TMP"; else rm -rf "$E2E_TMP"; fi
-    fi
+    if [ "${QUORVA_E2E_KEEP:-0}" = 1 ]; then e2e_log "kept $E2E_TMP"; else rm -rf "$E2E_TMP"; fi
     exit "$rc"
 }
 
@@ -56,31 +42,39 @@ e2e_init() {
     trap 'exit 130' INT
     trap 'exit 143' TERM
     E2E_OUT=${QUORVA_E2E_OUT:-$E2E_TMP/out}
-    mkdir -p "$E2E_OUT" "$E2E_TMP/runtime" "$E2E_TMP/config" "$E2E_TMP/xdg"
+    CONFIG=$E2E_TMP/config
+    mkdir -p "$E2E_OUT" "$E2E_TMP/runtime" "$CONFIG" "$E2E_TMP/xdg"
     chmod 700 "$E2E_TMP/runtime"
     export XDG_RUNTIME_DIR=$E2E_TMP/runtime XDG_CONFIG_HOME=$E2E_TMP/xdg HOME=$E2E_TMP
     # "." as the decimal separator, whatever the machine's locale
     export LC_ALL=C.UTF-8 LANG=C.UTF-8
     unset WAYLAND_DISPLAY SESSION_MANAGER
-}
-
-e2e_need() {
     local t
-    for t in "$@"; do command -v "$t" >/dev/null 2>&1 || e2e_skip "$t is not installed (scripts/deps.sh installs it)"; done
+    for t in Xvfb openbox trayer xdotool xclip xprop xwininfo import; do
+        # exit code 77 tells ctest the test was skipped (SKIP_RETURN_CODE)
+        command -v "$t" >/dev/null 2>&1 || { e2e_log "SKIP: $t is not installed (scripts/deps.sh installs it)"; exit 77; }
+    done
+    [ -x "${QUORVA_BIN:-}" ] || e2e_fail "no program at '${QUORVA_BIN:-}'"
 }
 
 # e2e_wait SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds; fails after SECONDS.
 e2e_wait() {
-    local limit=$1
+    local deadline=$((SECONDS + $1))
     shift
-    local deadline=$((SECONDS + limit))
     while ! "$@" 2>/dev/null; do
         [ "$SECONDS" -lt "$deadline" ] || return 1
         sleep 0.1
     done
 }
 
-e2e_start_x() {
+x_alive() { kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "the X server exited (stopped from outside?)"; }
+wm_running() { timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+# (grep reads to the end: with pipefail, an early exit of grep -q would fail xwininfo's write)
+tray_running() { timeout 5 xwininfo -root -tree | grep -F '("panel" "trayer")' >/dev/null; }
+
+# launch [no-tray]: Xvfb, openbox, trayer as the notification area, then the program with its
+# output in program.log (APP_PID). No session bus: the icon goes to the X notification area.
+launch() {
     local fifo=$E2E_TMP/displayfd
     : >"$fifo"
     # -displayfd picks a free display and writes its number once the server accepts clients
@@ -88,43 +82,42 @@ e2e_start_x() {
     E2E_XVFB_PID=$!
     E2E_PIDS+=("$E2E_XVFB_PID")
     e2e_wait 15 grep -q '[0-9]' "$fifo" || e2e_fail "Xvfb did not start within 15 s"
-    DISPLAY_NUM=$(tr -dc '0-9' <"$fifo")
-    export DISPLAY=":$DISPLAY_NUM"
-    e2e_log "Xvfb on $DISPLAY"
-}
-
-e2e_wm_running() { timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-
-e2e_start_wm() {
+    DISPLAY=":$(tr -dc '0-9' <"$fifo")" && export DISPLAY
     openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
-    if ! e2e_wait 15 e2e_wm_running; then
-        kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "the X server on $DISPLAY exited (stopped from outside?)"
-        e2e_fail "openbox did not come up within 15 s"
+    e2e_wait 15 wm_running || { x_alive; e2e_fail "openbox did not come up within 15 s"; }
+    if [ "${1:-}" != no-tray ]; then
+        trayer --edge bottom --align right --widthtype pixel --width 64 --height 32 --SetDockType true \
+            --transparent false --tint 0x303030 >"$E2E_TMP/trayer.log" 2>&1 &
+        E2E_PIDS+=($!)
+        e2e_wait 10 tray_running || e2e_fail "trayer did not come up within 10 s"
     fi
-}
-
-# e2e_start_program COMMAND...: starts it with its output in program.log; sets APP_PID.
-e2e_start_program() {
-    "$@" >"$E2E_TMP/program.log" 2>&1 &
+    env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" \
+        >"$E2E_TMP/program.log" 2>&1 &
     APP_PID=$!
     E2E_PIDS+=("$APP_PID")
-    e2e_log "started $(basename "$1") (pid $APP_PID)"
+    e2e_log "started the program on $DISPLAY (pid $APP_PID)"
+}
+
+# start_calculator [SETTINGS TEXT] [no-tray]: launches with that settings file and waits for the
+# calculator and for the splash to go; sets MAIN, MX, MY.
+start_calculator() {
+    [ -z "${1:-}" ] || printf '%s' "$1" >"$CONFIG/quorva.ini"
+    launch "${2:-}"
+    e2e_wait_window 20 "$SKIN_W" "$SKIN_H"
+    e2e_wait 10 splash_gone || e2e_fail "the splash window is still shown after 10 s"
+    main_geometry
 }
 
 # Prints the viewable top-level windows of APP_PID, one id a line.
 e2e_app_windows() { xdo search --onlyvisible --pid "$APP_PID" 2>/dev/null; }
 
-# e2e_geometry WID: sets WX WY WW WH (position on the screen and size, pixels).
+# e2e_geometry WID: sets WX WY WW WH from the X server itself (xdotool counts the frame of a
+# decorated window twice in its position).
 e2e_geometry() {
-    local line X="" Y="" WIDTH="" HEIGHT=""
-    while IFS= read -r line; do
-        case $line in
-        X=* | Y=* | WIDTH=* | HEIGHT=*) eval "$line" ;;
-        esac
-    done < <(xdo getwindowgeometry --shell "$1" 2>/dev/null)
-    [ -n "$X" ] && [ -n "$WIDTH" ] || return 1
-    WX=$X WY=$Y WW=$WIDTH WH=$HEIGHT
+    read -r WX WY WW WH < <(timeout 5 xwininfo -id "$1" 2>/dev/null | awk -F': *' '/Absolute upper-left X/ { x = $2 }
+        /Absolute upper-left Y/ { y = $2 } /Width/ { w = $2 } /Height/ { h = $2 } END { print x, y, w, h }')
+    [ -n "$WH" ]
 }
 
 # Sets WIN to the viewable window of APP_PID that has the size WANT_W x WANT_H.
@@ -140,72 +133,103 @@ e2e_find_sized() {
 # e2e_wait_window SECONDS W H: waits for the program's window of that size; sets WIN, WX, WY.
 e2e_wait_window() {
     WANT_W=$2 WANT_H=$3
-    kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "the X server on $DISPLAY exited (stopped from outside?)"
+    x_alive
     kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program exited at once"
     e2e_wait "$1" e2e_find_sized || e2e_fail "no ${2}x${3} window of pid $APP_PID within $1 s"
     e2e_geometry "$WIN"
 }
 
-e2e_only_window_is_win() { [ "$(e2e_app_windows | tr '\n' ' ')" = "$WIN " ]; }
+splash_gone() { local WIN WX WY WW WH WANT_W=$SPLASH_W WANT_H=$SPLASH_H; ! e2e_find_sized; }
+
+# The calculator may be re-created by a change of its flags: found again by its size.
+main_geometry() {
+    WANT_W=$SKIN_W WANT_H=$SKIN_H
+    e2e_wait 5 e2e_find_sized || e2e_fail "the ${SKIN_W}x${SKIN_H} window is gone"
+    MAIN=$WIN MX=$WX MY=$WY
+}
+main_shown() { xwininfo -id "$MAIN" 2>/dev/null | grep -q IsViewable; }
+main_hidden() { ! main_shown; }
+program_ended() { ! kill -0 "$APP_PID" 2>/dev/null; }
+
+# named TITLE: prints the program's viewable window of that title.
+named() { xdo search --all --onlyvisible --pid "$APP_PID" --name "^$1\$" 2>/dev/null | head -n1; }
+shown() { [ -n "$(named "$1")" ]; }
+not_shown() { [ -z "$(named "$1")" ]; }
+
+# wait_named SECONDS TITLE: sets WIN and its geometry.
+wait_named() {
+    e2e_wait "$1" shown "$2" || e2e_fail "no window '$2' within $1 s"
+    WIN=$(named "$2")
+    e2e_geometry "$WIN"
+}
+
+# frame WID: sets FX FY FW FH FTOP, the window with the window manager's frame around it.
+frame() {
+    local extents l r t b
+    e2e_geometry "$1" || return 1
+    extents=$(timeout 5 xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ' ')
+    IFS=, read -r l r t b <<<"${extents:-0,0,0,0}"
+    FX=$((WX - l)) FY=$((WY - t)) FW=$((WW + l + r)) FH=$((WH + t + b)) FTOP=$t
+}
 
 # e2e_state WID: prints the window's _NET_WM_STATE atoms, blank-separated.
 e2e_state() { timeout 5 xprop -id "$1" _NET_WM_STATE 2>/dev/null | sed -n 's/.*= *//p' | tr -d ','; }
 
-e2e_is_above() { e2e_state "$WIN" | grep -qw _NET_WM_STATE_ABOVE; }
-
+e2e_has_focus() { [ "$(xdo getwindowfocus 2>/dev/null)" = "$WIN" ]; }
 e2e_focus() {
     xdo windowactivate --sync "$WIN" >/dev/null 2>&1 || xdo windowfocus --sync "$WIN" >/dev/null 2>&1 || true
     e2e_wait 5 e2e_has_focus || e2e_fail "window $WIN did not get the keyboard focus"
 }
-e2e_has_focus() { [ "$(xdo getwindowfocus 2>/dev/null)" = "$WIN" ]; }
+focus_main() { WIN=$MAIN && e2e_focus; }
 
-# e2e_keys TOKEN...: types as a keyboard would. <Enter>, <Escape>, <Ctrl+C> and <Ctrl+V> are
-# keys; any other token is typed character by character.
+# e2e_keys TOKEN...: types as a keyboard would. <Enter> is the key; any other token is typed
+# character by character.
 e2e_keys() {
     local t
     for t in "$@"; do
-        case $t in
-        "<Enter>") xdo key --delay 40 Return ;;
-        "<Escape>") xdo key --delay 40 Escape ;;
-        "<Ctrl+C>") xdo key --delay 40 ctrl+c ;;
-        "<Ctrl+V>") xdo key --delay 40 ctrl+v ;;
-        *) xdo type --delay 40 -- "$t" ;;
-        esac
+        if [ "$t" = "<Enter>" ]; then xdo key --delay 40 Return; else xdo type --delay 40 -- "$t"; fi
     done
 }
 
 e2e_clipboard() { timeout 3 xclip -selection clipboard -o 2>/dev/null; }
+clipboard_is() { [ "$(e2e_clipboard)" = "$1" ]; }
+clipboard_is_not() { ! clipboard_is "$1"; }
 
-# Owns the clipboard with TEXT until another client takes it; the xclip is ours to stop.
-e2e_set_clipboard() {
-    printf '%s' "$1" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+# copied EXPECTED WHAT: Ctrl+C in the focused window puts EXPECTED on the real clipboard, which
+# a stand-in xclip (ours to stop) held before.
+copied() {
+    local got
+    printf '%s' "$NOTHING" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
     E2E_PIDS+=($!)
-    e2e_wait 5 e2e_clipboard_is "$1" || e2e_fail "could not set the clipboard"
+    e2e_wait 5 clipboard_is "$NOTHING" || e2e_fail "could not set the clipboard"
+    xdo key --delay 40 ctrl+c
+    if [ "$1" = "$NOTHING" ]; then sleep 1.5; else e2e_wait 5 clipboard_is_not "$NOTHING"; fi
+    got=$(e2e_clipboard)
+    [ "$got" = "$1" ] || e2e_fail "$2: copied '$got', expected '$1'"
+    e2e_log "ok   $2: $got"
 }
-e2e_clipboard_is() { [ "$(e2e_clipboard)" = "$1" ]; }
-e2e_clipboard_is_not() { [ "$(e2e_clipboard)" != "$1" ]; }
 
-# e2e_drag BUTTON X0 Y0 X1 Y1: press at (X0,Y0) on the screen, move in steps, release at (X1,Y1).
+# e2e_drag BUTTON X0 Y0 X1 Y1: press at (X0,Y0) on the screen, move in steps, release at (X1,Y1),
+# then park the pointer where it covers nothing.
 e2e_drag() {
-    local b=$1 x0=$2 y0=$3 x1=$4 y1=$5 i n=12
-    xdo mousemove "$x0" "$y0"
-    sleep 0.15
-    xdo mousedown "$b"
-    sleep 0.15
-    for ((i = 1; i <= n; i++)); do
-        xdo mousemove $((x0 + (x1 - x0) * i / n)) $((y0 + (y1 - y0) * i / n))
-        sleep 0.03
-    done
-    sleep 0.15
-    xdo mouseup "$b"
-    sleep 0.3
+    local i n=12
+    xdo mousemove "$2" "$3" sleep 0.15 mousedown "$1" sleep 0.15
+    for ((i = 1; i <= n; i++)); do xdo mousemove $(($2 + ($4 - $2) * i / n)) $(($3 + ($5 - $3) * i / n)) sleep 0.03; done
+    xdo sleep 0.15 mouseup "$1" sleep 0.3 mousemove 1275 1019
 }
 
-e2e_click() {
-    xdo mousemove "$1" "$2"
-    sleep 0.15
-    xdo click 1
-}
+# e2e_click X Y [REPEAT [BUTTON]]
+e2e_click() { xdo mousemove "$1" "$2" sleep 0.15 click --repeat "${3:-1}" --delay 80 "${4:-1}"; }
 
-# Moves the pointer where it covers nothing, so no tooltip is in the way.
-e2e_park_pointer() { xdo mousemove 1275 1019; }
+
+# shoot NAME X Y W H: the screen region, with a margin of desktop, as $E2E_OUT/NAME.
+shoot() {
+    local m=8 x=$(($2 - 8)) y=$(($3 - 8))
+    xdo mousemove 1275 1019 sleep 0.6 # the pointer where no tooltip is in the way
+    timeout 20 import -window root -crop "$(($4 + 2 * m))x$(($5 + 2 * m))+$((x < 0 ? 0 : x))+$((y < 0 ? 0 : y))" \
+        +repage "$E2E_OUT/$1" || e2e_fail "import could not take a screenshot"
+    e2e_log "screenshot $E2E_OUT/$1"
+}
+shoot_window() { frame "$2" && shoot "$1" "$FX" "$FY" "$FW" "$FH"; }
+
+settings_has() { grep -q "^$1"$'\r'"\$" "$CONFIG/quorva.ini" 2>/dev/null; }

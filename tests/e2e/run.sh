@@ -1,215 +1,227 @@
 #!/usr/bin/env bash
-# End-to-end tests of the calculator on a private X server with a window manager.
-#   run.sh typing|typing_plain|drag|on_top|screenshot
+# End-to-end tests of what only a real X server with a window manager and a notification area
+# shows: keys and the clipboard as other programs see them, the window's shape and moves,
+# always-on-top, the other windows' places, the splash, the icon, a second start and SIGTERM.
+# What the widgets do on their own is tested offscreen in tests/windows.
+#   run.sh typing|drag|on_top|screenshot|functions|large_stack|splash|tray|second_start
 # Environment (ctest sets it): QUORVA_BIN the program, QUORVA_E2E_SHOT the screenshot checker,
 # QUORVA_SKIN_PNG the built-in skin picture, QUORVA_E2E_OUT where screenshots go.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=harness.sh
-source "$here/harness.sh"
+source "$(dirname "$0")/harness.sh"
+e2e_init "${1:?usage: run.sh CASE}"
 
-case_name=${1:?usage: run.sh typing|typing_plain|drag|on_top|screenshot}
-e2e_init "$case_name"
-e2e_need Xvfb openbox xdotool xclip xprop import
-[ -x "${QUORVA_BIN:-}" ] || e2e_fail "no program at '${QUORVA_BIN:-}'"
-
-SKIN_W=262 SKIN_H=188
-# Zone centres and other points of the built-in skin, in window pixels.
+# Points of the built-in skin, in window pixels.
 ONTOP=(226 20)
-ENTRY=(100 162)
+HIDE=(246 20)
 STACK=(100 90)
-BRAND=(60 20)   # the name plate: picture, no zone
-GAP=(100 141)   # between the two displays: picture, no zone
-
-start_calculator() {
-    e2e_start_x
-    e2e_start_wm
-    e2e_start_program env QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$E2E_TMP/config"
-    e2e_wait_window 20 "$SKIN_W" "$SKIN_H"
-    e2e_log "main window $WIN at $WX,$WY"
-    # The start-up (About) window closes itself after 3 s; until then it may cover the calculator.
-    if ! e2e_wait 10 e2e_only_window_is_win; then
-        e2e_log "note: other windows of the program are still shown: $(e2e_app_windows | tr '\n' ' ')"
-    fi
-}
-
-# The window may be re-created by a change of its flags: find it again by its size.
-refind() {
-    e2e_wait 5 e2e_find_sized || e2e_fail "the ${SKIN_W}x${SKIN_H} window is gone"
-    e2e_geometry "$WIN"
-}
+BRAND=(60 20) # the name plate: picture, no zone
+FN_TITLE="Quorva 4.00 - Functions and Settings"
 
 # --- typing: keys as a keyboard delivers them, results read back from the real clipboard ---
-
-# type_and_copy: reads "expected clipboard text | keys typed before Ctrl+C" lines ("c" clears
-# the stack at once) and checks each; counts the wrong ones in FAILURES.
-type_and_copy() {
-    local nothing="(nothing copied)" expected keys got
-    FAILURES=0
-    while IFS='|' read -r expected keys; do
-        [ -n "$expected" ] || continue
-        expected=${expected%"${expected##*[! ]}"}  # trailing blanks of the table column
-        e2e_set_clipboard "$nothing"
-        # shellcheck disable=SC2086 # the key script is split into tokens on purpose
-        e2e_keys $keys "<Ctrl+C>"
-        if [ "$expected" = "$nothing" ]; then
-            sleep 1.5
-        else
-            e2e_wait 5 e2e_clipboard_is_not "$nothing"
-        fi
-        got=$(e2e_clipboard)
-        if [ "$got" = "$expected" ]; then
-            e2e_log "ok   $keys  ->  $got"
-        else
-            e2e_log "FAIL $keys  ->  '$got', expected '$expected'"
-            FAILURES=$((FAILURES + 1))
-        fi
-    done
-}
-
-# With the options of a fresh install: engineering format and zero fill are on.
+# (the options of a fresh install: engineering format and zero fill are on)
 case_typing() {
     start_calculator
-    e2e_focus
-    type_and_copy <<'EOF'
-333.333333333333000E-3 | 1 <Enter> 3 /
-6.000000000000000      | c 2 <Enter> 16 rt +
-15.000000000000000     | c 2 <Enter> 4 <Enter> 9 ad
-&&FF                   | c 255 ;h
--2.500000000000000     | c 2.5 o <Enter>
-(nothing copied)       | c
+    focus_main
+    local expected keys
+    while read -r expected keys; do
+        # shellcheck disable=SC2086 # the key script is split into tokens on purpose
+        e2e_keys $keys
+        copied "$expected" "$keys"
+    done <<'EOF'
+333.333333333333000E-3   1 <Enter> 3 /
+6.000000000000000        c 2 <Enter> 16 rt +
+&&FF                     c 255 ;h
+-2.500000000000000       c 2.5 o <Enter>
+(nothing-copied)         c
 EOF
-    [ "$FAILURES" = 0 ] || e2e_fail "$FAILURES of the typed calculations gave the wrong clipboard text"
 }
 
-# With both options off in the settings file the program reads at start.
-case_typing_plain() {
-    printf '%s\r\n' "FillDecimals= 0" "EngineeringFormat= 0" >"$E2E_TMP/config/quorva.ini"
-    start_calculator
-    e2e_focus
-    type_and_copy <<'EOF'
-0.333333333333333 | 1 <Enter> 3 /
-6                 | c 2 <Enter> 16 rt +
-1024              | c 2 <Enter> 10 p
-6                 | c 12 <Enter> 10 ;x
-'11111111         | c 255 ;b
--2.5              | c 2.5 o <Enter>
-EOF
-    [ "$FAILURES" = 0 ] || e2e_fail "$FAILURES of the typed calculations gave the wrong clipboard text"
-}
-
-# --- drag: the picture and the stack display move the window; the entry line and zones not ---
+# --- drag: the picture and the stack display move the window with the left or the right
+# button; SIGTERM then saves where it was left, as quitting does, without asking ---
 case_drag() {
     start_calculator
-    local failures=0 button part px py moves dx dy x0 y0 ex ey
-    while read -r button part px py moves; do
-        [ -n "$button" ] || continue
-        refind
-        x0=$WX y0=$WY
+    local button px py dx dy
+    while read -r button px py; do
+        main_geometry
         # go where the window stays wholly on the screen
-        dx=140 dy=90
-        [ $((x0 + SKIN_W + dx)) -le 1270 ] || dx=-140
-        [ $((y0 + SKIN_H + dy)) -le 1014 ] || dy=-90
-        e2e_drag "$button" $((x0 + px)) $((y0 + py)) $((x0 + px + dx)) $((y0 + py + dy))
-        e2e_park_pointer
-        if [ "$moves" = yes ]; then ex=$((x0 + dx)) ey=$((y0 + dy)); else ex=$x0 ey=$y0; fi
+        dx=$((MX > 600 ? -140 : 140)) dy=$((MY > 500 ? -90 : 90))
+        e2e_drag "$button" $((MX + px)) $((MY + py)) $((MX + px + dx)) $((MY + py + dy))
         # the window manager may finish the move a little after the release
-        e2e_wait 3 at_place "$ex" "$ey" || true
-        sleep 0.5
-        refind
-        if [ "$WX" = "$ex" ] && [ "$WY" = "$ey" ]; then
-            e2e_log "ok   button $button on $part: $x0,$y0 -> $WX,$WY"
-        else
-            e2e_log "FAIL button $button on $part: $x0,$y0 -> $WX,$WY, expected $ex,$ey"
-            failures=$((failures + 1))
-        fi
-        # a click on a zone may have opened a picker or window: let it close before the next drag
-        xdo key Escape 2>/dev/null || true
+        e2e_wait 3 at_place $((MX + dx)) $((MY + dy)) ||
+            e2e_fail "button $button at $px,$py: the window went to $WX,$WY, not $((MX + dx)),$((MY + dy))"
+        e2e_log "ok   button $button at $px,$py moved the window to $WX,$WY"
     done <<EOF
-1 entry-line      ${ENTRY[0]} ${ENTRY[1]} no
-1 on-top-zone     ${ONTOP[0]} ${ONTOP[1]} no
-1 name-plate      ${BRAND[0]} ${BRAND[1]} yes
-1 stack-display   ${STACK[0]} ${STACK[1]} yes
-1 between-screens ${GAP[0]} ${GAP[1]} yes
-3 name-plate      ${BRAND[0]} ${BRAND[1]} yes
+1 ${BRAND[0]} ${BRAND[1]}
+1 ${STACK[0]} ${STACK[1]}
+3 ${BRAND[0]} ${BRAND[1]}
 EOF
-    [ "$failures" = 0 ] || e2e_fail "$failures of the drags ended in the wrong place"
+    main_geometry
+    kill -TERM "$APP_PID"
+    e2e_wait 10 program_ended || e2e_fail "SIGTERM did not end the program"
+    wait "$APP_PID" || e2e_fail "the program ended with status $? after SIGTERM"
+    { settings_has "WindowPositionX= $MX" && settings_has "WindowPositionY= $MY"; } ||
+        e2e_fail "SIGTERM did not save the position $MX,$MY: $(tr '\r\n' ' ;' <"$CONFIG/quorva.ini" 2>&1)"
 }
+at_place() { WANT_W=$SKIN_W WANT_H=$SKIN_H; e2e_find_sized && [ "$WX,$WY" = "$1,$2" ]; }
 
-at_place() { e2e_find_sized && e2e_geometry "$WIN" && [ "$WX" = "$1" ] && [ "$WY" = "$2" ]; }
-
-# --- on top: the zone toggles _NET_WM_STATE_ABOVE, twice returns, the tooltip follows ---
-
-# Sets TIP to a shown window of the program other than the calculator.
-find_tip() {
-    local w
-    for w in $(e2e_app_windows); do [ "$w" != "$WIN" ] && TIP=$w && return 0; done
-    return 1
+# --- on top: the zone toggles _NET_WM_STATE_ABOVE, twice returns, the window stays put ---
+above_is() {
+    main_geometry
+    if e2e_state "$MAIN" | grep -qw _NET_WM_STATE_ABOVE; then [ "$1" = yes ]; else [ "$1" = no ]; fi
 }
-
-# Prints the width of the tooltip shown while the pointer rests on the on-top zone.
-tooltip_width() {
-    e2e_park_pointer
-    e2e_wait 5 e2e_only_window_is_win || true
-    xdo mousemove $((WX + ONTOP[0] - 3)) $((WY + ONTOP[1] - 3))
-    sleep 0.1
-    xdo mousemove $((WX + ONTOP[0])) $((WY + ONTOP[1]))
-    e2e_wait 6 find_tip || return 1
-    e2e_geometry "$TIP" && echo "$WW"
-}
-
-above_is() { refind && if e2e_is_above; then [ "$1" = yes ]; else [ "$1" = no ]; fi; }
 
 case_on_top() {
     start_calculator
-    local first second x0=$WX y0=$WY tips=() i
-    if e2e_is_above; then first=yes second=no; else first=no second=yes; fi
-    e2e_log "at start: always on top = $first ($(e2e_state "$WIN"))"
-    for i in 1 2; do
-        tips+=("$(tooltip_width || echo none)")
-        e2e_click $((WX + ONTOP[0])) $((WY + ONTOP[1]))
-        if [ "$i" = 1 ]; then
-            e2e_wait 5 above_is "$second" || e2e_fail "the first click left always-on-top at $first ($(e2e_state "$WIN"))"
-        else
-            e2e_wait 5 above_is "$first" || e2e_fail "the second click did not return to $first ($(e2e_state "$WIN"))"
-        fi
-        refind
-        [ "$WX,$WY" = "$x0,$y0" ] || e2e_fail "toggling always-on-top moved the window from $x0,$y0 to $WX,$WY"
-        e2e_log "click $i: above = $([ "$i" = 1 ] && echo "$second" || echo "$first") ($(e2e_state "$WIN"))"
+    local x0=$MX y0=$MY first=no second=yes want
+    if above_is yes; then first=yes second=no; fi
+    for want in "$second" "$first"; do
+        sleep 1 # two clicks, not a double click (which clicks once)
+        e2e_click $((x0 + ONTOP[0])) $((y0 + ONTOP[1]))
+        e2e_wait 5 above_is "$want" || e2e_fail "a click did not turn always-on-top to $want ($(e2e_state "$MAIN"))"
+        [ "$MX,$MY" = "$x0,$y0" ] || e2e_fail "toggling always-on-top moved the window from $x0,$y0 to $MX,$MY"
+        e2e_log "ok   always on top: $want"
     done
-    tips+=("$(tooltip_width || echo none)")
-    e2e_log "tooltip widths: ${tips[*]}"
-    case " ${tips[*]} " in *" none "*) e2e_fail "no tooltip shown over the on-top zone" ;; esac
-    [ "${tips[0]}" != "${tips[1]}" ] || e2e_fail "the tooltip did not change with the first click"
-    [ "${tips[0]}" = "${tips[2]}" ] || e2e_fail "the tooltip did not return with the second click"
-    # " Currently not always on top " is the longer text
-    local on=${tips[0]} off=${tips[1]}
-    [ "$first" = yes ] || { on=${tips[1]}; off=${tips[0]}; }
-    [ "$off" -gt "$on" ] || e2e_fail "the tooltip does not follow the state (on top: $on px wide, not: $off px)"
 }
 
 # --- screenshot: the calculator on the desktop, judged pixel by pixel against its skin ---
-shoot() {
-    e2e_park_pointer
-    sleep 1
-    refind
+judge() {
+    xdo mousemove 1275 1019 sleep 1
+    main_geometry
     timeout 20 import -window root "$E2E_TMP/screen.png" || e2e_fail "import could not take a screenshot"
-    e2e_log "judging $1 ($2)"
-    "$QUORVA_E2E_SHOT" "$QUORVA_SKIN_PNG" "$E2E_TMP/screen.png" "$WX" "$WY" "$E2E_OUT/$1" "$2" >&2 ||
+    "$QUORVA_E2E_SHOT" "$QUORVA_SKIN_PNG" "$E2E_TMP/screen.png" "$MX" "$MY" "$E2E_OUT/$1" "$2" >&2 ||
         e2e_fail "$1 does not show the calculator as it should (see above; picture in $E2E_OUT)"
 }
 
 case_screenshot() {
     [ -x "${QUORVA_E2E_SHOT:-}" ] || e2e_fail "no screenshot checker at '${QUORVA_E2E_SHOT:-}'"
     start_calculator
-    shoot quorva-start.png empty
-    e2e_focus
+    judge quorva-start.png empty
+    focus_main
     e2e_keys 1 "<Enter>" 3 / 2 "<Enter>" 255 ";h" 273.15 o "<Enter>" 42.5
-    shoot quorva-typed.png filled
+    judge quorva-typed.png filled
 }
 
-case "$case_name" in
-typing | typing_plain | drag | on_top | screenshot) "case_$case_name" ;;
-*) e2e_fail "unknown case $case_name" ;;
-esac
+# --- F1 opens the Functions window with its frame at the top-left corner; its close box hides
+# it and saves; F1 again brings it back there ---
+open_functions() {
+    focus_main
+    xdo key F1
+    wait_named 10 "$FN_TITLE"
+    frame "$WIN"
+    [ "$FX,$FY" = "0,0" ] || e2e_fail "F1 $1 put the Functions window at $FX,$FY, not the top-left corner"
+}
+
+case_functions() {
+    # the calculator where it covers none of the other windows
+    start_calculator $'WindowPositionX= 960\r\nWindowPositionY= 760\r\n'
+    open_functions ""
+    shoot_window functions.png "$WIN"
+    xdo windowmove "$WIN" 180 140
+    sleep 0.5
+    frame "$WIN"
+    e2e_click $((FX + FW - 11)) $((FY + FTOP / 2))
+    e2e_wait 5 not_shown "$FN_TITLE" || e2e_fail "the close box did not hide the Functions window"
+    e2e_wait 5 settings_has "WindowPositionX= $MX" || e2e_fail "closing the Functions window saved no position"
+    kill -0 "$APP_PID" || e2e_fail "the program ended with the Functions window"
+    open_functions again
+}
+
+# --- the stack display and the large stack's list both drag their window, yet a double click
+# on them still opens the large stack and moves an item to level 1 ---
+case_large_stack() {
+    start_calculator
+    focus_main
+    e2e_keys 1 "<Enter>" 2 "<Enter>" 3 "<Enter>"
+    e2e_click $((MX + STACK[0])) $((MY + STACK[1])) 2
+    wait_named 10 "Quorva 3 - Large Stack"
+    local ls=$WIN lx=$WX ly=$WY
+    e2e_click $((lx + 60)) $((ly + 10)) 2 # the bottom row, 1
+    sleep 0.5
+    WIN=$ls
+    e2e_geometry "$ls"
+    [ "$WX,$WY" = "$lx,$ly" ] || e2e_fail "the double click moved the window from $lx,$ly to $WX,$WY"
+    e2e_focus
+    copied 1.000000000000000 "the double click moved 1 to level 1"
+    shoot_window large-stack.png "$ls"
+    e2e_drag 3 $((lx + 100)) $((ly + 300)) $((lx + 40)) $((ly + 250))
+    e2e_wait 3 large_at $((lx - 60)) $((ly - 50)) ||
+        e2e_fail "dragging the list did not move the window ($WX,$WY, expected $((lx - 60)),$((ly - 50)))"
+}
+large_at() { e2e_geometry "$ls" && [ "$WX,$WY" = "$1,$2" ]; }
+
+# --- the splash: in the middle of the screen for about three seconds ---
+case_splash() {
+    launch
+    local t0=$SECONDS
+    e2e_wait_window 10 "$SPLASH_W" "$SPLASH_H"
+    [ "$WX,$WY" = "$(((1280 - SPLASH_W) / 2)),$(((1024 - SPLASH_H) / 2))" ] ||
+        e2e_fail "the splash is at $WX,$WY, not in the middle of the screen"
+    shoot splash.png "$WX" "$WY" "$WW" "$WH"
+    e2e_wait 8 splash_gone || e2e_fail "the splash did not go"
+    [ $((SECONDS - t0)) -ge 2 ] || e2e_fail "the splash lasted only about $((SECONDS - t0)) s"
+}
+
+# --- the notification area: the icon, hiding, its menu, quitting with a confirmation ---
+
+# find_window CONDITION: sets WIN to a shown window of ours, not the calculator, whose size
+# meets CONDITION (arithmetic on w, the window's id, WW and WH).
+find_window() {
+    local w
+    for w in $(e2e_app_windows); do
+        [ "$w" != "$MAIN" ] && e2e_geometry "$w" && (($1)) && WIN=$w && return 0
+    done
+    return 1
+}
+# The small window in the notification area; ICON and its centre IX, IY.
+# shellcheck disable=SC2034 # ICON is read by the conditions of find_window
+find_icon() { find_window 'WW <= 48 && WH <= 48' && ICON=$WIN IX=$((WX + WW / 2)) IY=$((WY + WH / 2)); }
+no_tooltip() { ! find_window 'w != ICON && WH <= 40'; }
+find_menu() { find_window 'w != ICON && WH >= 60 && WH <= 200 && WW <= 300'; }
+
+case_tray() {
+    start_calculator
+    e2e_wait 10 find_icon || e2e_fail "no icon in the notification area"
+    shoot tray-icon.png $((IX - 40)) $((IY - 16)) 48 32
+    e2e_click $((MX + HIDE[0])) $((MY + HIDE[1]))
+    e2e_wait 5 main_hidden || e2e_fail "the hide zone did not hide the calculator"
+    find_icon || e2e_fail "hiding took the icon away"
+    e2e_click "$IX" "$IY"
+    e2e_wait 5 main_shown || e2e_fail "a left click on the icon did not show the calculator"
+    [ ! -e "$CONFIG/quorva.ini" ] || e2e_fail "hiding wrote the settings file"
+
+    # The icon's tooltip, left from the click, can lie over the icon at the screen's corner and
+    # take the right click: leave the icon until it has gone, then click at once.
+    xdo mousemove 700 1015
+    e2e_wait 5 no_tooltip || e2e_fail "the icon's tooltip stayed"
+    e2e_click "$IX" "$IY" 1 3
+    e2e_wait 5 find_menu || e2e_fail "a right click on the icon showed no menu"
+    shoot tray-menu.png $((WX < IX - 40 ? WX : IX - 40)) "$WY" $((WW + 60)) $((1024 - WY))
+    e2e_click $((WX + WW / 2)) $((WY + 4 + (WH - 8) * 7 / 8)) # "Quit", the last of four
+    wait_named 5 "Confirmation"
+    shoot_window confirmation.png "$WIN"
+    [ ! -e "$CONFIG/quorva.ini" ] || e2e_fail "the settings were written before the answer"
+    e2e_focus
+    xdo key Return # Yes is the default button
+    e2e_wait 10 program_ended || e2e_fail "Yes did not end the program"
+    settings_has "WindowPositionX= $MX" || e2e_fail "quitting did not save the position $MX,$MY"
+}
+
+# --- with no notification area: "Start minimized" starts shown and says why; hidden, the
+# calculator comes back by a second start, which ends ---
+case_second_start() {
+    start_calculator $'HideWindows= 1\r\n' no-tray
+    grep -q "no notification area" "$E2E_TMP/program.log" ||
+        e2e_fail "nothing said why \"Start minimized\" started shown: $(cat "$E2E_TMP/program.log")"
+    e2e_click $((MX + HIDE[0])) $((MY + HIDE[1]))
+    e2e_wait 5 main_hidden || e2e_fail "the hide zone did not hide the calculator"
+    grep -q "start quorva again" "$E2E_TMP/program.log" || e2e_fail "nothing said how to come back"
+    timeout 20 env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" \
+        >"$E2E_TMP/second.log" 2>&1 || e2e_fail "the second start ended with status $?"
+    e2e_wait 5 main_shown || e2e_fail "the second start did not bring the calculator back"
+    kill -0 "$APP_PID" || e2e_fail "the first calculator is gone"
+}
+
+declare -F "case_$1" >/dev/null || e2e_fail "unknown case $1"
+"case_$1"
 e2e_log "passed"
