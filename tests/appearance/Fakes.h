@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,29 +22,22 @@ public:
     double left = 0, top = 0;
     std::vector<std::string> calls;  // in order, e.g. "left 100", "ontop", "alpha 128"
 
-    void SetMainWindowLeft(double px) override {
-        left = px;
-        calls.push_back("left " + Num(px));
-    }
-    void SetMainWindowTop(double px) override {
-        top = px;
-        calls.push_back("top " + Num(px));
-    }
+    void SetMainWindowLeft(double px) override { Call("left", left = px); }
+    void SetMainWindowTop(double px) override { Call("top", top = px); }
     double MainWindowLeft() const override { return left; }
     double MainWindowTop() const override { return top; }
     void SetOnTop() override { calls.push_back("ontop"); }
     void SetNotOnTop() override { calls.push_back("notontop"); }
-    void SetTransparency(uint8_t alpha) override { calls.push_back("alpha " + std::to_string(alpha)); }
+    void SetTransparency(uint8_t alpha) override { Call("alpha", alpha); }
     void SetFunctionsWindowShown(bool shown) override {
         calls.push_back(shown ? "functions shown" : "functions hidden");
     }
 
 private:
-    static std::string Num(double v) {
-        std::string s = std::to_string(v);
-        s.erase(s.find_last_not_of('0') + 1);
-        if (s.back() == '.') s.pop_back();
-        return s;
+    void Call(const char* what, double v) {
+        std::ostringstream s;
+        s << what << ' ' << v;
+        calls.push_back(s.str());
     }
 };
 
