@@ -52,29 +52,16 @@ struct AppState {
     SettingsContext ctx{options, calc, skin, target};
 
     AppState() { options.set(Option::Transparency, 255); }
-
-    std::vector<int16_t> OptionValues() const {
-        std::vector<int16_t> v;
-        for (const OptionInfo& info : OptionTable()) v.push_back(options.value(info.id));
-        return v;
-    }
 };
 
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "quorva-test-XXXXXX").string();
-        path_ = ::mkdtemp(tmpl.data());
-    }
+struct ScratchFolder {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "quorva-test-XXXXXX").string();
+    const std::string path = ::mkdtemp(tmpl.data());
     ~ScratchFolder() {
         std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::remove_all(path, ec);
     }
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
 };
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <tuple>
 
 #include "Fakes.h"
@@ -65,39 +66,26 @@ TEST(SkinText, EveryKeyLandsInItsField) {
     EXPECT_EQ(s, e);
 }
 
-TEST(SkinText, NumberRules) {
-    // stack_x starts at 17, the stack's red at 99, so that reading 0 shows.
-    const struct {
-        const char* line;
-        bool colour;
-        int value;
-    } cases[] = {
-        {"stack_x= 17.5", false, 18},  {"stack_x= 16.5", false, 16},
-        {"stack_x=-4", false, -4},     {"stack_x=abc", false, 0},
-        {"stack_x=40000", false, 17},  {"Stack_x=5", false, 17},
-        {"stack_x =5", false, 17},     {"stack_text_color_R=letters", true, 0},
-        {"stack_text_color_R= 300", true, 255}, {"stack_text_color_R= 1E9", true, 255},
-        {"stack_text_color_R=-5", true, 0},     {"stack_text_color_R=254.5", true, 254},
+// A description's text read into the default skin: the edit is all it may change.
+TEST(SkinText, NumberRulesAndThePicturePath) {
+    const std::pair<const char*, std::function<void(Skin&)>> cases[] = {
+        {"stack_x= 17.5", [](Skin& e) { e.stack.x = 18; }},
+        {"stack_x= 16.5", [](Skin& e) { e.stack.x = 16; }},
+        {"stack_x=-4", [](Skin& e) { e.stack.x = -4; }},
+        {"stack_x=abc", [](Skin& e) { e.stack.x = 0; }},
+        {"stack_x=40000\rStack_x=5\rstack_x =5", [](Skin&) {}},
+        {"stack_text_color_R= 300", [](Skin& e) { e.stackText.r = 255; }},
+        {"stack_text_color_R= 1E9", [](Skin& e) { e.stackText.r = 255; }},
+        {"stack_text_color_R=254.5", [](Skin& e) { e.stackText.r = 254; }},
+        {"stack_text_color_R=9\rstack_text_color_R=-5\rentry_zone_text_color_G=9\rentry_zone_text_color_G=no", [](Skin&) {}},
+        {"bitmap_file=sub\\blue.bmp", [](Skin& e) { e.SkinBitmapFile = "/p/skins/sub/blue.bmp"; }},
+        {"bitmap_file= a=b.bmp", [](Skin& e) { e.SkinBitmapFile = "/p/skins/ a=b.bmp"; }},
     };
-    for (const auto& c : cases) {
-        Skin s = DefaultSkin();
-        s.stackText.r = 99;
-        ApplySkinText(s, c.line, "/skins");
-        EXPECT_EQ(c.colour ? s.stackText.r : s.stack.x, c.value) << c.line;
-    }
-}
-
-TEST(SkinText, BitmapPathRelativeToTheSkinsFolderWithBackslashes) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"bitmap_file=blue.bmp", "/p/skins/blue.bmp"},
-        {"bitmap_file=sub\\blue.bmp", "/p/skins/sub/blue.bmp"},
-        {"bitmap_file= blue.bmp", "/p/skins/ blue.bmp"},
-        {"bitmap_file=a=b.bmp", "/p/skins/a=b.bmp"},
-    };
-    for (const auto& [line, path] : cases) {
-        Skin s = DefaultSkin();
-        ApplySkinText(s, line, "/p/skins");
-        EXPECT_EQ(s.SkinBitmapFile, path) << line;
+    for (const auto& [text, edit] : cases) {
+        Skin s = DefaultSkin(), expected = DefaultSkin();
+        ApplySkinText(s, text, "/p/skins");
+        edit(expected);
+        EXPECT_EQ(s, expected) << text;
     }
 }
 
@@ -113,42 +101,24 @@ protected:
     }
 };
 
-TEST_F(SkinFiles, FoldersProgramFirstThenData) {
-    ASSERT_EQ(folders.folders.size(), 2u);
-    EXPECT_EQ(folders.folders[0], dir / "prog/skins");
-    EXPECT_EQ(folders.folders[1], dir / "share/quorva/skins");
-    EXPECT_EQ(MakeSkinFolders(dir / "prog").folders.size(), 1u);
-    EXPECT_EQ(MakeSkinFolders(dir / "prog", dir / "prog/skins/").folders.size(), 1u);
-}
-
-TEST_F(SkinFiles, OnlyBitmapFileChangesThePictureAndKeepsTheRest) {
+// Only bitmap_file changes the picture; a description without it loads the last one again.
+TEST_F(SkinFiles, OnlyBitmapFileChangesThePicture) {
     WriteFile(dir / "prog/skins/blue.qsd", "stack_x=30\r\nentry_zone_text_color_G=200\r\nbitmap_file=blue.bmp\r\n");
     WriteFile(dir / "prog/skins/blue.bmp", "BM");
     WriteFile(dir / "prog/skins/red.qsd", "bitmap_file=art\\red.bmp");
     WriteFile(dir / "prog/skins/art/red.bmp", "BM");
-    ASSERT_TRUE(Load(dir / "prog/skins/blue.qsd"));
-    const Skin blue = skin;
-    ASSERT_TRUE(Load(dir / "prog/skins/red.qsd"));
-    EXPECT_EQ(skin.SkinBitmapFile, dir / "prog/skins/art/red.bmp");
-    Skin expected = blue;
-    expected.SkinFile = skin.SkinFile;
-    expected.SkinBitmapFile = skin.SkinBitmapFile;
-    EXPECT_EQ(skin, expected);
-    EXPECT_EQ(skin.stack.x, 30);
-    EXPECT_EQ(skin.entryText.g, 200);
-}
-
-TEST_F(SkinFiles, WithoutBitmapFileTheLastPictureIsLoadedAgain) {
-    WriteFile(dir / "prog/skins/blue.qsd", "bitmap_file=blue.bmp");
-    WriteFile(dir / "prog/skins/blue.bmp", "BM");
     WriteFile(dir / "prog/skins/plain.qsd", "stack_y=3");
-    // Before any picture was named there is nothing to load.
-    EXPECT_FALSE(Load(dir / "prog/skins/plain.qsd"));
+    EXPECT_FALSE(Load(dir / "prog/skins/plain.qsd"));  // no picture named yet: nothing to load
     EXPECT_EQ(skin.stack.y, 3);
-    EXPECT_TRUE(Load(dir / "prog/skins/blue.qsd"));
+    ASSERT_TRUE(Load(dir / "prog/skins/blue.qsd"));
+    Skin expected = skin;
+    ASSERT_TRUE(Load(dir / "prog/skins/red.qsd"));
+    expected.SkinFile = dir / "prog/skins/red.qsd";
+    expected.SkinBitmapFile = dir / "prog/skins/art/red.bmp";
+    EXPECT_EQ(skin, expected);
     SetDefaultSkin(skin, 15);
     EXPECT_TRUE(Load(dir / "prog/skins/plain.qsd"));
-    EXPECT_EQ(skin.SkinBitmapFile, dir / "prog/skins/blue.bmp");
+    EXPECT_EQ(skin.SkinBitmapFile, dir / "prog/skins/art/red.bmp");
 }
 
 TEST_F(SkinFiles, MissingDescriptionOrPictureChangesWhatItMust) {
@@ -172,14 +142,12 @@ TEST_F(SkinFiles, MissingDescriptionOrPictureChangesWhatItMust) {
 }
 
 TEST_F(SkinFiles, PictureIsLookedForInTheFolderHoldingTheDescription) {
-    WriteFile(dir / "share/quorva/skins/sys.qsd", "bitmap_file=sys.bmp");
-    WriteFile(dir / "share/quorva/skins/sys.bmp", "BM");
-    EXPECT_TRUE(Load(dir / "share/quorva/skins/sys.qsd"));
-    EXPECT_EQ(skin.SkinBitmapFile, dir / "share/quorva/skins/sys.bmp");
-
-    WriteFile(dir / "prog/skins/x/nested.qsd", "bitmap_file=n.bmp");
-    Load(dir / "prog/skins/x/nested.qsd");
-    EXPECT_EQ(skin.SkinBitmapFile, dir / "prog/skins/n.bmp");
+    // The program's own skins folder given again as the data folder is listed once.
+    EXPECT_EQ(MakeSkinFolders(dir / "prog", dir / "prog/skins/").folders.size(), 1u);
+    // In the data folder, even below it: beside the descriptions of that folder.
+    WriteFile(dir / "share/quorva/skins/x/nested.qsd", "bitmap_file=n.bmp");
+    Load(dir / "share/quorva/skins/x/nested.qsd");
+    EXPECT_EQ(skin.SkinBitmapFile, dir / "share/quorva/skins/n.bmp");
 
     // Outside every skins folder: the program's own.
     WriteFile(dir / "elsewhere/own.qsd", "bitmap_file=own.bmp");
