@@ -1,12 +1,11 @@
 #pragma once
-// Where the built-in skin puts its displays and zones (top-left corner and size in pixels), as
-// the picture test and the screenshot check both need them.
+// Where the built-in skin puts its displays and zones (top-left corner and size in pixels), and
+// its key colour, as the picture test and the screenshot check need them.
 
 #include <QColor>
 #include <QRect>
 
 #include <array>
-#include <ostream>
 
 namespace quorva::e2e {
 
@@ -30,9 +29,6 @@ inline const std::array<Zone, 8> kZones{{
     {"largestack", QRect(216, 86, 20, 20), ZoneKind::Symbol},
     {"functions", QRect(216, 113, 20, 20), ZoneKind::Symbol},
 }};
-
-// Keeps test names and failure messages readable.
-inline void PrintTo(const Zone& z, std::ostream* os) { *os << z.name; }
 
 inline int luma(QRgb c) { return (299 * qRed(c) + 587 * qGreen(c) + 114 * qBlue(c)) / 1000; }
 

@@ -9,7 +9,6 @@
 E2E_PIDS=()
 SKIN_W=262 SKIN_H=188
 SPLASH_W=413 SPLASH_H=227
-NOTHING="(nothing-copied)"
 
 # No X client may hang a test: each call has a deadline.
 xdo() { timeout 10 xdotool "$@"; }
@@ -104,9 +103,8 @@ launch() {
 start_calculator() {
     [ -z "${1:-}" ] || printf '%s' "$1" >"$CONFIG/quorva.ini"
     launch "${2:-}"
-    e2e_wait_window 20 "$SKIN_W" "$SKIN_H"
+    main_geometry 20
     e2e_wait 10 splash_gone || e2e_fail "the splash window is still shown after 10 s"
-    main_geometry
 }
 
 # Prints the viewable top-level windows of APP_PID, one id a line.
@@ -130,21 +128,13 @@ e2e_find_sized() {
     return 1
 }
 
-# e2e_wait_window SECONDS W H: waits for the program's window of that size; sets WIN, WX, WY.
-e2e_wait_window() {
-    WANT_W=$2 WANT_H=$3
-    x_alive
-    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program exited at once"
-    e2e_wait "$1" e2e_find_sized || e2e_fail "no ${2}x${3} window of pid $APP_PID within $1 s"
-    e2e_geometry "$WIN"
-}
-
 splash_gone() { local WIN WX WY WW WH WANT_W=$SPLASH_W WANT_H=$SPLASH_H; ! e2e_find_sized; }
 
-# The calculator may be re-created by a change of its flags: found again by its size.
+# main_geometry [SECONDS]: the calculator, found by its size (a change of its flags may make it
+# anew); sets MAIN, MX, MY.
 main_geometry() {
     WANT_W=$SKIN_W WANT_H=$SKIN_H
-    e2e_wait 5 e2e_find_sized || e2e_fail "the ${SKIN_W}x${SKIN_H} window is gone"
+    e2e_wait "${1:-5}" e2e_find_sized || { x_alive; e2e_fail "no ${SKIN_W}x${SKIN_H} window of the program"; }
     MAIN=$WIN MX=$WX MY=$WY
 }
 main_shown() { xwininfo -id "$MAIN" 2>/dev/null | grep -q IsViewable; }
@@ -182,31 +172,24 @@ e2e_focus() {
 }
 focus_main() { WIN=$MAIN && e2e_focus; }
 
-# e2e_keys TOKEN...: types as a keyboard would. <Enter> is the key; any other token is typed
-# character by character.
-e2e_keys() {
-    local t
-    for t in "$@"; do
-        if [ "$t" = "<Enter>" ]; then xdo key --delay 40 Return; else xdo type --delay 40 -- "$t"; fi
-    done
+# e2e_type TEXT: types as a keyboard would, a line break as the Enter key.
+e2e_type() {
+    local line
+    while IFS= read -r line; do xdo type --delay 40 -- "$line" && xdo key Return; done < <(printf '%s' "$1")
+    [ -z "$line" ] || xdo type --delay 40 -- "$line"
 }
 
 e2e_clipboard() { timeout 3 xclip -selection clipboard -o 2>/dev/null; }
 clipboard_is() { [ "$(e2e_clipboard)" = "$1" ]; }
-clipboard_is_not() { ! clipboard_is "$1"; }
 
 # copied EXPECTED WHAT: Ctrl+C in the focused window puts EXPECTED on the real clipboard, which
 # a stand-in xclip (ours to stop) held before.
 copied() {
-    local got
-    printf '%s' "$NOTHING" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+    printf 'nothing copied' | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
     E2E_PIDS+=($!)
-    e2e_wait 5 clipboard_is "$NOTHING" || e2e_fail "could not set the clipboard"
+    e2e_wait 5 clipboard_is 'nothing copied' || e2e_fail "could not set the clipboard"
     xdo key --delay 40 ctrl+c
-    if [ "$1" = "$NOTHING" ]; then sleep 1.5; else e2e_wait 5 clipboard_is_not "$NOTHING"; fi
-    got=$(e2e_clipboard)
-    [ "$got" = "$1" ] || e2e_fail "$2: copied '$got', expected '$1'"
-    e2e_log "ok   $2: $got"
+    e2e_wait 5 clipboard_is "$1" || e2e_fail "$2: copied '$(e2e_clipboard)', expected '$1'"
 }
 
 # e2e_drag BUTTON X0 Y0 X1 Y1: press at (X0,Y0) on the screen, move in steps, release at (X1,Y1),
@@ -220,7 +203,6 @@ e2e_drag() {
 
 # e2e_click X Y [REPEAT [BUTTON]]
 e2e_click() { xdo mousemove "$1" "$2" sleep 0.15 click --repeat "${3:-1}" --delay 80 "${4:-1}"; }
-
 
 # shoot NAME X Y W H: the screen region, with a margin of desktop, as $E2E_OUT/NAME.
 shoot() {
