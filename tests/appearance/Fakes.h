@@ -29,9 +29,7 @@ public:
     void SetOnTop() override { calls.push_back("ontop"); }
     void SetNotOnTop() override { calls.push_back("notontop"); }
     void SetTransparency(uint8_t alpha) override { Call("alpha", alpha); }
-    void SetFunctionsWindowShown(bool shown) override {
-        calls.push_back(shown ? "functions shown" : "functions hidden");
-    }
+    void SetFunctionsWindowShown(bool shown) override { calls.push_back(shown ? "functions shown" : "functions hidden"); }
 
 private:
     void Call(const char* what, double v) {

@@ -12,28 +12,23 @@
 namespace quorva {
 namespace {
 
-using test::AppState;
-using test::ReadFile;
-using test::ScratchFolder;
-using test::WriteFile;
+using namespace test;
 
 const double kInf = std::numeric_limits<double>::infinity();
 
 TEST(ReadNumber, TakesTheLeadingNumberOnly) {
-    const std::pair<const char*, double> cases[] = {
+    // A long run of digits is still one correctly rounded number; a NUL ends the text.
+    const std::pair<std::string, double> cases[] = {
         {" 1", 1},          {"-3", -3},          {"   523abc", 523},  {"+7", 7},
         {"\t4", 4},         {"1.5E2", 150},      {"2e-1", 0.2},      {"1.2.3", 1.2},
         {".5", 0.5},        {"-.25", -0.25},     {"0007", 7},        {"0.000125", 0.000125},
         {"1E", 1},          {"1E+", 1},          {"3E 2", 3},        {"12 34", 12},
         {"", 0},            {"abc", 0},          {".", 0},           {"-", 0},
         {"- 1", 0},         {"E5", 0},           {"1E400", kInf},    {"-1E400", -kInf},
-        {"1E-400", 0},      {"1E99999999999999999999", kInf},
+        {"1E-400", 0},      {"1E99999999999999999999", kInf},        {std::string("7\0x", 3), 7},
+        {"1" + std::string(400, '0'), kInf},     {"0." + std::string(300, '0') + "1E301", 1.0},
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(ReadNumber(text), value) << '"' << text << '"';
-    // A long run of digits is still one correctly rounded number.
-    EXPECT_EQ(ReadNumber("1" + std::string(400, '0')), kInf);
-    EXPECT_EQ(ReadNumber("0." + std::string(300, '0') + "1E301"), 1.0);
-    EXPECT_EQ(ReadNumber(std::string("7\0x", 3)), 7);
 }
 
 TEST(ReadInt16, RoundsHalvesToEvenAndRefusesWhatDoesNotFit) {
@@ -113,36 +108,28 @@ const char kExample[] =
     "KeepFullPrecision= 1\r\nUpdateStackOnDecimal= 1\r\nEngineeringFormat= 1\r\nQuitOnHide= 0\r\n"
     "ConfirmQuit= 1\r\nSkinFile=default\r\n";
 
-// The defaults write the example file; a state unlike it in every value reads back whole.
+// Every value unlike the example's, the check boxes' in all three states.
+const char kEveryValueChanged[] =
+    "WindowPositionX=-12\r\nWindowPositionY= 523.5\r\nAlwaysOnTop= 1\r\nShowFunctionWindow= 1\r\n"
+    "HideWindows= 2\r\nTransparency= 128\r\nDecimals= 3\r\nRadians=False\r\nFillDecimals= 0\r\n"
+    "KeepFullPrecision= 2\r\nUpdateStackOnDecimal= 0\r\nEngineeringFormat= 2\r\nQuitOnHide= 1\r\n"
+    "ConfirmQuit= 0\r\nSkinFile= /skins/a=b.qsd\r\n";
+
+// The defaults write the example file; a file of other values is read and written back whole.
 TEST(SettingsFile, ExampleFileAndRoundTrip) {
     ScratchFolder dir;
-    const std::string first = dir / "a/quorva.ini", second = dir / "b/quorva.ini";
     AppState d;
     d.target.left = 100;
     d.target.top = 80;
-    const SettingsResult r = SaveSettings(first, d.ctx);
-    ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(ReadFile(first), kExample);
+    ASSERT_TRUE(SaveSettings(dir / "a/quorva.ini", d.ctx).ok);
+    EXPECT_EQ(ReadFile(dir / "a/quorva.ini"), kExample);
 
-    AppState s;
-    s.target.left = -12;
-    s.target.top = 523.5;
-    for (const OptionInfo& info : OptionTable()) {
-        if (info.isCheckBox) s.options.set(info.id, info.designValue ? 0 : 1);
-    }
-    s.options.set(Option::EngFormat, 2);
-    s.options.set(Option::Transparency, 128);
-    s.calc.SetDecimalPlaces(3);
-    s.calc.SetAngleRadians(false);
-    s.skin.SkinFile = " /skins/a=b.qsd";
-    ASSERT_TRUE(SaveSettings(first, s.ctx).ok);
-    EXPECT_EQ(ReadFile(first).substr(0, 45), "WindowPositionX=-12\r\nWindowPositionY= 523.5\r\n");
-
+    WriteFile(dir / "b/quorva.ini", kEveryValueChanged);
     AppState t;
-    const SettingsResult loaded = LoadSettings(first, t.ctx);
+    const SettingsResult loaded = LoadSettings(dir / "b/quorva.ini", t.ctx);
     ASSERT_TRUE(loaded.ok && loaded.found) << loaded.message;
-    ASSERT_TRUE(SaveSettings(second, t.ctx).ok);
-    EXPECT_EQ(ReadFile(second), ReadFile(first));
+    ASSERT_TRUE(SaveSettings(dir / "c/quorva.ini", t.ctx).ok);
+    EXPECT_EQ(ReadFile(dir / "c/quorva.ini"), kEveryValueChanged);
 }
 
 // An environment variable set for one test and put back afterwards.

@@ -32,8 +32,7 @@ TEST(SkinRegion, RunsOfHandMadeGrids) {
         for (const std::string& row : rows) {
             for (char ch : row) px.push_back(ColourOf(ch));
         }
-        const int w = static_cast<int>(rows[0].size()), h = static_cast<int>(rows.size());
-        EXPECT_EQ(MakeSkinRegionRuns(w, h, px.data()), runs) << rows[0];
+        EXPECT_EQ(MakeSkinRegionRuns(int(rows[0].size()), int(rows.size()), px.data()), runs) << rows[0];
     }
     // No picture: no shape.
     const uint32_t one = 0;

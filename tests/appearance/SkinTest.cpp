@@ -9,8 +9,7 @@
 namespace quorva {
 namespace {
 
-using test::ScratchFolder;
-using test::WriteFile;
+using namespace test;
 
 Skin DefaultSkin(double twips = 15) {
     Skin s;
@@ -18,17 +17,15 @@ Skin DefaultSkin(double twips = 15) {
     return s;
 }
 
-// Only a screen of exactly 12 twips per pixel (120 dots per inch) takes the large fonts.
-TEST(DefaultSkin, LargeFontsAndRowHeightByScreen) {
+// The built-in skin restores everything a description set but the picture's path; only a screen
+// of exactly 12 twips per pixel (120 dots per inch) takes the large fonts.
+TEST(DefaultSkin, RestoresAllButThePicturePathAndSuitsTheScreen) {
     const std::tuple<double, int, bool> cases[] = {{15, 14, false}, {12, 16, true}, {12.5, 14, false}, {10, 14, false}};
     for (const auto& [twips, rowHeight, large] : cases) {
         const Skin s = DefaultSkin(twips);
         EXPECT_EQ(s.FunctionListRowHeight, rowHeight) << twips;
         EXPECT_EQ(s.largeFonts, large) << twips;
     }
-}
-
-TEST(DefaultSkin, AfterALoadedSkinRestoresEverythingButThePicturePath) {
     Skin s = DefaultSkin();
     ApplySkinText(s, "stack_x=1\rcommands_zone_y=2\rdecimal_text_color_B=9\rbitmap_file=a.bmp", "/s");
     s.SkinFile = "/s/a.qsd";
@@ -123,16 +120,15 @@ TEST_F(SkinFiles, OnlyBitmapFileChangesThePicture) {
 
 TEST_F(SkinFiles, MissingDescriptionOrPictureChangesWhatItMust) {
     // The program was moved: the saved description no longer exists.
-    const Skin before = skin;
-    EXPECT_FALSE(Load(dir / "gone/skins/blue.qsd"));
-    Skin expected = before;
+    Skin expected = skin;
     expected.SkinFile = dir / "gone/skins/blue.qsd";
+    EXPECT_FALSE(Load(dir / "gone/skins/blue.qsd"));
     EXPECT_EQ(skin, expected);
     // A folder or a NUL in the name is no description either.
     std::filesystem::create_directories(dir / "prog/skins/dir.qsd");
     EXPECT_FALSE(Load(dir / "prog/skins/dir.qsd"));
     EXPECT_FALSE(Load(std::string("/etc/hostname\0.qsd", 18)));
-    EXPECT_EQ(skin.stack, before.stack);
+    EXPECT_EQ(skin.stack, expected.stack);
 
     // The description's values apply even when its picture is missing.
     WriteFile(dir / "prog/skins/lost.qsd", "stack_x=44\rbitmap_file=lost.bmp");
