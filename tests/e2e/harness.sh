@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2034  # WX WY WW WH WIN MAIN MX MY are read by run.sh
+# shellcheck shell=bash disable=SC2034  # window variables are read by run.sh and by conditions
 # Sourced by the end-to-end tests: a private X server, a window manager, a notification area
 # and one program under test, all started here and all stopped on exit, whatever happens.
 # Every wait has a deadline.
@@ -48,22 +48,16 @@ e2e_init() {
     # "." as the decimal separator, whatever the machine's locale
     export LC_ALL=C.UTF-8 LANG=C.UTF-8
     unset WAYLAND_DISPLAY SESSION_MANAGER
-    local t
-    for t in Xvfb openbox trayer xdotool xclip xprop xwininfo import; do
-        # exit code 77 tells ctest the test was skipped (SKIP_RETURN_CODE)
-        command -v "$t" >/dev/null 2>&1 || { e2e_log "SKIP: $t is not installed (scripts/deps.sh installs it)"; exit 77; }
-    done
+    # exit code 77 tells ctest the test was skipped (SKIP_RETURN_CODE)
+    type -P Xvfb openbox trayer xdotool xclip xprop xwininfo import >/dev/null ||
+        { e2e_log "SKIP: an X tool is missing (scripts/deps.sh installs them)"; exit 77; }
     [ -x "${QUORVA_BIN:-}" ] || e2e_fail "no program at '${QUORVA_BIN:-}'"
 }
 
 # e2e_wait SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds; fails after SECONDS.
 e2e_wait() {
     local deadline=$((SECONDS + $1))
-    shift
-    while ! "$@" 2>/dev/null; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.1
-    done
+    until "${@:2}" 2>/dev/null; do [ "$SECONDS" -lt "$deadline" ] || return 1; sleep 0.1; done
 }
 
 x_alive() { kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "the X server exited (stopped from outside?)"; }
@@ -107,9 +101,6 @@ start_calculator() {
     e2e_wait 10 splash_gone || e2e_fail "the splash window is still shown after 10 s"
 }
 
-# Prints the viewable top-level windows of APP_PID, one id a line.
-e2e_app_windows() { xdo search --onlyvisible --pid "$APP_PID" 2>/dev/null; }
-
 # e2e_geometry WID: sets WX WY WW WH from the X server itself (xdotool counts the frame of a
 # decorated window twice in its position).
 e2e_geometry() {
@@ -118,23 +109,22 @@ e2e_geometry() {
     [ -n "$WH" ]
 }
 
-# Sets WIN to the viewable window of APP_PID that has the size WANT_W x WANT_H.
-e2e_find_sized() {
+# find_window CONDITION: sets WIN, WX, WY, WW, WH to a shown top-level window of the program
+# that meets CONDITION (arithmetic on w, the window's id, and WX WY WW WH).
+find_window() {
     local w
-    for w in $(e2e_app_windows); do
-        e2e_geometry "$w" || continue
-        if [ "$WW" = "$WANT_W" ] && [ "$WH" = "$WANT_H" ]; then WIN=$w; return 0; fi
+    for w in $(xdo search --onlyvisible --pid "$APP_PID" 2>/dev/null); do
+        e2e_geometry "$w" && (($1)) && WIN=$w && return 0
     done
     return 1
 }
 
-splash_gone() { local WIN WX WY WW WH WANT_W=$SPLASH_W WANT_H=$SPLASH_H; ! e2e_find_sized; }
+splash_gone() { local WIN WX WY WW WH; ! find_window 'WW == SPLASH_W && WH == SPLASH_H'; }
 
 # main_geometry [SECONDS]: the calculator, found by its size (a change of its flags may make it
 # anew); sets MAIN, MX, MY.
 main_geometry() {
-    WANT_W=$SKIN_W WANT_H=$SKIN_H
-    e2e_wait "${1:-5}" e2e_find_sized || { x_alive; e2e_fail "no ${SKIN_W}x${SKIN_H} window of the program"; }
+    e2e_wait "${1:-5}" find_window 'WW == SKIN_W && WH == SKIN_H' || { x_alive; e2e_fail "no ${SKIN_W}x${SKIN_H} window of the program"; }
     MAIN=$WIN MX=$WX MY=$WY
 }
 main_shown() { xwininfo -id "$MAIN" 2>/dev/null | grep -q IsViewable; }
@@ -210,7 +200,6 @@ shoot() {
     xdo mousemove 1275 1019 sleep 0.6 # the pointer where no tooltip is in the way
     timeout 20 import -window root -crop "$(($4 + 2 * m))x$(($5 + 2 * m))+$((x < 0 ? 0 : x))+$((y < 0 ? 0 : y))" \
         +repage "$E2E_OUT/$1" || e2e_fail "import could not take a screenshot"
-    e2e_log "screenshot $E2E_OUT/$1"
 }
 shoot_window() { frame "$2" && shoot "$1" "$FX" "$FY" "$FW" "$FH"; }
 

@@ -40,23 +40,20 @@ case_drag() {
     { settings_has "WindowPositionX= $MX" && settings_has "WindowPositionY= $MY"; } ||
         e2e_fail "SIGTERM did not save the position $MX,$MY: $(tr '\r\n' ' ;' <"$CONFIG/quorva.ini" 2>&1)"
 }
-# shellcheck disable=SC2034 # WANT_W and WANT_H are read by e2e_find_sized
-at_place() { WANT_W=$SKIN_W WANT_H=$SKIN_H; e2e_find_sized && [ "$WX,$WY" = "$1,$2" ]; }
+at_place() { find_window "WW == SKIN_W && WH == SKIN_H && WX == $1 && WY == $2"; }
 
 # --- on top: the zone toggles _NET_WM_STATE_ABOVE, twice returns, the window stays put ---
-above_is() {
-    main_geometry
-    if e2e_state "$MAIN" | grep -qw _NET_WM_STATE_ABOVE; then [ "$1" = yes ]; else [ "$1" = no ]; fi
-}
+above() { main_geometry && e2e_state "$MAIN" | grep -qw _NET_WM_STATE_ABOVE; }
+not_above() { ! above; }
 
 case_on_top() {
     start_calculator
-    local x0=$MX y0=$MY first=no second=yes want
-    if above_is yes; then first=yes second=no; fi
+    local x0=$MX y0=$MY first=not_above second=above want
+    if above; then first=above second=not_above; fi
     for want in "$second" "$first"; do
         sleep 1 # two clicks, not a double click (which clicks once)
         e2e_click $((x0 + ONTOP[0])) $((y0 + ONTOP[1]))
-        e2e_wait 5 above_is "$want" || e2e_fail "a click did not turn always-on-top to $want ($(e2e_state "$MAIN"))"
+        e2e_wait 5 "$want" || e2e_fail "a click did not make the window $want ($(e2e_state "$MAIN"))"
         [ "$MX,$MY" = "$x0,$y0" ] || e2e_fail "toggling always-on-top moved the window from $x0,$y0 to $MX,$MY"
     done
 }
@@ -131,8 +128,7 @@ large_at() { e2e_geometry "$ls" && [ "$WX,$WY" = "$1,$2" ]; }
 case_splash() {
     launch
     local t0=$SECONDS
-    WANT_W=$SPLASH_W WANT_H=$SPLASH_H
-    e2e_wait 10 e2e_find_sized || e2e_fail "no splash within 10 s"
+    e2e_wait 10 find_window 'WW == SPLASH_W && WH == SPLASH_H' || e2e_fail "no splash within 10 s"
     [ "$WX,$WY" = "$(((1280 - SPLASH_W) / 2)),$(((1024 - SPLASH_H) / 2))" ] ||
         e2e_fail "the splash is at $WX,$WY, not in the middle of the screen"
     shoot splash.png "$WX" "$WY" "$WW" "$WH"
@@ -142,20 +138,11 @@ case_splash() {
 
 # --- the notification area: the icon, hiding, its menu, quitting with a confirmation ---
 
-# find_window CONDITION: sets WIN to a shown window of ours, not the calculator, whose size
-# meets CONDITION (arithmetic on w, the window's id, WW and WH).
-find_window() {
-    local w
-    for w in $(e2e_app_windows); do
-        [ "$w" != "$MAIN" ] && e2e_geometry "$w" && (($1)) && WIN=$w && return 0
-    done
-    return 1
-}
 # The small window in the notification area; ICON and its centre IX, IY.
 # shellcheck disable=SC2034 # ICON is read by the conditions of find_window
 find_icon() { find_window 'WW <= 48 && WH <= 48' && ICON=$WIN IX=$((WX + WW / 2)) IY=$((WY + WH / 2)); }
-no_tooltip() { ! find_window 'w != ICON && WH <= 40'; }
-find_menu() { find_window 'w != ICON && WH >= 60 && WH <= 200 && WW <= 300'; }
+no_tooltip() { ! find_window 'w != ICON && w != MAIN && WH <= 40'; }
+find_menu() { find_window 'w != ICON && w != MAIN && WH >= 60 && WH <= 200 && WW <= 300'; }
 
 case_tray() {
     start_calculator
@@ -201,4 +188,3 @@ case_second_start() {
 
 declare -F "case_$1" >/dev/null || e2e_fail "unknown case $1"
 "case_$1"
-e2e_log "passed"
