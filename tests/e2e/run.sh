@@ -22,9 +22,9 @@ FN_TITLE="Quorva 4.00 - Functions and Settings"
 # button; SIGTERM then saves where it was left, as quitting does, without asking ---
 case_drag() {
     start_calculator
-    local spec button px py dx dy
-    for spec in "1 ${BRAND[*]}" "1 ${STACK[*]}" "3 ${BRAND[*]}"; do
-        read -r button px py <<<"$spec"
+    local row button px py dx dy
+    for row in "1 ${BRAND[*]}" "1 ${STACK[*]}" "3 ${BRAND[*]}"; do
+        read -r button px py <<<"$row"
         main_geometry
         # go where the window stays wholly on the screen
         dx=$((MX > 600 ? -140 : 140)) dy=$((MY > 500 ? -90 : 90))
