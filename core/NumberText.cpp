@@ -314,24 +314,4 @@ double RoundHalfEven(double v) {
     return std::nearbyint(v);
 }
 
-double RoundToPlaces(double v, int places) {
-    if (!std::isfinite(v)) return v;
-    places = std::clamp(places, 0, 15);
-    TextParts p = SplitText(GeneralDot(v));
-    if (!p.exponent.empty()) {
-        // Scientific form: read the digits back as a plain decimal number.
-        const double e = LeadingNumberValue(p.exponent);
-        if (e >= 15) return v;  // already whole
-        std::string digits = p.integer + p.fraction;
-        const int zeros = static_cast<int>(-e) - 1;  // exponent below -4 here
-        p.integer = "0";
-        p.fraction = std::string(static_cast<size_t>(zeros), '0') + digits;
-    }
-    if (p.fraction.size() > static_cast<size_t>(places)) RoundParts(p.integer, p.fraction, places);
-    std::string t = p.sign + p.integer;
-    if (!p.fraction.empty()) t += "." + p.fraction;
-    const double r = LeadingNumberValue(t);
-    return r == 0 ? 0.0 : r;
-}
-
 }  // namespace quorva

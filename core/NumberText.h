@@ -44,7 +44,5 @@ double LocaleValue(std::string_view text, char separator);
 
 // Nearest integer, halves to the even neighbour.
 double RoundHalfEven(double v);
-// Round to p decimal places, ties to the even neighbour, decided on the decimal digits.
-double RoundToPlaces(double v, int places);
 
 }  // namespace quorva
