@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <thread>
 
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include "Platform.h"
+#include "QuitSignals.h"
 #include "SingleInstance.h"
 
 namespace quorva::platform {
@@ -133,6 +135,18 @@ TEST(SingleInstanceTest, TheSameFileByAnotherPathIsTheSameCalculator) {
     };
     EXPECT_EQ(lockOf("real/new/quorva.ini"), lockOf("link/../link/new/quorva.ini"));  // not made yet
     EXPECT_NE(lockOf("real/quorva.ini"), lockOf("quorva.ini"));
+}
+
+TEST(QuitSignalsTest, EachSignalReachesTheHandlerOnTheEventLoop) {
+    std::vector<int> got;
+    WatchQuitSignals([&got](int signal) { got.push_back(signal); });
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    EXPECT_TRUE(got.empty());  // not from inside the signal handler
+    ::raise(SIGHUP);
+    ::raise(SIGINT);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return got.size() == 3; }, 2000));
+    EXPECT_EQ(got, (std::vector<int>{SIGTERM, SIGHUP, SIGINT}));
+    WatchQuitSignals([](int) {});
 }
 
 }  // namespace

@@ -61,6 +61,10 @@ TEST_F(StartupQuitTest, StartMinimizedShowsTheIconAndSplashThenShowCalcBringsThe
     EXPECT_TRUE(FunctionsShown());
     EXPECT_EQ(P().FunctionsWindow()->pos(), QPoint(0, 0));
     EXPECT_FALSE(LargeShown());
+    P().AboutWindow()->Timer1_Timer();  // its three seconds are up
+    P().HideAllWindows();
+    Tray().mnuQuorva->trigger();
+    EXPECT_FALSE(P().AboutWindow()->isVisible());  // not one of the windows brought back
 }
 
 TEST_F(StartupQuitTest, TheMenusWindowsJoinTheSetThatHidingAndShowingKeeps) {
