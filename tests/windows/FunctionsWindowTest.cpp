@@ -1,6 +1,8 @@
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QPushButton>
@@ -9,6 +11,15 @@
 
 #include "ProgramFixture.h"
 #include "frmCommands.h"
+
+// Takes what QDesktopServices would hand to the browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
 
 namespace quorva {
 namespace {
@@ -156,5 +167,20 @@ TEST_F(FunctionsWindowTest, SkinsFromEveryFolderChangeTheCalculatorAndReturnToTh
     EXPECT_EQ(f.flstSkins->count(), 3);
 }
 
+TEST_F(FunctionsWindowTest, WebpageButtonOpensTheShippedDocumentation) {
+    Start();
+    const QUrl page = frmCommands::WebPage();
+    ASSERT_TRUE(page.isLocalFile());
+    EXPECT_TRUE(QFile::exists(page.toLocalFile())) << page.toString().toStdString();
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    F().cmdInternet->click();
+    QDesktopServices::unsetUrlHandler("file");
+    ASSERT_EQ(catcher.opened.size(), 1);
+    EXPECT_EQ(catcher.opened.front(), page);
+}
+
 }  // namespace
 }  // namespace quorva
+
+#include "FunctionsWindowTest.moc"
