@@ -3,13 +3,20 @@
 # all under one private Xvfb, first without a window manager and then with openbox.
 #
 #   bench/desktop/compare.sh [--rounds N] [--quorva PATH] [--only NAME,...] [--wm none|openbox|both]
+#                            [--as-found]
 #   bench/desktop/compare.sh --smoke     one round of quorva and the bare Qt window, short idle
 #
 # Programs: quorva, xcalc -rpn, galculator, speedcrunch, qalculate-gtk and grpn where installed
 # (this script installs nothing: a missing one is named and skipped), and a bare Qt 6 Widgets
 # window of a few labels built here from bare_window.cpp, the floor for any Qt 6 program.
 # Each is started in interleaved rounds (A B C A B C ...) after one warm-up start each, every
-# run in a fresh home folder. Per program the table gives the median (min-max) and the ratio
+# run in a fresh home folder. Every start is a warm start: right before it, the files the
+# program mapped in its last start (libraries, fonts, caches) are read once, so none comes
+# from the disk. Without that, a machine that pages out what has not been used for a while
+# (as this one's kernel does after some 30 s) makes a start pay for the disk whenever other
+# programs ran before it, and a program whose libraries another one just used (the bare Qt
+# window right after quorva) looks faster than it is. --as-found leaves the page cache as it
+# is. Per program the table gives the median (min-max) and the ratio
 # of the median to quorva's:
 #   map, paint   ms from exec to the main window mapped, and to the last paint of the start
 #                (X Damage on the root window, the screen then quiet for 1 s), from every
@@ -40,6 +47,7 @@ quorva=$top/build/windows/quorva
 only=""
 wms="none openbox"
 smoke=0
+warm=1
 idle=2000,12000
 idle_late=4000
 sweep_delays="0 10 20 50 100"
@@ -52,6 +60,7 @@ while [ $# -gt 0 ]; do
         case $2 in none | openbox) wms=$2 ;; both) wms="none openbox" ;; *) echo "--wm none|openbox|both" >&2; exit 2 ;; esac
         shift 2 ;;
     --smoke) smoke=1; shift ;;
+    --as-found) warm=0; shift ;;
     -h | --help) sed -n '2,/^set -uo/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
     esac
@@ -178,10 +187,11 @@ measure() {
     rm -rf "$home"
     cp -r "$tmp/home" "$home"
     cmd=${cmd//HOME\//$home/}
+    [ "$warm" = 1 ] && [ -s "$tmp/files-$name" ] && xargs -d '\n' cat -- <"$tmp/files-$name" >/dev/null 2>&1
     local args=()
     [ "$copy" = - ] || read -ra args <<<"$copy"
     # shellcheck disable=SC2086 # criteria and command are word lists
-    line=$(HOME=$home XDG_CONFIG_HOME=$home/.config "$probe" $crit "$@" "${args[@]}" -- $cmd 2>>"$tmp/$name.log")
+    line=$(HOME=$home XDG_CONFIG_HOME=$home/.config "$probe" $crit --files-out "$tmp/files-$name" "$@" "${args[@]}" -- $cmd 2>>"$tmp/$name.log")
     printf '  %-8s %-11s %-8s %s\n' "$wm" "$name" "$kind" "$line" >&2
     echo "$name $kind $line" >>"$tmp/results-$wm"
 }
@@ -285,6 +295,8 @@ print_pass() {
     echo
     if [ "$wm" = none ]; then echo "== no window manager =="; else echo "== with $wm =="; fi
     if [ "$smoke" = 1 ]; then echo "   smoke: one round, no warm-up"; else echo "   $rounds rounds after one warm-up start each"; fi
+    if [ "$warm" = 1 ]; then echo "   every start warm: the files it mapped the time before were read just before it"
+    else echo "   page cache as found (--as-found)"; fi
     echo "   median (min-max) xRATIO: the ratio of the median to quorva's"
     fmt='%-12s %-25s %-25s %-25s %-24s %-24s\n'
     # shellcheck disable=SC2059

@@ -19,6 +19,8 @@
 //   --click X,Y          ... or click there (window pixels) and read the primary selection
 //   --expect NUMBER      the number the read text must be
 //   --trace              every damage rectangle on stderr
+//   --files-out FILE     at the end, the files the program has mapped (its libraries, fonts,
+//                        caches), one per line: compare.sh reads them in before the next start
 //
 // Prints one line of NAME=VALUE fields (times in ms from exec, or from the first key):
 //   map paint main_paint rss hwm idle_cpu idle_csw idle_late_csw idle_threads idle_when keys text ok
@@ -42,6 +44,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -86,6 +89,26 @@ Clock::time_point t0;
 pid_t child = -1;
 std::ostringstream out;
 bool trace = false;  // --trace: every damage rectangle on stderr
+std::string filesOut;  // --files-out
+
+// The files behind the program's mappings, each once, in the order first seen: taken when the
+// start is done and again at the end, as some (a splash's fonts) are let go in between.
+std::vector<std::string> mappedFiles;
+void collectMappedFiles() {
+    std::ifstream maps("/proc/" + std::to_string(child) + "/maps");
+    for (std::string line; std::getline(maps, line);) {
+        const auto slash = line.find('/');
+        if (slash == std::string::npos || line.ends_with(" (deleted)")) continue;
+        std::string path = line.substr(slash);
+        if (std::find(mappedFiles.begin(), mappedFiles.end(), path) == mappedFiles.end())
+            mappedFiles.push_back(std::move(path));
+    }
+}
+void writeMappedFiles() {
+    collectMappedFiles();
+    std::ofstream to(filesOut);
+    for (const auto& f : mappedFiles) to << f << '\n';
+}
 
 double msSince(Clock::time_point from) {
     return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
@@ -93,6 +116,7 @@ double msSince(Clock::time_point from) {
 
 [[noreturn]] void finish(int code) {
     if (child > 0) {
+        if (!filesOut.empty()) writeMappedFiles();
         kill(-child, SIGCONT);
         kill(-child, SIGTERM);
         for (int i = 0; i < 30 && waitpid(child, nullptr, WNOHANG) != child; ++i) usleep(100000);
@@ -483,6 +507,7 @@ int main(int argc, char** argv) {
         else if (a == "--class" && more) o.criteria.cls = argv[++i];
         else if (a == "--pid") o.criteria.pid = true;
         else if (a == "--trace") trace = true;
+        else if (a == "--files-out" && more) filesOut = argv[++i];
         else if (a == "--timeout" && more) o.timeoutS = std::atof(argv[++i]);
         else if (a == "--quiet" && more) o.quietMs = std::atof(argv[++i]);
         else if (a == "--memory-at" && more) o.memoryAtMs = std::atof(argv[++i]);
@@ -587,6 +612,7 @@ int main(int argc, char** argv) {
         const double now = msSince(t0);
         if (!startDone && quietNow(o, t0)) {
             startDone = true;
+            if (!filesOut.empty()) collectMappedFiles();
             if (const auto last = paintAfter(t0)) {
                 std::snprintf(buf, sizeof buf, " paint=%.1f", std::chrono::duration<double, std::milli>(*last - t0).count());
                 out << buf;
