@@ -113,10 +113,12 @@ void Program::PrepareMeanwhile() {
     defaultPicture_ = picture.get_future();
     splashArt_ = std::async(std::launch::async, [size, ratio, picture = std::move(picture)]() mutable {
         picture.set_value(DefaultSkinPicture());
+        // Painting the artwork here took the CPU the calculator's first picture needed.
+        QImage art = frmAbout::ShippedArtwork(size, ratio);
         // Reading the font list is the longest step before the first picture; Qt guards it,
         // and the first paint waits for this instead of doing it.
         QFontDatabase::families();
-        return frmAbout::Artwork(size, ratio);
+        return art.isNull() ? frmAbout::Artwork(size, ratio) : art;
     });
 }
 

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Platform.h"
+
 namespace quorva {
 
 namespace {
@@ -131,6 +133,12 @@ QImage frmAbout::Artwork(QSize size, qreal dpr) {
     QPainter p(&art);
     PaintArtwork(p, size);
     return art;
+}
+
+QImage frmAbout::ShippedArtwork(QSize size, qreal dpr) {
+    if (dpr != 1.0) return {};
+    const QImage art = platform::LoadPicture(QStringLiteral(":/splash.png"));
+    return art.size() == size ? art : QImage();
 }
 
 void frmAbout::paintEvent(QPaintEvent*) {

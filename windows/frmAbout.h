@@ -22,6 +22,9 @@ public:
     // The artwork of a splash of size (pixels) at the pixel ratio dpr, painted without a
     // window, so that a helper thread can paint it while the calculator starts.
     static QImage Artwork(QSize size, qreal dpr);
+    // The same artwork as shipped, painted ahead at the usual screen resolution: null where it
+    // does not fit (another resolution or pixel ratio), and Artwork paints it instead.
+    static QImage ShippedArtwork(QSize size, qreal dpr);
     // A ready picture of the artwork: the splash copies it instead of painting.
     void SetArtwork(QImage art) { art_ = std::move(art); }
 

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cstdlib>
+
 #include "ProgramFixture.h"
 #include "TrayIcon.h"
 #include "frmAbout.h"
@@ -46,6 +48,27 @@ TEST(SmallIconTest, EachSizeGetsTheNearestPictureNeverScaledUp) {
         EXPECT_EQ(icon.actualSize(QSize(c[0], c[0])), QSize(c[1], c[1])) << c[0];
     }
     EXPECT_EQ(icon.pixmap(22).toImage(), SmallIconPicture(22).toImage());
+}
+
+// The splash's shipped picture is what its drawing makes today (a changed drawing needs the
+// picture drawn again by quorva-skin-art), and is only taken where it fits pixel for pixel.
+TEST(SplashArtworkTest, TheShippedPictureIsTheDrawingAndOnlyWhereItFits) {
+    const QSize usual = frmAbout::SizeFor(15, 15);
+    const QImage shipped = frmAbout::ShippedArtwork(usual, 1.0);
+    ASSERT_EQ(shipped.size(), usual);
+    const QImage drawn = frmAbout::Artwork(usual, 1.0).convertToFormat(shipped.format());
+    int differ = 0;
+    for (int y = 0; y < usual.height(); ++y) {
+        for (int x = 0; x < usual.width(); ++x) {
+            const QColor a = shipped.pixelColor(x, y), b = drawn.pixelColor(x, y);
+            differ += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) > 48;
+        }
+    }
+    // Another build of the same fonts may shade a few edge pixels of the text differently.
+    EXPECT_LT(differ, usual.width() * usual.height() / 200) << differ << " pixels differ";
+
+    const struct { QSize size; qreal dpr; } elsewhere[] = {{frmAbout::SizeFor(12, 12), 1.0}, {usual, 2.0}};
+    for (const auto& e : elsewhere) EXPECT_TRUE(frmAbout::ShippedArtwork(e.size, e.dpr).isNull()) << e.dpr;
 }
 
 TEST_F(StartupQuitTest, StartMinimizedShowsTheIconAndSplashThenShowCalcBringsTheSetBack) {

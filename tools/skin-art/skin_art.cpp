@@ -1,5 +1,7 @@
-// Draws the built-in skin (default_skin.png) and the application icons (quorva.png,
-// quorva-32.png). The pictures are committed; run this by hand after changing the drawing:
+// Draws the built-in skin (default_skin.png), the application icons (quorva.png,
+// quorva-32.png) and the splash's artwork at the usual screen resolution (splash.png, drawn
+// by the splash's own code). The pictures are committed; run this by hand after changing the
+// drawing:
 //   build-x/tools/skin-art/quorva-skin-art resources
 // With --preview it writes default_skin_preview.png instead: the skin with sample texts.
 //
@@ -23,6 +25,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+
+#include "frmAbout.h"
 
 namespace {
 
@@ -426,6 +430,7 @@ int main(int argc, char** argv) {
     const QDir dir(QString::fromLocal8Bit(argv[argc - 1]));
     if (preview) return save(drawPreview(drawSkin()), dir, "default_skin_preview.png") ? EXIT_SUCCESS : EXIT_FAILURE;
     const bool ok = save(drawSkin(), dir, "default_skin.png") && save(drawIcon(256), dir, "quorva.png") &&
-                    save(drawIcon(32), dir, "quorva-32.png");
+                    save(drawIcon(32), dir, "quorva-32.png") &&
+                    save(quorva::frmAbout::Artwork(quorva::frmAbout::SizeFor(15, 15), 1.0), dir, "splash.png");
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }
