@@ -61,14 +61,21 @@ TEST(SplashArtworkTest, TheShippedPictureIsTheDrawingAndOnlyWhereItFits) {
     for (int y = 0; y < usual.height(); ++y) {
         for (int x = 0; x < usual.width(); ++x) {
             const QColor a = shipped.pixelColor(x, y), b = drawn.pixelColor(x, y);
-            differ += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) > 48;
+            const int distance = std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                                 std::abs(a.blue() - b.blue());
+            differ += distance > 48;
         }
     }
     // Another build of the same fonts may shade a few edge pixels of the text differently.
     EXPECT_LT(differ, usual.width() * usual.height() / 200) << differ << " pixels differ";
 
-    const struct { QSize size; qreal dpr; } elsewhere[] = {{frmAbout::SizeFor(12, 12), 1.0}, {usual, 2.0}};
-    for (const auto& e : elsewhere) EXPECT_TRUE(frmAbout::ShippedArtwork(e.size, e.dpr).isNull()) << e.dpr;
+    const struct {
+        QSize size;
+        qreal dpr;
+    } elsewhere[] = {{frmAbout::SizeFor(12, 12), 1.0}, {usual, 2.0}};
+    for (const auto& e : elsewhere) {
+        EXPECT_TRUE(frmAbout::ShippedArtwork(e.size, e.dpr).isNull()) << e.dpr;
+    }
 }
 
 TEST_F(StartupQuitTest, StartMinimizedShowsTheIconAndSplashThenShowCalcBringsTheSetBack) {
