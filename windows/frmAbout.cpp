@@ -77,7 +77,10 @@ void Key(QPainter& p, const QRectF& r, const QString& text, bool accent) {
 }  // namespace
 
 frmAbout::frmAbout(double twipsX, double twipsY)
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    // Past the window manager: a splash wants no frame, focus or place in the task list, and
+    // mapped directly it is on screen without a round trip through the manager.
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::X11BypassWindowManagerHint),
       lblVersion(new QLabel(QStringLiteral("version"), this)) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Quorva"));
