@@ -139,7 +139,8 @@ QImage frmAbout::Artwork(QSize size, qreal dpr) {
 }
 
 QImage frmAbout::ShippedArtwork(QSize size, qreal dpr) {
-    if (dpr != 1.0) return {};
+    // Where it cannot fit, the picture is not even read: the splash paints its own.
+    if (dpr != 1.0 || size != SizeFor(kShippedTwips, kShippedTwips)) return {};
     const QImage art = platform::LoadPicture(QStringLiteral(":/splash.png"));
     return art.size() == size ? art : QImage();
 }

@@ -25,6 +25,8 @@ public:
     // The same artwork as shipped, painted ahead at the usual screen resolution: null where it
     // does not fit (another resolution or pixel ratio), and Artwork paints it instead.
     static QImage ShippedArtwork(QSize size, qreal dpr);
+    // Twips per pixel of the usual 96 dpi screen, the resolution of the shipped artwork.
+    static constexpr double kShippedTwips = 15;
     // A ready picture of the artwork: the splash copies it instead of painting.
     void SetArtwork(QImage art) { art_ = std::move(art); }
 

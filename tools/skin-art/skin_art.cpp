@@ -412,6 +412,12 @@ bool save(const QImage& img, const QDir& dir, const char* name) {
     return true;
 }
 
+// The splash's artwork, drawn by the splash itself at the resolution it is shipped for.
+QImage drawSplash() {
+    using quorva::frmAbout;
+    return frmAbout::Artwork(frmAbout::SizeFor(frmAbout::kShippedTwips, frmAbout::kShippedTwips), 1.0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -431,6 +437,6 @@ int main(int argc, char** argv) {
     if (preview) return save(drawPreview(drawSkin()), dir, "default_skin_preview.png") ? EXIT_SUCCESS : EXIT_FAILURE;
     const bool ok = save(drawSkin(), dir, "default_skin.png") && save(drawIcon(256), dir, "quorva.png") &&
                     save(drawIcon(32), dir, "quorva-32.png") &&
-                    save(quorva::frmAbout::Artwork(quorva::frmAbout::SizeFor(15, 15), 1.0), dir, "splash.png");
+                    save(drawSplash(), dir, "splash.png");
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }
