@@ -9,7 +9,9 @@
 #include <QRect>
 #include <QRegion>
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "SkinRegion.h"
@@ -89,5 +91,16 @@ char SeparatorOf(const QString& decimalPoint);
 // areas): where it is when enough of it lies on one, else moved inside the nearest one.
 QPoint PullOntoScreen(const QRect& rect, const QList<QRect>& screens);
 QList<QRect> AvailableScreenAreas();
+
+// A request from another program to show the window carries that program's activation token
+// (DESKTOP_STARTUP_ID on X11, XDG_ACTIVATION_TOKEN on Wayland; either may be empty): desktops
+// that prevent focus stealing give the focus only to a window that shows one. Before the
+// window is shown, TakeActivation hands it over; after, Activate asks for the focus with it.
+void TakeActivation(QWidget& window, const std::string& startupId, const std::string& activationToken);
+void Activate(QWidget& window, const std::string& startupId);
+// The X server time a startup id carries ("..._TIME1234"), 0 when it has none.
+uint32_t StartupIdTime(std::string_view startupId);
+// The startup-notification message that ends the launch feedback of startupId.
+std::string StartupRemoveMessage(std::string_view startupId);
 
 }  // namespace quorva::platform

@@ -5,7 +5,8 @@
 //
 // Plain POSIX: flock() on the lock file (the kernel lets go of it when the process ends, so
 // no lock is ever stale and nothing needs to reach the disk) and a Unix socket watched by a
-// QSocketNotifier, which sleeps until a later start knocks.
+// QSocketNotifier, which sleeps until a later start knocks. The names and the requests are
+// those of Instance.h, which the launcher uses without Qt.
 
 #include <QObject>
 #include <QString>
@@ -15,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "Instance.h"
+
 class QSocketNotifier;
 
 namespace quorva::platform {
@@ -22,28 +25,29 @@ namespace quorva::platform {
 class SingleInstance : public QObject {
 public:
     // key: what two starts must not share (the settings file's path); folder: where the lock
-    // and the socket go (empty: $XDG_RUNTIME_DIR, else the temporary folder).
+    // and the socket go (empty: instance::DefaultFolder()).
     explicit SingleInstance(const std::string& key, const QString& folder = {});
     ~SingleInstance() override;
 
     enum class Outcome {
         First,       // we hold the lock: run, and answer later starts
-        ShownOther,  // another start holds it and has been asked to show itself
+        ShownOther,  // another start holds it and took the request (to show itself, ...)
         NoAnswer,    // another start holds it but did not answer in time
         Unguarded,   // the lock could not be made at all (say, no writable folder): run anyway
     };
     // waitMs bounds the time spent waiting for a running one that is still starting up.
-    Outcome Claim(int waitMs = 5000);
+    // request: what a running one is asked to do.
+    Outcome Claim(const instance::Request& request, int waitMs = 5000);
+    Outcome Claim(int waitMs = 5000) { return Claim(instance::Request{}, waitMs); }
 
-    // Runs (on this thread) when a later start asks us to show ourselves.
-    std::function<void()> onShowRequest;
+    // Runs (on this thread) for each request of a later start, before it is answered.
+    std::function<void(const instance::Request&)> onRequest;
 
     const QString& LockPath() const { return lockPath_; }
     const QString& SocketPath() const { return socketPath_; }
 
 private:
     bool Listen();
-    bool AskRunningToShow(int waitMs);
     void Accept();
     void Read(int fd);
     void Close(int fd);
@@ -56,7 +60,7 @@ private:
     struct Caller {
         int fd;
         QSocketNotifier* notifier;
-        std::string received;
+        instance::RequestReader reader;
     };
     std::vector<Caller> callers_;
 };

@@ -81,7 +81,7 @@ void Program::Main() {
     main_->move(platform::PullOntoScreen(QRect(main_->pos(), main_->SkinPicture().size()),
                                          platform::AvailableScreenAreas()));
     // Hidden with no notification area, nothing would show where the calculator went.
-    bool startHidden = options_.on(Option::Hide);
+    bool startHidden = options_.on(Option::Hide) && !start_.startShown;
     if (startHidden && !TrayHost()) {
         std::fprintf(stderr, "quorva: \"Start minimized\" is ticked, but there is no notification "
                              "area for the icon: starting shown\n");
@@ -239,9 +239,9 @@ void Program::TellIfStranded() {
                          "to bring the calculator back\n");
 }
 
-void Program::BringMainWindowForward() {
+void Program::BringMainWindowForward(const instance::Request& request) {
     main_->raise();
-    main_->activateWindow();
+    platform::Activate(*main_, request.startupId);
 }
 
 void Program::mnuQuorva_Click() {
@@ -264,9 +264,31 @@ void Program::mnuLargeStack_Click() {
 
 void Program::mnuQuit_Click() { QuitProgram(); }
 
-void Program::ShowAtRequest() {
+void Program::ShowAtRequest(const instance::Request& request) {
+    platform::TakeActivation(*main_, request.startupId, request.activationToken);
     ShowAllWindows();
-    BringMainWindowForward();
+    BringMainWindowForward(request);
+}
+
+void Program::AtRequest(const instance::Request& request) {
+    switch (request.verb) {
+    case instance::Verb::Show:
+        ShowAtRequest(request);
+        break;
+    case instance::Verb::Toggle:
+        // Away only from where the user is looking at it; anywhere else it comes forward.
+        if (main_->isVisible() && main_->isActiveWindow()) {
+            HideAllWindows();
+            TellIfStranded();
+        } else {
+            ShowAtRequest(request);
+        }
+        break;
+    case instance::Verb::Quit:
+        // After the answer: the caller does not wait for the confirmation.
+        QTimer::singleShot(0, main_.get(), [this] { mnuQuit_Click(); });
+        break;
+    }
 }
 
 void Program::QuitProgram() {

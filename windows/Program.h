@@ -10,6 +10,7 @@
 
 #include "Calculator.h"
 #include "Host.h"
+#include "Instance.h"
 #include "Options.h"
 #include "Settings.h"
 #include "Skin.h"
@@ -30,6 +31,8 @@ struct StartOptions {
     std::string configDir;  // --config-dir: the settings file's folder; empty for the usual place
     // Where skins are looked for; empty for the program's "skins" folder and the installed one.
     std::vector<std::string> skinsFolders;
+    // Shown at the start even when "Start minimized" is ticked (a toggle found none running).
+    bool startShown = false;
 };
 
 class Program final : public Host, public SettingsTarget {
@@ -84,7 +87,9 @@ public:
     void mnuFunctions_Click();
     void mnuLargeStack_Click();
     void mnuQuit_Click();
-    void ShowAtRequest();
+    // A later start's request: show, show or hide (toggle), or quit.
+    void AtRequest(const instance::Request& request);
+    void ShowAtRequest(const instance::Request& request = {});
     // After the hide zone: without a notification area, say once how to come back.
     void TellIfStranded();
     // The desktop session ends or a signal asks us to: save as quitting does, ask nothing.
@@ -119,7 +124,7 @@ private:
     frmCommands& Functions();
     frmLargeStack& Large();
     bool TrayHost() const;
-    void BringMainWindowForward();
+    void BringMainWindowForward(const instance::Request& request = {});
     void ShowSplashNow();
     void MakeTrayIcon();
     void OnScreen();  // the calculator's first picture is on screen

@@ -1,25 +1,32 @@
-// quorva: the calculator's window.
+// quorva: the program a desktop (or a shortcut) starts. It links no Qt: when a calculator runs
+// already with the same settings file it passes the request on and ends with only the C++
+// runtime loaded; otherwise it opens the windows' library, which loads Qt and runs the
+// calculator in this process.
 
-#include <QApplication>
-#include <QSessionManager>
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "Platform.h"
-#include "Program.h"
-#include "QuitSignals.h"
-#include "SingleInstance.h"
+#include "Instance.h"
+#include "Launch.h"
+#include "Settings.h"
+
+#ifndef QUORVA_LIBRARY_RELATIVE
+#define QUORVA_LIBRARY_RELATIVE "../lib/quorva"
+#endif
 
 namespace {
 
 constexpr const char* kVersion = "Quorva 4.00";
 
 constexpr const char* kHelp =
-    "Usage: quorva [--config-dir DIR]\n"
+    "Usage: quorva [--config-dir DIR] [--toggle | --quit]\n"
     "A Reverse Polish Notation calculator with a skinned window.\n"
     "\n"
     "Options:\n"
@@ -27,6 +34,11 @@ constexpr const char* kHelp =
     "                    in the program's folder when that folder is writable and is\n"
     "                    not a bin folder, otherwise in $XDG_CONFIG_HOME/quorva\n"
     "                    (~/.config/quorva)\n"
+    "  --toggle          show or hide: hide the running calculator when it is shown and has\n"
+    "                    the focus, otherwise show it with the focus on it; start one when\n"
+    "                    none runs\n"
+    "  --quit            quit the running calculator as its menu's Quit does (asking first\n"
+    "                    when \"Ask for a confirmation\" is ticked); nothing runs: status 1\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
     "\n"
@@ -43,6 +55,18 @@ constexpr const char* kHelp =
     "when there is no notification area. Closing the window, logging out, SIGTERM, SIGINT\n"
     "and SIGHUP save the settings and end the calculator without asking.\n"
     "\n"
+    "A key that shows and hides the calculator: bind the command quorva --toggle to it.\n"
+    "  GNOME          Settings > Keyboard > View and Customize Shortcuts > Custom Shortcuts\n"
+    "                 > Add Shortcut: Name Quorva, Command quorva --toggle, Set Shortcut\n"
+    "  KDE Plasma     System Settings > Shortcuts > Add New > Command or Script: quorva\n"
+    "                 --toggle, then give it a key (or Add Application > Quorva and give\n"
+    "                 its action \"Show or hide\" a key)\n"
+    "  Xfce           Settings > Keyboard > Application Shortcuts > Add: Command quorva\n"
+    "                 --toggle, then press the key; or in a terminal:\n"
+    "                 xfconf-query -c xfce4-keyboard-shortcuts -n -t string\n"
+    "                   -p '/commands/custom/<Super>c' -s 'quorva --toggle'\n"
+    "A calculator that is already running answers in a few milliseconds.\n"
+    "\n"
     "In a Wayland session the window runs through XWayland unless QT_QPA_PLATFORM is set.\n";
 
 int Usage(const char* problem) {
@@ -50,11 +74,54 @@ int Usage(const char* problem) {
     return 2;
 }
 
+std::string ProgramPath() {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+int RunWindows(const std::string& programFolder, QuorvaStart& start) {
+    std::string tried;
+    for (const std::string& folder : {programFolder, programFolder + "/" + QUORVA_LIBRARY_RELATIVE}) {
+        const std::string path = folder + "/" + kQuorvaLibraryName;
+        if (::access(path.c_str(), F_OK) != 0) {
+            tried += "\n  " + path;
+            continue;
+        }
+        // RTLD_NOW: a missing Qt symbol shows here, not in the middle of a session.
+        void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) {
+            std::fprintf(stderr, "quorva: cannot load the windows: %s\n", ::dlerror());
+            return 1;
+        }
+        auto run = reinterpret_cast<QuorvaRun>(::dlsym(library, kQuorvaRunSymbol));
+        if (run == nullptr) {
+            std::fprintf(stderr, "quorva: %s has no %s\n", path.c_str(), kQuorvaRunSymbol);
+            return 1;
+        }
+        return run(&start);
+    }
+    std::fprintf(stderr, "quorva: the windows' library is missing; looked for%s\n", tried.c_str());
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    quorva::StartOptions start;
-    // Our own options are taken out before Qt reads the rest, and need no display.
+    std::string configDir;
+    quorva::instance::Verb verb = quorva::instance::Verb::Show;
+    bool verbGiven = false;
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -68,52 +135,45 @@ int main(int argc, char** argv) {
         }
         if (arg == "--config-dir") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') return Usage("--config-dir needs a folder");
-            start.configDir = argv[++i];
+            configDir = argv[++i];
         } else if (arg.substr(0, 13) == "--config-dir=") {
-            start.configDir = std::string(arg.substr(13));
-            if (start.configDir.empty()) return Usage("--config-dir needs a folder");
+            configDir = std::string(arg.substr(13));
+            if (configDir.empty()) return Usage("--config-dir needs a folder");
+        } else if (arg == "--toggle" || arg == "--quit") {
+            const auto wanted = arg == "--toggle" ? quorva::instance::Verb::Toggle : quorva::instance::Verb::Quit;
+            if (verbGiven && wanted != verb) return Usage("--toggle and --quit do not go together");
+            verb = wanted;
+            verbGiven = true;
         } else {
             rest.push_back(argv[i]);
         }
     }
+
+    const std::string programFolder = FolderOf(ProgramPath());
+    const std::string settings = quorva::SettingsFilePath({programFolder, configDir});
+    // Options left for Qt need Qt to judge them, so only a bare start takes the short way.
+    if (rest.size() == 1) {
+        const quorva::instance::Request request{verb, Env("DESKTOP_STARTUP_ID"), Env("XDG_ACTIVATION_TOKEN")};
+        switch (quorva::instance::KnockAt(quorva::instance::PathsFor(settings), request, 5000)) {
+        case quorva::instance::Knock::Answered:
+            return 0;
+        case quorva::instance::Knock::NoAnswer:
+            std::fprintf(stderr, "quorva: a calculator with the settings file %s is running but does not "
+                                 "answer\n", settings.c_str());
+            return 1;
+        case quorva::instance::Knock::NotRunning:
+            if (verb == quorva::instance::Verb::Quit) {
+                std::fprintf(stderr, "quorva: no calculator runs with the settings file %s\n", settings.c_str());
+                return 1;
+            }
+            break;
+        case quorva::instance::Knock::Unguarded:
+            break;  // the windows' library says so, and runs all the same
+        }
+    }
+
     int restCount = static_cast<int>(rest.size());
     rest.push_back(nullptr);
-
-    quorva::platform::ChooseDisplayPlatform();
-    QApplication app(restCount, rest.data());
-    if (restCount > 1) {
-        // Whatever Qt did not take as its own option.
-        return Usage((std::string("unknown argument: ") + rest[1]).c_str());
-    }
-    QApplication::setApplicationName(QStringLiteral("Quorva"));
-    QApplication::setApplicationVersion(QStringLiteral("4.00"));
-    // Hidden windows come back; only the program's own quit ends it.
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    // A second start with the same settings file shows the first one instead.
-    quorva::platform::SingleInstance instance(quorva::Program::SettingsPathFor(start));
-    switch (instance.Claim()) {
-    case quorva::platform::SingleInstance::Outcome::ShownOther:
-        return 0;
-    case quorva::platform::SingleInstance::Outcome::NoAnswer:
-        std::fprintf(stderr, "quorva: a calculator with the settings file %s is running but does not "
-                             "answer\n", quorva::Program::SettingsPathFor(start).c_str());
-        return 1;
-    case quorva::platform::SingleInstance::Outcome::Unguarded:
-        std::fprintf(stderr, "quorva: cannot make the lock file %s; a second start would not find "
-                             "this one\n", qPrintable(instance.LockPath()));
-        break;
-    case quorva::platform::SingleInstance::Outcome::First:
-        break;
-    }
-
-    quorva::Program program(start);
-    program.PrepareMeanwhile();
-    instance.onShowRequest = [&program] { program.ShowAtRequest(); };
-    quorva::platform::WatchQuitSignals([&program](int) { program.QuitWithoutAsking(); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
-                     [&program](QSessionManager&) { program.SessionEnding(); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] { program.SessionEnding(); });
-    program.Main();
-    return QApplication::exec();
+    QuorvaStart start{restCount, rest.data(), configDir.c_str(), static_cast<int>(verb)};
+    return RunWindows(programFolder, start);
 }

@@ -66,7 +66,8 @@ wm_running() { timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window 
 tray_running() { timeout 5 xwininfo -root -tree | grep -F '("panel" "trayer")' >/dev/null; }
 
 # launch [no-tray]: Xvfb, openbox, trayer as the notification area, then the program with its
-# output in program.log (APP_PID). No session bus: the icon goes to the X notification area.
+# output in program.log (APP_PID), given LAUNCH_ARGS as well. No session bus: the icon goes to
+# the X notification area.
 launch() {
     local fifo=$E2E_TMP/displayfd
     : >"$fifo"
@@ -85,7 +86,13 @@ launch() {
         E2E_PIDS+=($!)
         e2e_wait 10 tray_running || e2e_fail "trayer did not come up within 10 s"
     fi
-    env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" \
+    launch_program
+}
+
+# launch_program: the program alone, on the desktop launch made.
+launch_program() {
+    # shellcheck disable=SC2086 # a word list
+    env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" ${LAUNCH_ARGS:-} \
         >"$E2E_TMP/program.log" 2>&1 &
     APP_PID=$!
     E2E_PIDS+=("$APP_PID")
@@ -202,5 +209,13 @@ shoot() {
         +repage "$E2E_OUT/$1" || e2e_fail "import could not take a screenshot"
 }
 shoot_window() { frame "$2" && shoot "$1" "$FX" "$FY" "$FW" "$FH"; }
+
+# again ARGS...: quorva started once more with the calculator's settings (its output in
+# again.log); its status is AGAIN.
+again() {
+    AGAIN=0
+    timeout 20 env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" "$@" \
+        >"$E2E_TMP/again.log" 2>&1 || AGAIN=$?
+}
 
 settings_has() { grep -q "^$1"$'\r'"\$" "$CONFIG/quorva.ini" 2>/dev/null; }

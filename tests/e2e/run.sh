@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # End-to-end tests of what only a real X server with a window manager and a notification area
 # shows: the window's shape and moves, keys and the clipboard as other programs see them,
-# always-on-top, the other windows' places, the splash, the icon, a second start and SIGTERM.
+# always-on-top, the other windows' places, the splash, the icon, a second start and SIGTERM,
+# and the short way in: quorva --toggle and --quit handed to the running calculator.
 # What the widgets do on their own is tested offscreen in tests/windows.
-#   run.sh drag|on_top|screenshot|functions|large_stack|splash|tray|second_start
+#   run.sh drag|on_top|screenshot|functions|large_stack|splash|tray|second_start|toggle|
+#          toggle_starts|quit|launcher_maps
 # Environment (ctest sets it): QUORVA_BIN the program, QUORVA_E2E_SHOT the screenshot checker,
 # QUORVA_SKIN_PNG the built-in skin picture, QUORVA_E2E_OUT where screenshots go.
 set -uo pipefail
@@ -184,6 +186,107 @@ case_second_start() {
         >"$E2E_TMP/second.log" 2>&1 || e2e_fail "the second start ended with status $?"
     e2e_wait 5 main_shown || e2e_fail "the second start did not bring the calculator back"
     kill -0 "$APP_PID" || e2e_fail "the first calculator is gone"
+}
+
+# --- --toggle: away from where the user looks at it, back with the focus from anywhere else;
+# the caller's startup id goes to the window; nothing is saved, nothing quits ---
+main_focused() { WIN=$MAIN && e2e_has_focus; }
+
+case_toggle() {
+    start_calculator
+    focus_main
+    again --toggle
+    [ "$AGAIN" = 0 ] || e2e_fail "--toggle ended with status $AGAIN: $(cat "$E2E_TMP/again.log")"
+    e2e_wait 5 main_hidden || e2e_fail "--toggle did not hide the shown calculator that had the focus"
+    kill -0 "$APP_PID" || e2e_fail "--toggle ended the calculator"
+    [ ! -e "$CONFIG/quorva.ini" ] || e2e_fail "hiding by --toggle wrote the settings file"
+
+    local id="e2e-launcher-$$_TIME$(date +%s)"
+    DESKTOP_STARTUP_ID=$id again --toggle
+    e2e_wait 5 main_shown || e2e_fail "--toggle did not show the hidden calculator"
+    e2e_wait 5 main_focused || e2e_fail "--toggle showed the calculator without the keyboard focus"
+    timeout 5 xprop -id "$MAIN" _NET_STARTUP_ID | grep -qF "\"$id\"" ||
+        e2e_fail "the caller's startup id did not reach the window: $(xprop -id "$MAIN" _NET_STARTUP_ID)"
+    e2e_type $'7\n'
+    copied 7.000000000000000 "keys typed after --toggle"
+
+    # Shown but not the one in use (the Functions window has the focus): it is brought forward,
+    # not hidden, and the Functions window stays.
+    xdo key F1
+    wait_named 10 "$FN_TITLE"
+    e2e_focus
+    again --toggle
+    e2e_wait 5 main_focused || e2e_fail "--toggle did not give the shown calculator the focus"
+    main_shown && shown "$FN_TITLE" || e2e_fail "--toggle hid a calculator that was not in use"
+    again --toggle
+    e2e_wait 5 main_hidden || e2e_fail "--toggle did not hide the focused calculator"
+    e2e_wait 5 not_shown "$FN_TITLE" || e2e_fail "--toggle left the Functions window shown"
+    again --toggle
+    e2e_wait 5 main_shown && e2e_wait 5 shown "$FN_TITLE" ||
+        e2e_fail "--toggle did not bring back the Functions window with the calculator"
+}
+
+# --- --toggle with none running starts one, shown even with "Start minimized" ticked ---
+case_toggle_starts() {
+    LAUNCH_ARGS=--toggle start_calculator $'HideWindows= 1\r\n'
+    main_shown || e2e_fail "--toggle with no calculator running did not start one, shown"
+    again --toggle
+    e2e_wait 5 kill -0 "$APP_PID" || e2e_fail "the calculator --toggle started did not stay"
+}
+
+# --- --quit: as the menu's Quit, asking first when "Ask for a confirmation" is ticked ---
+case_quit() {
+    again --quit
+    [ "$AGAIN" = 1 ] && grep -q "no calculator runs" "$E2E_TMP/again.log" ||
+        e2e_fail "--quit with none running: status $AGAIN, $(cat "$E2E_TMP/again.log")"
+
+    start_calculator $'ConfirmQuit= 1\r\n'
+    again --quit
+    [ "$AGAIN" = 0 ] || e2e_fail "--quit ended with status $AGAIN: $(cat "$E2E_TMP/again.log")"
+    wait_named 5 "Confirmation"
+    e2e_focus
+    xdo key Escape # No
+    e2e_wait 5 not_shown "Confirmation" || e2e_fail "No did not close the confirmation"
+    sleep 0.5
+    kill -0 "$APP_PID" || e2e_fail "No to the confirmation ended the calculator"
+    main_shown || e2e_fail "No to the confirmation hid the calculator"
+    again --quit
+    wait_named 5 "Confirmation"
+    e2e_focus
+    xdo key Return # Yes
+    e2e_wait 10 program_ended || e2e_fail "Yes did not end the calculator"
+    settings_has "ConfirmQuit= 1" || e2e_fail "quitting by --quit did not save the settings"
+
+    printf 'ConfirmQuit= 0\r\n' >"$CONFIG/quorva.ini"
+    launch_program
+    main_geometry 20
+    again --quit
+    e2e_wait 10 program_ended || e2e_fail "--quit without a confirmation did not end the calculator"
+    settings_has "ConfirmQuit= 0" || e2e_fail "quitting by --quit did not save the settings"
+}
+
+# --- the short way loads no Qt: a --toggle kept waiting at its request (the calculator is
+# stopped) maps only the C++ runtime, and the program needs no Qt library ---
+case_launcher_maps() {
+    if readelf -d "$QUORVA_BIN" | grep NEEDED | grep -qi 'qt'; then
+        e2e_fail "quorva needs a Qt library: $(readelf -d "$QUORVA_BIN" | grep NEEDED | tr -s ' ')"
+    fi
+    start_calculator
+    kill -STOP "$APP_PID"
+    env QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" --toggle >"$E2E_TMP/held.log" 2>&1 &
+    local held=$!
+    E2E_PIDS+=("$held")
+    # waiting for the answer, past the socket write
+    waiting() { grep -q '^State:.*S' "/proc/$held/status" && ls -l "/proc/$held/fd" | grep -q 'socket:'; }
+    e2e_wait 3 waiting || { kill -CONT "$APP_PID"; e2e_fail "the launcher did not wait at the socket"; }
+    local maps
+    maps=$(awk '$6 ~ /^\// { print $6 }' "/proc/$held/maps" | sort -u)
+    kill -CONT "$APP_PID"
+    e2e_log "the waiting launcher maps: $(echo "$maps" | xargs -n1 basename | tr '\n' ' ')"
+    ! grep -qi -e qt -e libX -e xcb -e quorva-windows <<<"$maps" || e2e_fail "the launcher mapped: $maps"
+    grep -q 'libstdc++' <<<"$maps" || e2e_fail "the maps were not read: $maps"
+    wait "$held" || e2e_fail "the held --toggle ended with status $? once the calculator went on"
+    e2e_wait 5 main_hidden || e2e_fail "the held --toggle was not carried out"
 }
 
 declare -F "case_$1" >/dev/null || e2e_fail "unknown case $1"

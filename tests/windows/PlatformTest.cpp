@@ -77,13 +77,35 @@ TEST(PlatformTest, SkinRegionFromPicturesAndRuns) {
     EXPECT_TRUE(RegionFromRuns({}).isEmpty());
 }
 
+TEST(PlatformTest, TheCallersStartupIdGivesItsTimeAndEndsItsLaunchFeedback) {
+    struct Row {
+        const char* id;
+        uint32_t time;
+    };
+    const Row rows[] = {
+        {"gnome-shell-1234-host-quorva-3_TIME87654321", 87654321},
+        {"launcher_TIME0", 0},
+        {"_TIME4294967295", 4294967295u},
+        {"_TIME4294967296", 0},   // beyond the 32 bits of an X time
+        {"kde_TIME12x", 0},       // not a number to the end
+        {"no-time-here", 0},
+        {"a_TIME5-b_TIME6", 6},   // the last one counts
+        {"_TIME", 0},
+        {"", 0},
+    };
+    for (const Row& row : rows) EXPECT_EQ(platform::StartupIdTime(row.id), row.time) << row.id;
+
+    EXPECT_EQ(platform::StartupRemoveMessage("plain_TIME1"), "remove: ID=\"plain_TIME1\"");
+    EXPECT_EQ(platform::StartupRemoveMessage(R"(a "b" \c)"), R"(remove: ID="a \"b\" \\c")");
+}
+
 using Outcome = SingleInstance::Outcome;
 
 // A later start blocks as a second process would; here it is a second thread, so that this
 // one can answer it.
-Outcome LaterStart(const std::string& ini, const QString& folder) {
+Outcome LaterStart(const std::string& ini, const QString& folder, const quorva::instance::Request& request = {}) {
     std::atomic<int> outcome{-1};
-    std::thread later([&] { outcome = static_cast<int>(SingleInstance(ini, folder).Claim(3000)); });
+    std::thread later([&] { outcome = static_cast<int>(SingleInstance(ini, folder).Claim(request, 3000)); });
     const bool answered = QTest::qWaitFor([&] { return outcome != -1; }, 5000);
     later.join();
     return answered ? static_cast<Outcome>(outcome.load()) : Outcome::Unguarded;  // hung: no outcome of its own
@@ -99,8 +121,8 @@ TEST(SingleInstanceTest, ALaterStartShowsTheRunningOneWhateverWasLeftBehind) {
     lock.write("99999999\nquorva\nhost\n");
     lock.close();
     socketFile.close();
-    int shown = 0;
-    first->onShowRequest = [&shown] { ++shown; };
+    std::vector<quorva::instance::Request> requests;
+    first->onRequest = [&requests](const quorva::instance::Request& r) { requests.push_back(r); };
     ASSERT_EQ(first->Claim(300), Outcome::First);
 
     // A caller that connects and says nothing does not keep the next one from being answered.
@@ -111,7 +133,17 @@ TEST(SingleInstanceTest, ALaterStartShowsTheRunningOneWhateverWasLeftBehind) {
     ASSERT_EQ(::connect(silent, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     EXPECT_EQ(LaterStart(ini, dir.path()), Outcome::ShownOther);
     ::close(silent);
-    EXPECT_EQ(shown, 1);
+    // Each request reaches the running one with the caller's tokens, and is answered.
+    using quorva::instance::Verb;
+    EXPECT_EQ(LaterStart(ini, dir.path(), {Verb::Toggle, "launcher_TIME42", "wl-token"}), Outcome::ShownOther);
+    EXPECT_EQ(LaterStart(ini, dir.path(), {Verb::Quit, {}, {}}), Outcome::ShownOther);
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].verb, Verb::Show);
+    EXPECT_EQ(requests[1].verb, Verb::Toggle);
+    EXPECT_EQ(requests[1].startupId, "launcher_TIME42");
+    EXPECT_EQ(requests[1].activationToken, "wl-token");
+    EXPECT_EQ(requests[2].verb, Verb::Quit);
+    EXPECT_TRUE(requests[2].startupId.empty());
 
     EXPECT_EQ(SingleInstance("/tmp/portable/quorva.ini", dir.path()).Claim(), Outcome::First);
     first.reset();

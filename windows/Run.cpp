@@ -1,0 +1,81 @@
+// The calculator itself, in the windows' library that the launcher (main.cpp) opens once it has
+// found no running calculator to hand its request to.
+
+#include <QApplication>
+#include <QSessionManager>
+
+#include <cstdio>
+#include <string>
+
+#include "Instance.h"
+#include "Launch.h"
+#include "Platform.h"
+#include "Program.h"
+#include "QuitSignals.h"
+#include "SingleInstance.h"
+
+namespace {
+
+int Usage(const char* problem) {
+    std::fprintf(stderr, "quorva: %s\nTry 'quorva --help'.\n", problem);
+    return 2;
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaStart* launch) {
+    using quorva::instance::Verb;
+    quorva::StartOptions start;
+    start.configDir = launch->configDir;
+    const auto verb = static_cast<Verb>(launch->verb);
+    // Started because none ran: a toggle shows it whatever "Start minimized" says.
+    start.startShown = verb == Verb::Toggle;
+    int argc = launch->argc;
+
+    quorva::platform::ChooseDisplayPlatform();
+    QApplication app(argc, launch->argv);
+    if (argc > 1) {
+        // Whatever Qt did not take as its own option.
+        return Usage((std::string("unknown argument: ") + launch->argv[1]).c_str());
+    }
+    QApplication::setApplicationName(QStringLiteral("Quorva"));
+    QApplication::setApplicationVersion(QStringLiteral("4.00"));
+    // Hidden windows come back; only the program's own quit ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // One that started meanwhile takes the request; a toggle that found none only shows it.
+    quorva::instance::Request request{verb == Verb::Toggle ? Verb::Show : verb, {}, {}};
+    if (const char* id = std::getenv("DESKTOP_STARTUP_ID")) request.startupId = id;
+    if (const char* token = std::getenv("XDG_ACTIVATION_TOKEN")) request.activationToken = token;
+    const std::string settings = quorva::Program::SettingsPathFor(start);
+    quorva::platform::SingleInstance instance(settings);
+    switch (instance.Claim(request)) {
+    case quorva::platform::SingleInstance::Outcome::ShownOther:
+        return 0;
+    case quorva::platform::SingleInstance::Outcome::NoAnswer:
+        std::fprintf(stderr, "quorva: a calculator with the settings file %s is running but does not "
+                             "answer\n", settings.c_str());
+        return 1;
+    case quorva::platform::SingleInstance::Outcome::Unguarded:
+        if (verb == Verb::Quit) break;
+        std::fprintf(stderr, "quorva: cannot make the lock file %s; a second start would not find "
+                             "this one\n", qPrintable(instance.LockPath()));
+        break;
+    case quorva::platform::SingleInstance::Outcome::First:
+        break;
+    }
+    if (verb == Verb::Quit) {
+        std::fprintf(stderr, "quorva: no calculator runs with the settings file %s\n", settings.c_str());
+        return 1;
+    }
+
+    quorva::Program program(start);
+    program.PrepareMeanwhile();
+    instance.onRequest = [&program](const quorva::instance::Request& r) { program.AtRequest(r); };
+    quorva::platform::WatchQuitSignals([&program](int) { program.QuitWithoutAsking(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [&program](QSessionManager&) { program.SessionEnding(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] { program.SessionEnding(); });
+    program.Main();
+    return QApplication::exec();
+}
