@@ -415,8 +415,17 @@ void Activate(QWidget& window, const std::string& startupId) {
         xcb_send_event(c, 0, RootOf(c), XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                        reinterpret_cast<const char*>(&e));
     }
-    // The launch feedback (a busy pointer, a task-bar entry) ends: in pieces of 20 bytes, the
-    // closing NUL included.
+    xcb_flush(c);
+#endif
+    EndLaunchFeedback(window, startupId);
+}
+
+void EndLaunchFeedback(QWidget& window, const std::string& startupId) {
+#if QUORVA_HAVE_XCB
+    xcb_connection_t* c = X11Connection();
+    if (c == nullptr || startupId.empty()) return;
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    // In pieces of 20 bytes, the closing NUL included.
     const std::string message = StartupRemoveMessage(startupId);
     const xcb_atom_t begin = Atom(c, "_NET_STARTUP_INFO_BEGIN"), more = Atom(c, "_NET_STARTUP_INFO");
     for (std::size_t at = 0; at <= message.size(); at += 20) {
@@ -425,6 +434,9 @@ void Activate(QWidget& window, const std::string& startupId) {
         SendToRoot(c, id, at == 0 ? begin : more, piece);
     }
     xcb_flush(c);
+#else
+    (void)window;
+    (void)startupId;
 #endif
 }
 

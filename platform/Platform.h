@@ -98,6 +98,9 @@ QList<QRect> AvailableScreenAreas();
 // window is shown, TakeActivation hands it over; after, Activate asks for the focus with it.
 void TakeActivation(QWidget& window, const std::string& startupId, const std::string& activationToken);
 void Activate(QWidget& window, const std::string& startupId);
+// The desktop's launch feedback for startupId (a busy pointer, a task-bar entry) ends; Activate
+// does this too.
+void EndLaunchFeedback(QWidget& window, const std::string& startupId);
 // The X server time a startup id carries ("..._TIME1234"), 0 when it has none.
 uint32_t StartupIdTime(std::string_view startupId);
 // The startup-notification message that ends the launch feedback of startupId.

@@ -279,12 +279,14 @@ void Program::AtRequest(const instance::Request& request) {
         // Away only from where the user is looking at it; anywhere else it comes forward.
         if (main_->isVisible() && main_->isActiveWindow()) {
             HideAllWindows();
+            platform::EndLaunchFeedback(*main_, request.startupId);
             TellIfStranded();
         } else {
             ShowAtRequest(request);
         }
         break;
     case instance::Verb::Quit:
+        platform::EndLaunchFeedback(*main_, request.startupId);
         // After the answer: the caller does not wait for the confirmation.
         QTimer::singleShot(0, main_.get(), [this] { mnuQuit_Click(); });
         break;

@@ -59,13 +59,14 @@ constexpr const char* kHelp =
     "  GNOME          Settings > Keyboard > View and Customize Shortcuts > Custom Shortcuts\n"
     "                 > Add Shortcut: Name Quorva, Command quorva --toggle, Set Shortcut\n"
     "  KDE Plasma     System Settings > Shortcuts > Add New > Command or Script: quorva\n"
-    "                 --toggle, then give it a key (or Add Application > Quorva and give\n"
-    "                 its action \"Show or hide\" a key)\n"
+    "                 --toggle, then give it a key (or Add New > Application > Quorva\n"
+    "                 and give its action \"Show or hide\" a key)\n"
     "  Xfce           Settings > Keyboard > Application Shortcuts > Add: Command quorva\n"
     "                 --toggle, then press the key; or in a terminal:\n"
     "                 xfconf-query -c xfce4-keyboard-shortcuts -n -t string\n"
     "                   -p '/commands/custom/<Super>c' -s 'quorva --toggle'\n"
-    "A calculator that is already running answers in a few milliseconds.\n"
+    "A calculator that is already running answers in a few milliseconds. With --config-dir,\n"
+    "give the same folder to --toggle and --quit.\n"
     "\n"
     "In a Wayland session the window runs through XWayland unless QT_QPA_PLATFORM is set.\n";
 
