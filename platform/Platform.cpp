@@ -380,6 +380,18 @@ std::string StartupRemoveMessage(std::string_view startupId) {
     return message + "\"";
 }
 
+bool HasKeyboardFocus(const QWidget& window) {
+#if QUORVA_HAVE_XCB
+    if (xcb_connection_t* c = X11Connection(); c != nullptr && window.isVisible()) {
+        xcb_get_input_focus_reply_t* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+        const bool focused = reply != nullptr && reply->focus == static_cast<xcb_window_t>(window.winId());
+        std::free(reply);
+        return focused;
+    }
+#endif
+    return window.isActiveWindow();
+}
+
 void TakeActivation(QWidget& window, const std::string& startupId, const std::string& activationToken) {
     // Qt's Wayland window takes the token from the environment when it next asks for the focus.
     if (OnWayland() && !activationToken.empty()) qputenv("XDG_ACTIVATION_TOKEN", activationToken.c_str());

@@ -101,6 +101,10 @@ void Activate(QWidget& window, const std::string& startupId);
 // The desktop's launch feedback for startupId (a busy pointer, a task-bar entry) ends; Activate
 // does this too.
 void EndLaunchFeedback(QWidget& window, const std::string& startupId);
+// Whether the window has the keyboard focus, as the window system tells: on X11 the server is
+// asked, since Qt's own idea goes stale when a window is hidden and shown without a window
+// manager.
+bool HasKeyboardFocus(const QWidget& window);
 // The X server time a startup id carries ("..._TIME1234"), 0 when it has none.
 uint32_t StartupIdTime(std::string_view startupId);
 // The startup-notification message that ends the launch feedback of startupId.

@@ -277,7 +277,7 @@ void Program::AtRequest(const instance::Request& request) {
         break;
     case instance::Verb::Toggle:
         // Away only from where the user is looking at it; anywhere else it comes forward.
-        if (main_->isVisible() && main_->isActiveWindow()) {
+        if (main_->isVisible() && platform::HasKeyboardFocus(*main_)) {
             HideAllWindows();
             platform::EndLaunchFeedback(*main_, request.startupId);
             TellIfStranded();

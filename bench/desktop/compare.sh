@@ -3,7 +3,7 @@
 # all under one private Xvfb, first without a window manager and then with openbox.
 #
 #   bench/desktop/compare.sh [--rounds N] [--quorva PATH] [--only NAME,...] [--wm none|openbox|both]
-#                            [--as-found]
+#                            [--as-found] [--starts-only] [--base PATH] [--no-summon]
 #   bench/desktop/compare.sh --smoke     one round of quorva and the bare Qt window, short idle
 #
 # Programs: quorva, xcalc -rpn, galculator, speedcrunch, qalculate-gtk and grpn where installed
@@ -17,7 +17,18 @@
 # programs ran before it, and a program whose libraries another one just used (the bare Qt
 # window right after quorva) looks faster than it is. --as-found leaves the page cache as it
 # is. Per program the table gives the median (min-max) and the ratio
-# of the median to quorva's:
+# of the median to quorva's. --starts-only measures the starts alone (map, paint, memory),
+# without the idle stretch and the keys. --base PATH adds another quorva (say, one built from
+# an earlier commit) as "quorva-base", started the same way, so two builds' cold starts are
+# compared side by side in one run.
+#   summon       each round also starts a quorva of its own, and once it is on screen and its
+#                splash has gone, runs "quorva --toggle" twice: with the calculator hidden, ms
+#                from exec to its main window mapped and to the last paint; with it shown and
+#                focused, ms from exec to the window unmapped; and the peak RSS of the
+#                process that ran quorva --toggle (which hands the request over and ends).
+#                Summon map is also given as a ratio of each program's cold start to mapped.
+#                --no-summon leaves this out. Per program the table gives the median (min-max)
+#                and the ratio
 #   map, paint   ms from exec to the main window mapped, and to the last paint of the start
 #                (X Damage on the root window, the screen then quiet for 1 s), from every
 #                counted start (the keys' and the sweep's runs start the same way)
@@ -48,6 +59,9 @@ only=""
 wms="none openbox"
 smoke=0
 warm=1
+starts_only=0
+base=""
+summon=1
 idle=2000,12000
 idle_late=4000
 sweep_delays="0 10 20 50 100"
@@ -61,6 +75,9 @@ while [ $# -gt 0 ]; do
         shift 2 ;;
     --smoke) smoke=1; shift ;;
     --as-found) warm=0; shift ;;
+    --starts-only) starts_only=1; shift ;;
+    --base) base=$2; shift 2 ;;
+    --no-summon) summon=0; shift ;;
     -h | --help) sed -n '2,/^set -uo/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
     esac
@@ -142,6 +159,7 @@ printf '[General]\nversion=4.5.1\n\n[Mode]\nin_rpn_mode=1\n' >"$tmp/home/.config
 # name | window criteria | key style | how the result is copied out | command
 candidates=(
     "quorva|--class Quorva --pid|rpn|--copy ctrl+c|env QT_QPA_PLATFORM=xcb $quorva --config-dir HOME/quorva"
+    "quorva-base|--class Quorva --pid|rpn|--copy ctrl+c|env QT_QPA_PLATFORM=xcb $base --config-dir HOME/quorva"
     "bare-qt|--class bare_window --pid|rpn|--copy ctrl+c|env QT_QPA_PLATFORM=xcb $tmp/bare_window"
     "xcalc|--class xcalc|rpn|--click 131,21|xcalc -rpn"
     "galculator|--class galculator --pid|rpn|--copy ctrl+c|galculator"
@@ -152,6 +170,7 @@ candidates=(
 # What the table says about each program's way out.
 declare -A copy_note=(
     [quorva]="Ctrl+C, clipboard"
+    [quorva-base]="Ctrl+C, clipboard"
     [bare-qt]="Ctrl+C, clipboard"
     [xcalc]="no clipboard copy: a click on its display selects the number (PRIMARY)"
     [galculator]="Ctrl+C, clipboard (RPN mode from its settings file)"
@@ -169,6 +188,7 @@ for entry in "${candidates[@]}"; do
         echo "quorva: not built at $quorva, skipped (build it, or give --quorva PATH)" >&2
         continue
     fi
+    [ "$name" = quorva-base ] && [ -z "$base" ] && continue
     if ! command -v "$exe" >/dev/null; then
         echo "$name: not installed, skipped" >&2
         continue
@@ -196,6 +216,31 @@ measure() {
     echo "$name $kind $line" >>"$tmp/results-$wm"
 }
 
+# summon_round WM: a calculator of its own, hidden and shown by quorva --toggle; a summon and a
+# dismiss into the results.
+summon_round() {
+    local wm=$1 home=$tmp/summon-home pid line kind i
+    rm -rf "$home"
+    mkdir -p "$home/quorva"
+    HOME=$home XDG_CONFIG_HOME=$home/.config QT_QPA_PLATFORM=xcb "$quorva" --config-dir "$home/quorva" \
+        >>"$tmp/summon.log" 2>&1 &
+    pid=$!
+    # on screen, its splash gone and the notification-area attempt over
+    sleep 4
+    for i in 0 1 2; do
+        for kind in dismiss summon; do
+            line=$(HOME=$home XDG_CONFIG_HOME=$home/.config "$probe" --class Quorva --pid --$kind "$pid" \
+                -- "$quorva" --config-dir "$home/quorva" --toggle 2>>"$tmp/summon.log")
+            # the first dismiss only hides the calculator that started shown
+            [ "$i" = 0 ] && [ "$kind" = dismiss ] && continue
+            printf '  %-8s %-11s %-8s %s\n' "$wm" quorva "$kind" "$line" >&2
+            echo "quorva $kind $line" >>"$tmp/results-$wm"
+        done
+    done
+    kill -TERM "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+}
+
 wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 run_pass() {
@@ -210,9 +255,15 @@ run_pass() {
                 continue
             fi
             IFS='|' read -r _ _ style _ <<<"$entry"
+            if [ "$starts_only" = 1 ]; then
+                measure "$wm" "$name" start --idle 0,0
+                continue
+            fi
             measure "$wm" "$name" start --idle "$idle" --idle-late "$idle_late" --keys "$tmp/keys-$style-1002" --expect 501
         done
         [ "$r" = 0 ] && continue
+        [ "$summon" = 1 ] && [ -x "$quorva" ] && summon_round "$wm"
+        [ "$starts_only" = 1 ] && continue
         for entry in "${programs[@]}"; do
             name=${entry%%|*}
             IFS='|' read -r _ _ style _ <<<"$entry"
@@ -284,7 +335,8 @@ print_pass() {
     # Every counted run starts the program the same way: all of them give a start time.
     local starts="start queued"
     for d in $sweep_delays; do starts="$starts sweep$d"; done
-    for f in map:all paint:all main_paint:all rss hwm idle_cpu idle_csw idle_late_csw keys:start keys:queued; do
+    for f in map:all paint:all main_paint:all rss hwm idle_cpu idle_csw idle_late_csw keys:start keys:queued \
+        map:summon; do
         local field=${f%%:*} kind=start
         [[ $f == *:* ]] && kind=${f#*:}
         [ "$kind" = all ] && kind=$starts
@@ -311,6 +363,25 @@ print_pass() {
             "$(cell "$file" "$name" start rss 1024 %.1f "${ref[rss]}")" \
             "$(cell "$file" "$name" start hwm 1024 %.1f "${ref[hwm]}")"
     done
+    if grep -q '^quorva summon ' "$file"; then
+        echo
+        echo "quorva --toggle to the running calculator (ms from exec; RSS: peak of the --toggle process)"
+        fmt='%-12s %-25s %-25s %-25s %-24s\n'
+        # shellcheck disable=SC2059
+        printf "$fmt" "" "summon: mapped" "summon: last paint" "dismiss: unmapped" "RSS MiB (summon, dismiss)"
+        # shellcheck disable=SC2059
+        printf "$fmt" quorva "$(cell "$file" quorva summon map 1 %.1f "")" "$(cell "$file" quorva summon paint 1 %.1f "")" \
+            "$(cell "$file" quorva dismiss unmap 1 %.1f "")" "$(cell "$file" quorva "summon dismiss" rss 1024 %.2f "")"
+        printf '%-12s' "summon map / cold start map:"
+        for entry in "${programs[@]}"; do
+            name=${entry%%|*}
+            local m
+            m=$(median "$file" "$name" "$starts" map 1)
+            [ -n "$m" ] && [ -n "${ref[map:summon]}" ] && awk -v n="$name" -v s="${ref[map:summon]}" -v m="$m" 'BEGIN { printf " %s x%.2f", n, s / m }'
+        done
+        echo
+    fi
+    [ "$starts_only" = 1 ] && return
     echo
     fmt='%-12s %-28s %-28s %-28s %-10s\n'
     # shellcheck disable=SC2059

@@ -21,6 +21,12 @@
 //   --trace              every damage rectangle on stderr
 //   --files-out FILE     at the end, the files the program has mapped (its libraries, fonts,
 //                        caches), one per line: compare.sh reads them in before the next start
+//   --summon PID         CMD only asks the program PID, which runs already with its main window
+//                        hidden, to show it (quorva --toggle): ms from exec to the window mapped
+//                        and to the last paint, and CMD's peak RSS (wait4's ru_maxrss, KiB):
+//                        prints map paint rss; PID is neither stopped nor ended
+//   --dismiss PID        the same with the window shown: it gets the focus, then CMD runs; ms
+//                        from exec to the window unmapped, and CMD's peak RSS: prints unmap rss
 //
 // Prints one line of NAME=VALUE fields (times in ms from exec, or from the first key):
 //   map paint main_paint rss hwm idle_cpu idle_csw idle_late_csw idle_threads idle_when keys text ok
@@ -41,6 +47,7 @@
 #include <dirent.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,6 +94,8 @@ Atom netWmPid, netWmName, utf8, netActive, netWmCheck;
 int damageEvent = 0;
 Clock::time_point t0;
 pid_t child = -1;
+pid_t watched = -1;  // --summon, --dismiss: the program already running; else child
+pid_t target() { return watched > 0 ? watched : child; }
 std::ostringstream out;
 bool trace = false;  // --trace: every damage rectangle on stderr
 std::string filesOut;  // --files-out
@@ -173,7 +182,7 @@ bool matches(Window w, const Criteria& c) {
             return false;
         const long value = n == 1 ? *reinterpret_cast<long*>(data) : -1;
         XFree(data);
-        if (value != child) return false;
+        if (value != target()) return false;
     }
     XWindowAttributes a;
     return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
@@ -222,7 +231,7 @@ bool parseStat(const std::string& path, long long& ticks, char& state) {
 long long processTicks() {
     long long t = 0;
     char state;
-    return parseStat("/proc/" + std::to_string(child) + "/stat", t, state) ? t : -1;
+    return parseStat("/proc/" + std::to_string(target()) + "/stat", t, state) ? t : -1;
 }
 
 char processState() {
@@ -284,6 +293,8 @@ void sampleCpu() {
 // A text cursor blinking: narrow and no taller than a line.
 bool IsCursor(const XRectangle& r) { return r.width <= 10 && r.height <= 40; }
 
+bool unmapSeen = false;  // an UnmapNotify came since this was last cleared
+
 // Takes what the X server sent; returns whether a window was mapped or reparented.
 bool drain() {
     bool mapped = false;
@@ -306,6 +317,7 @@ bool drain() {
                 XDamageCreate(dpy, e.xcreatewindow.window, XDamageReportRawRectangles);
         } else {
             mapped |= e.type == MapNotify || e.type == ReparentNotify;
+            unmapSeen |= e.type == UnmapNotify;
         }
     }
     return mapped;
@@ -317,6 +329,7 @@ void wait(int ms) {
 }
 
 void checkAlive() {
+    if (child <= 0) return;  // --summon, --dismiss: the command may end, the program was not ours
     if (waitpid(child, nullptr, WNOHANG) == child) {
         child = -1;
         fail("exited");
@@ -495,10 +508,82 @@ std::vector<std::string> readKeys(const std::string& file) {
     return keys;
 }
 
+bool viewable(Window w) {
+    XWindowAttributes a;
+    return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
+}
+
+// Runs the command that only talks to the running program, and reaps it: its peak RSS in KiB.
+pid_t startCommand(char** cmd) {
+    const pid_t p = fork();
+    if (p == 0) {
+        close(ConnectionNumber(dpy));
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        execvp(cmd[0], cmd);
+        _exit(127);
+    }
+    if (p < 0) fail("fork");
+    return p;
+}
+
+void reap(pid_t p) {
+    int status = 0;
+    rusage usage{};
+    if (wait4(p, &status, 0, &usage) != p) fail("lost-command");
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fail("command-status");
+    out << " rss=" << usage.ru_maxrss;
+}
+
+// --summon and --dismiss.
+[[noreturn]] void toggleRun(const Options& o, char** cmd, bool summon) {
+    Window w = 0;
+    if (!summon) {
+        w = search(root, o.criteria, 0);
+        if (!w) fail("not-shown");
+        focus(w);
+        waitQuiet(o, Clock::now(), 10000, "after-focus");
+        XSelectInput(dpy, w, StructureNotifyMask);
+    } else if (search(root, o.criteria, 0)) {
+        fail("already-shown");
+    }
+    XSync(dpy, False);
+    drain();
+    screen.lastPaint.reset();
+    unmapSeen = false;
+    char buf[64];
+    t0 = Clock::now();
+    const pid_t p = startCommand(cmd);
+    Clock::time_point lastScan = t0;
+    while (true) {
+        const bool changed = drain();
+        if (summon ? (changed || Clock::now() - lastScan >= std::chrono::milliseconds(20)) : unmapSeen) {
+            lastScan = Clock::now();
+            unmapSeen = false;
+            if (summon ? (w = search(root, o.criteria, 0)) != 0 : !viewable(w)) break;
+        }
+        sampleCpu();
+        if (msSince(t0) > o.timeoutS * 1000) fail(summon ? "no-window" : "not-unmapped");
+        wait(summon ? 5 : 20);
+    }
+    std::snprintf(buf, sizeof buf, summon ? "map=%.1f" : "unmap=%.1f", msSince(t0));
+    out << buf;
+    reap(p);
+    if (summon) {
+        if (const auto last = waitQuiet(o, t0, 30000, "summon")) {
+            std::snprintf(buf, sizeof buf, " paint=%.1f", std::chrono::duration<double, std::milli>(*last - t0).count());
+            out << buf;
+        }
+    }
+    std::printf("%s\n", out.str().c_str());
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options o;
+    int summonMode = 0;
     int i = 1;
     for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         const std::string a = argv[i];
@@ -508,6 +593,10 @@ int main(int argc, char** argv) {
         else if (a == "--pid") o.criteria.pid = true;
         else if (a == "--trace") trace = true;
         else if (a == "--files-out" && more) filesOut = argv[++i];
+        else if ((a == "--summon" || a == "--dismiss") && more) {
+            watched = static_cast<pid_t>(std::atol(argv[++i]));
+            summonMode = a == "--summon" ? 1 : 2;
+        }
         else if (a == "--timeout" && more) o.timeoutS = std::atof(argv[++i]);
         else if (a == "--quiet" && more) o.quietMs = std::atof(argv[++i]);
         else if (a == "--memory-at" && more) o.memoryAtMs = std::atof(argv[++i]);
@@ -562,6 +651,7 @@ int main(int argc, char** argv) {
     XSync(dpy, False);
     drain();
     screen.lastPaint.reset();
+    if (summonMode != 0) toggleRun(o, cmd, summonMode == 1);
 
     t0 = Clock::now();
     if (trace)
