@@ -32,6 +32,13 @@ enum class Effect { OnTop, Translucency, Shape, Position, Move };
 // alpha matters for Translucency only (opaque always works).
 bool EffectWorks(Effect effect, int alpha = 255);
 
+// Whether a translucent window is drawn so: on X11 only while a compositing manager runs.
+// Asked again at each call, since one may be started or stopped at any time.
+enum class Translucency { Drawn, NoCompositor, NotOnThisDesktop };
+Translucency TranslucencyHere();
+// The screen number of an X display name ("host:0.1" gives 1; 0 when there is none).
+int ScreenOfDisplay(const char* display);
+
 // Topmost on or off, keeping the window where it is; on X11 the window manager shows it as
 // _NET_WM_STATE_ABOVE. Raises the window as well when it is visible.
 void SetTopmost(QWidget& window, bool on);

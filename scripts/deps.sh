@@ -8,7 +8,7 @@ QUORVA_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev libxcb-cursor0
   fonts-liberation
-  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick
+  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick xcompmgr
 )
 
 quorva_missing_packages() {
