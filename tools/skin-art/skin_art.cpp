@@ -1,7 +1,7 @@
 // Draws the built-in skin (default_skin.png), the application icons (quorva.png, quorva-32.png
 // and the theme's other sizes, quorva-SIZE.png) and the splash's artwork at the usual screen
-// resolution (splash.png, drawn by the splash's own code). The pictures are committed; run this by hand after changing the
-// drawing:
+// resolution (splash.png, drawn by the splash's own code). The pictures are committed; run
+// this by hand after changing the drawing:
 //   build-x/tools/skin-art/quorva-skin-art resources
 // With --preview it writes default_skin_preview.png instead: the skin with sample texts.
 //
