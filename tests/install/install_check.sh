@@ -106,7 +106,7 @@ page)
     browser=$(command -v chromium || command -v chromium-browser) ||
         { echo "SKIP: Chromium is not installed"; exit 77; }
     profile=$tmp/profile
-    for shot in 1100x1500 1100x9000; do
+    for shot in 1100x1500 1100x16000; do
         timeout 60 "$browser" --headless --no-sandbox --disable-gpu --no-first-run \
             --disable-background-networking --disable-component-update --disable-sync \
             --user-data-dir="$profile" --hide-scrollbars --window-size="${shot/x/,}" \
@@ -114,7 +114,7 @@ page)
             >"$tmp/chromium.log" 2>&1 || { tail "$tmp/chromium.log" >&2; fail "Chromium could not show the page"; }
         [ -s "$out/manual-$shot.png" ] || fail "no screenshot of the manual"
     done
-    echo "the manual's page: $out/manual-1100x1500.png (top) and $out/manual-1100x9000.png"
+    echo "the manual's page: $out/manual-1100x1500.png (top) and $out/manual-1100x16000.png (whole)"
     ;;
 *) fail "usage: $0 layout|desktop|deb|page SOURCE BUILD OUT" ;;
 esac
