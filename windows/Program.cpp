@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "Commands.h"
 #include "Platform.h"
@@ -180,7 +181,17 @@ QImage Program::DefaultSkinPicture() {
 
 SkinFolders Program::SkinFolderList() const {
     if (!start_.skinsFolders.empty()) return SkinFolders{start_.skinsFolders};
-    return MakeSkinFolders(platform::ProgramFolder(), QUORVA_SKINS_DATA_DIR);
+    return InstalledSkinFolders();
+}
+
+SkinFolders Program::InstalledSkinFolders() {
+    const std::string program = platform::ProgramFolder();
+    const auto share = std::filesystem::path(program) / QUORVA_DATA_FROM_BIN;
+    return MakeSkinFolders(program, (share / "quorva" / "skins").lexically_normal().string());
+}
+
+std::string Program::ManualPage() {
+    return frmCommands::WebPage().toLocalFile().toStdString();
 }
 
 void Program::LoadSkin() {

@@ -91,6 +91,10 @@ public:
     void SessionEnding();
 
     static std::string SettingsPathFor(const StartOptions& start);
+    // The skins folders and the manual's page of this program: beside it, then its
+    // installation's share folder. The page is empty when none is found.
+    static SkinFolders InstalledSkinFolders();
+    static std::string ManualPage();
     std::string SettingsPath() const;
     SettingsResult SaveSettings();
 

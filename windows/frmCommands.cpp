@@ -380,12 +380,9 @@ QWidget* frmCommands::MakeExitPage() {
 }
 
 QUrl frmCommands::WebPage() {
-    const QString app = QCoreApplication::applicationDirPath();
     const QString candidates[] = {
-        QStringLiteral(QUORVA_DOC_PAGE_INSTALLED),
-        // an installed tree moved elsewhere: <prefix>/bin/quorva, <prefix>/share/doc/quorva
-        app + QStringLiteral("/../share/doc/quorva/quorva.html"),
-        QStringLiteral(QUORVA_DOC_PAGE_IN_SOURCE),
+        QCoreApplication::applicationDirPath() + QStringLiteral("/" QUORVA_DATA_FROM_BIN "/doc/quorva/quorva.html"),
+        QStringLiteral(QUORVA_DOC_PAGE_IN_BUILD),
     };
     for (const QString& path : candidates) {
         const QFileInfo info(path);

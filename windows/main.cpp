@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,8 @@ constexpr const char* kHelp =
     "                    in the program's folder when that folder is writable and is\n"
     "                    not a bin folder, otherwise in $XDG_CONFIG_HOME/quorva\n"
     "                    (~/.config/quorva)\n"
+    "  --paths           show the settings file, skins folders and manual page this\n"
+    "                    calculator uses, and exit\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
     "\n"
@@ -50,10 +53,27 @@ int Usage(const char* problem) {
     return 2;
 }
 
+// Where this calculator keeps and finds its files; needs no display.
+int ShowPaths(const quorva::StartOptions& start, int argc, char** argv) {
+    QCoreApplication core(argc, argv);
+    std::printf("settings: %s\n", quorva::Program::SettingsPathFor(start).c_str());
+    for (const std::string& folder : quorva::Program::InstalledSkinFolders().folders) {
+        std::error_code error;
+        std::size_t skins = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            skins += entry.path().extension() == ".qsd";
+        std::printf("skins: %s (%zu skins%s)\n", folder.c_str(), skins, error ? ", missing" : "");
+    }
+    const std::string page = quorva::Program::ManualPage();
+    std::printf("manual: %s\n", page.empty() ? "(not found)" : page.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     quorva::StartOptions start;
+    bool paths = false;
     // Our own options are taken out before Qt reads the rest, and need no display.
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
@@ -65,6 +85,10 @@ int main(int argc, char** argv) {
         if (arg == "--version") {
             std::puts(kVersion);
             return 0;
+        }
+        if (arg == "--paths") {
+            paths = true;
+            continue;
         }
         if (arg == "--config-dir") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') return Usage("--config-dir needs a folder");
@@ -78,6 +102,7 @@ int main(int argc, char** argv) {
     }
     int restCount = static_cast<int>(rest.size());
     rest.push_back(nullptr);
+    if (paths) return ShowPaths(start, restCount, rest.data());
 
     quorva::platform::ChooseDisplayPlatform();
     QApplication app(restCount, rest.data());

@@ -1,7 +1,7 @@
-// Draws the built-in skin (default_skin.png), the application icons (quorva.png,
-// quorva-32.png) and the splash's artwork at the usual screen resolution (splash.png, drawn
-// by the splash's own code). The pictures are committed; run this by hand after changing the
-// drawing:
+// Draws the built-in skin (default_skin.png), the application icons (quorva.png, quorva-32.png
+// and the theme's other sizes, quorva-SIZE.png) and the splash's artwork at the usual screen
+// resolution (splash.png, drawn by the splash's own code). The pictures are committed; run
+// this by hand after changing the drawing:
 //   build-x/tools/skin-art/quorva-skin-art resources
 // With --preview it writes default_skin_preview.png instead: the skin with sample texts.
 //
@@ -25,6 +25,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "frmAbout.h"
 
@@ -377,6 +378,11 @@ QImage drawIcon(int size) {
     return img;
 }
 
+// The theme's other icon sizes, smoothed down from the nearest drawing at or above them.
+QImage drawIconScaled(int size) {
+    return drawIcon(size > 32 ? 256 : 32).scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 // The skin with sample label texts where the program shows them, to judge the picture by.
 QImage drawPreview(const QImage& skin) {
     QImage img = skin.convertToFormat(QImage::Format_RGB32);
@@ -420,6 +426,8 @@ QImage drawSplash() {
 
 }  // namespace
 
+constexpr int kScaledIcons[] = {16, 22, 24, 48, 64, 128};
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
@@ -437,6 +445,9 @@ int main(int argc, char** argv) {
     if (preview) return save(drawPreview(drawSkin()), dir, "default_skin_preview.png") ? EXIT_SUCCESS : EXIT_FAILURE;
     const bool ok = save(drawSkin(), dir, "default_skin.png") && save(drawIcon(256), dir, "quorva.png") &&
                     save(drawIcon(32), dir, "quorva-32.png") &&
+                    std::all_of(std::begin(kScaledIcons), std::end(kScaledIcons), [&](int size) {
+                        return save(drawIconScaled(size), dir, ("quorva-" + std::to_string(size) + ".png").c_str());
+                    }) &&
                     save(drawSplash(), dir, "splash.png");
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }
