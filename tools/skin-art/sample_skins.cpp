@@ -50,6 +50,7 @@ struct Design {
     int brandPixels;
     QColor brandColour;
     std::function<void(QPainter&, const Design&)> extra;  // the skin's own details, under the keys
+    bool oneGlass = false;  // the entry line shares the stack's glass, marked by a prompt
 };
 
 const QSize kStackSize(180, 80);
@@ -83,8 +84,8 @@ QFont Font(const char* family, int pixels, int weight, bool italic = false) {
 }
 
 // The glass covers the label and a margin; the texts lie on its flat part only.
-void DrawDisplay(QPainter& p, const Design& d, const QRectF& glass) {
-    const QRectF bezel = glass.adjusted(-3, -3, 3, 3);
+void DrawDisplay(QPainter& p, const Design& d, const QRectF& glass, double rim = 3) {
+    const QRectF bezel = glass.adjusted(-rim, -rim, rim, rim);
     p.setPen(Qt::NoPen);
     p.setBrush(d.bezel);
     p.drawPath(Rounded(bezel, d.keys == KeyShape::Square ? 2 : 6));
@@ -187,8 +188,17 @@ void DrawFace(QPainter& p, const Design& d) {
     }
 
     // the five stack lines fill 75 of the label's 80 pixels; the entry text sits at its top
-    DrawDisplay(p, d, QRectF(At(d.stack, kStackSize)).adjusted(-4, -4, 4, 1));
-    DrawDisplay(p, d, QRectF(At(d.entry, kEntrySize)).adjusted(-4, -4, 4, -1));
+    if (d.oneGlass) {
+        const QRectF glass = QRectF(At(d.stack, kStackSize).united(At(d.entry, kEntrySize))).adjusted(-4, -2, 4, -1);
+        DrawDisplay(p, d, glass, 2);
+        p.setPen(Qt::NoPen);
+        p.setBrush(d.bezel);
+        p.drawPolygon(QPolygonF{QPointF(glass.left() + 0.5, d.entry.y + 4.5), QPointF(glass.left() + 3.5, d.entry.y + 7.5),
+                                QPointF(glass.left() + 0.5, d.entry.y + 10.5)});
+    } else {
+        DrawDisplay(p, d, QRectF(At(d.stack, kStackSize)).adjusted(-4, -4, 4, 1));
+        DrawDisplay(p, d, QRectF(At(d.entry, kEntrySize)).adjusted(-4, -4, 4, -1));
+    }
     DrawPill(p, d, At(d.angle, kCaptionSize));
     DrawPill(p, d, At(d.decimal, kCaptionSize));
     const QRect quit = At(d.quit, kSymbolSize), onTop = At(d.onTop, kSymbolSize);
@@ -293,14 +303,14 @@ void Beacon(QPainter& p, const Design& d) {
 }
 
 const Design kDesigns[] = {
-    {"pocket", "pocket.png", 208, 126, 16, QColor(255, 0, 255), QColor(96, 88, 76),
+    {"pocket", "pocket.png", 208, 128, 10, QColor(255, 0, 255), QColor(96, 88, 76),
      QColor(248, 243, 232), QColor(226, 218, 202), QColor(120, 110, 96),
      QColor(236, 242, 228), QColor(228, 236, 220),
      QColor(255, 255, 255), QColor(240, 236, 226), QColor(150, 140, 124),
      QColor(214, 96, 62), QColor(180, 70, 42), QColor(120, 50, 30), QColor(255, 246, 236), KeyShape::Round,
      QColor(30, 34, 40), QColor(20, 24, 30), QColor(64, 40, 20), QColor(64, 40, 20),
-     {14, 26}, {14, 102}, {184, 3}, {8, 5}, {44, 5}, {112, 3}, {136, 3}, {160, 3},
-     nullptr, {0, 0}, 0, QColor(), {}},
+     {14, 25}, {14, 105}, {184, 2}, {8, 4}, {44, 4}, {112, 2}, {136, 2}, {160, 2},
+     nullptr, {0, 0}, 0, QColor(), {}, true},
     {"slate", "slate.png", 360, 260, 22, QColor(0, 255, 0), QColor(6, 8, 12),
      QColor(58, 66, 80), QColor(26, 30, 38), QColor(6, 8, 12),
      QColor(12, 20, 32), QColor(16, 26, 40),
