@@ -187,7 +187,9 @@ QImage Program::DefaultSkinPicture() {
 
 SkinFolders Program::SkinFolderList() const {
     if (!start_.skinsFolders.empty()) return SkinFolders{start_.skinsFolders};
-    return MakeSkinFolders(platform::ProgramFolder(), QUORVA_SKINS_DATA_DIR);
+    const std::string program = platform::ProgramFolder();
+    const std::string beside = program + "/" QUORVA_SKINS_FROM_BIN;
+    return MakeSkinFolders(program, QFileInfo(QString::fromStdString(beside)).isDir() ? beside : QUORVA_SKINS_DATA_DIR);
 }
 
 void Program::LoadSkin() {
