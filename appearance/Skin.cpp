@@ -131,6 +131,14 @@ void ApplySkinText(Skin& skin, std::string_view text, const std::string& skinsFo
     });
 }
 
+std::string SharperPictureFile(const std::string& bitmap) {
+    const fs::path p(bitmap);
+    if (!p.has_filename()) return {};
+    fs::path out = p;
+    out.replace_filename(p.stem().string() + "@2x.png");
+    return out.string();
+}
+
 bool LoadSkin(Skin& skin, const SkinFolders& folders) {
     const textfile::Head head = textfile::ReadHead(skin.SkinFile, kSkinReadLimit);
     if (head.status != textfile::Head::Read) return false;

@@ -68,6 +68,8 @@ public:
     void ApplySkin();
     SkinFolders SkinFolderList() const;
     static QImage DefaultSkinPicture();
+    // The primary screen has two device pixels per pixel or more.
+    static bool SharpScreen();
 
     // Windows as a group, the splash, and the end.
     void ShowAboutWindow();  // the splash is due: it comes once the calculator is on screen

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Checks of the installed calculator, run by ctest (label install):
-#   install_check.sh layout|desktop|deb|page SOURCE BUILD OUT
+#   install_check.sh layout|desktop|skins|deb|page SOURCE BUILD OUT
 # layout   cmake --install into a temporary prefix: every file in its place, the desktop entry
 #          and AppStream metadata valid, the man pages free of groff warnings, and the installed
 #          program finding its settings, skins and manual from that prefix
 # desktop  the installed program on a private X server: the calculator and Functions window
+# skins    every sample skin in the installed program on a private X server, a screenshot each
 # deb      the Debian package: its name, fields and files, and no lintian error
 # page     the installed manual page in headless Chromium (skipped without Chromium)
 set -uo pipefail
@@ -83,6 +84,12 @@ desktop)
     shoot_window installed-functions.png "$WIN"
     e2e_log "the installed calculator and its Functions window are in $out"
     ;;
+skins)
+    # every sample skin, as the installed program finds and shows it
+    install_into
+    bash "$src/tests/e2e/skins_check.sh" --program "$prefix/bin/quorva" --out "$out/skins" ||
+        fail "a sample skin does not load in the installed program"
+    ;;
 deb)
     cmake --build "$build" --target quorva_deb >"$tmp/cpack.log" 2>&1 || { cat "$tmp/cpack.log" >&2; fail "cpack"; }
     deb=$(ls "$build"/quorva_4.00-1_*.deb 2>/dev/null | head -n1)
@@ -116,5 +123,5 @@ page)
     done
     echo "the manual's page: $out/manual-1100x1500.png (top) and $out/manual-1100x16000.png (whole)"
     ;;
-*) fail "usage: $0 layout|desktop|deb|page SOURCE BUILD OUT" ;;
+*) fail "usage: $0 layout|desktop|skins|deb|page SOURCE BUILD OUT" ;;
 esac
