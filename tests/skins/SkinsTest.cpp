@@ -262,7 +262,8 @@ TEST(SkinArt, DrawsTheCommittedPicturesAgain) {
             ++compared;
         }
     }
-    EXPECT_EQ(compared, 5 + 3 * 5);  // 4 pictures and the @2x skin; 5 skins of 3 files
+    // the skin and its @2x twin, the splash, eight icon sizes; 5 skins of 3 files
+    EXPECT_EQ(compared, 11 + 3 * 5);
 }
 
 }  // namespace
