@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
+#include <QSize>
 
 #include <string>
 #include <vector>
@@ -74,8 +75,15 @@ private:
 };
 
 // A picture file read by the reader its name's suffix says (PNG and BMP are built in), so
-// that no image plugin is loaded to guess; anything else is read as Qt guesses it.
+// that no image plugin is loaded to guess; anything else is read as Qt guesses it. A picture
+// that cannot be read, or whose header claims more than PictureLimit(), gives a null image and
+// a message on stderr; the size is read before anything is decoded.
 QImage LoadPicture(const QString& path);
+// The largest picture worth reading: what the screens together could show, in device pixels
+// (the virtual desktop times the largest pixel ratio); kNoScreenPictureLimit without a screen.
+QSize PictureLimit();
+inline constexpr int kNoScreenPictureLimit = 8192;
+bool PictureFits(QSize size, QSize limit);
 
 // The clipboard's text as UTF-8 (empty when it holds none), and replacing it.
 std::string ClipboardText();

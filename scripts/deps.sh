@@ -4,7 +4,7 @@
 set -euo pipefail
 
 QUORVA_PACKAGES=(
-  cmake g++ make pkg-config
+  cmake g++ make pkg-config clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev libxcb-cursor0
   fonts-liberation
