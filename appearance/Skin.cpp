@@ -63,6 +63,19 @@ int16_t ColourComponent(std::string_view value) {
     return static_cast<int16_t>(std::nearbyint(v));
 }
 
+// A picture named relative to the skins folder that stays inside it and names a file.
+bool StaysInside(std::string_view relative) {
+    if (relative.empty() || relative.front() == '/' || relative.back() == '/') return false;
+    for (std::size_t start = 0; start <= relative.size();) {
+        std::size_t end = relative.find('/', start);
+        if (end == std::string_view::npos) end = relative.size();
+        const std::string_view part = relative.substr(start, end - start);
+        if (part == ".." || (end == relative.size() && part == ".")) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 fs::path Comparable(const std::string& path) {
     std::error_code ec;
     fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec);
@@ -116,7 +129,7 @@ void ApplySkinText(Skin& skin, std::string_view text, const std::string& skinsFo
         if (key == "bitmap_file") {
             std::string relative(value);
             std::replace(relative.begin(), relative.end(), '\\', '/');
-            skin.SkinBitmapFile = textfile::Join(skinsFolder, relative);
+            if (StaysInside(relative)) skin.SkinBitmapFile = textfile::Join(skinsFolder, relative);
             return;
         }
         for (const SkinKey& k : kSkinKeys) {
@@ -129,6 +142,14 @@ void ApplySkinText(Skin& skin, std::string_view text, const std::string& skinsFo
             return;
         }
     });
+}
+
+std::string SharperPictureFile(const std::string& bitmap) {
+    const fs::path p(bitmap);
+    if (!p.has_filename()) return {};
+    fs::path out = p;
+    out.replace_filename(p.stem().string() + "@2x.png");
+    return out.string();
 }
 
 bool LoadSkin(Skin& skin, const SkinFolders& folders) {

@@ -71,6 +71,10 @@ bool LoadSkin(Skin& skin, const SkinFolders& folders);
 // skinsFolder is the folder "bitmap_file" is relative to.
 void ApplySkinText(Skin& skin, std::string_view text, const std::string& skinsFolder);
 
+// The sharper picture that may lie beside a skin's picture: "NAME@2x.png" for "NAME.png" (or
+// any other suffix).
+std::string SharperPictureFile(const std::string& bitmap);
+
 // The skins folder that holds the description at path, else the first folder ("" when none).
 std::string SkinsFolderOf(const std::string& path, const SkinFolders& folders);
 

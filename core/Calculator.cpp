@@ -467,14 +467,20 @@ void Calculator::Paste() {
     joined += Trimmed(clip);
     if (joined == entryText_) return;
     auto commasToDots = [](std::string& s) { std::replace(s.begin(), s.end(), ',', '.'); };
-    // The flags follow the text: a point in it means a point typed, a leading "-" a sign.
-    auto adoptDecimal = [this, &commasToDots](std::string text) {
+    // The flags follow the value, not the look of the text: a pasted "4.0" is whole, so a
+    // "." typed next is still appended.
+    auto notWhole = [](double v) { return std::isfinite(v) && v != std::trunc(v); };
+    auto adoptDecimal = [&](std::string text, bool fresh) {
         commasToDots(text);
         entryText_ = std::move(text);
-        const bool negative = entryText_[0] == '-';
-        const bool point = entryText_.find('.') != std::string::npos;
-        if (positive_ == negative) ToggleSign();
-        if (hasPoint_ != point) TogglePoint();
+        const double v = LeadingNumberValue(entryText_);
+        if (fresh) {
+            BeginDecimal();
+            if (v < 0) ToggleSign();
+            if (notWhole(v)) TogglePoint();
+        } else if (notWhole(v)) {
+            hasPoint_ = true;
+        }
         ShowEntry();
     };
     if (idle_) {
@@ -489,11 +495,10 @@ void Calculator::Paste() {
             BeginBinary();
             ShowEntry();
         } else if (IsDecimal(joined)) {
-            BeginDecimal();
-            adoptDecimal(std::move(joined));
+            adoptDecimal(std::move(joined), true);
         }
     } else if (decimal_) {
-        if (IsDecimal(joined)) adoptDecimal(std::move(joined));
+        if (IsDecimal(joined)) adoptDecimal(std::move(joined), false);
     } else if (hex_) {
         if (IsHexadecimal(joined)) {
             entryText_ = std::move(joined);

@@ -144,14 +144,13 @@ std::string EngineeringText(std::string_view t, char separator) {
 
 std::string DecimalText(double v, const DecimalFormat& f) {
     if (!std::isfinite(v)) return GeneralText(v, f.separator);
+    if (v == 0) v = 0.0;  // negative zero shows as 0; only a rounded negative value keeps "-"
     const int places = std::clamp(f.places, 0, 15);
     std::string t = GeneralText(v, f.separator);
     if (f.engineering) t = EngineeringText(t, f.separator);
     TextParts p = SplitText(t);
     if (p.fraction.size() > static_cast<size_t>(places)) {
         RoundParts(p.integer, p.fraction, places);
-        // Rounded away to nothing: no "-0".
-        if (p.integer == "0" && p.fraction.empty() && p.exponent.empty()) p.sign.clear();
     }
     if (f.fill) {
         p.fraction.resize(static_cast<size_t>(places), '0');

@@ -111,6 +111,14 @@ void OperandStack::RememberForUndo(int k) {
     undoCount_ = count_;
 }
 
+void OperandStack::CopyStateFrom(const OperandStack& other) {
+    items_ = other.items_;
+    count_ = other.count_;
+    undoAvailable_ = other.undoAvailable_;
+    undoItem_ = other.undoItem_;
+    undoCount_ = other.undoCount_;
+}
+
 void OperandStack::Undo() {
     if (!undoAvailable_) return;
     undoAvailable_ = false;

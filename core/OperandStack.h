@@ -41,6 +41,9 @@ public:
     void RememberForUndo(int k);
     void Undo();
     void Redraw() const { redraw_(); }
+    // Takes the other stack's records (those above its count too), count and undo state, so an
+    // operation can be tried on a copy without disturbing the original. No redraw.
+    void CopyStateFrom(const OperandStack& other);
 
     bool UndoAvailable() const { return undoAvailable_; }
     void WithdrawUndo() { undoAvailable_ = false; }

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #if QUORVA_HAVE_XCB
 #include <QtGui/qguiapplication_platform.h>
@@ -41,11 +42,10 @@ bool CompositorRunning() {
     auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (x11 == nullptr || x11->connection() == nullptr) return true;  // cannot tell: assume so
     xcb_connection_t* c = x11->connection();
-    // Screen 0: the selection of the screen the display names is what matters, and multi-
-    // screen X displays (one screen per monitor) have all but disappeared.
-    static const char kName[] = "_NET_WM_CM_S0";
-    xcb_intern_atom_reply_t* atom =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof kName - 1, kName), nullptr);
+    // The selection of the screen the display names ("host:0.1" is screen 1).
+    const std::string name = "_NET_WM_CM_S" + std::to_string(ScreenOfDisplay(std::getenv("DISPLAY")));
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
     if (atom == nullptr) return true;
     xcb_get_selection_owner_reply_t* owner =
         xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
@@ -121,6 +121,20 @@ bool EffectWorks(Effect effect, int alpha) {
         return false;
     }
     return true;
+}
+
+int ScreenOfDisplay(const char* display) {
+    if (display == nullptr) return 0;
+    const char* colon = std::strrchr(display, ':');
+    const char* dot = colon != nullptr ? std::strchr(colon, '.') : nullptr;
+    if (dot == nullptr || dot[1] < '0' || dot[1] > '9') return 0;
+    return std::atoi(dot + 1);
+}
+
+Translucency TranslucencyHere() {
+    if (OnWayland()) return Translucency::NotOnThisDesktop;
+    if (OnX11() && !CompositorRunning()) return Translucency::NoCompositor;
+    return Translucency::Drawn;
 }
 
 void SetTopmost(QWidget& window, bool on) {
@@ -243,15 +257,65 @@ bool WindowDrag::Follow(QPoint globalPos) {
     return true;
 }
 
+QSize PictureLimit() {
+    QSize limit;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QSize area = screen->virtualSize() * screen->devicePixelRatio();
+        limit = limit.expandedTo(area);
+    }
+    if (limit.isEmpty()) return {kNoScreenPictureLimit, kNoScreenPictureLimit};
+    return limit;
+}
+
+bool PictureFits(QSize size, QSize limit) {
+    return size.width() > 0 && size.height() > 0 && size.width() <= limit.width() &&
+           size.height() <= limit.height();
+}
+
+namespace {
+
+void Refused(const QString& path, const QString& why) {
+    std::fprintf(stderr, "quorva: the picture %s is not used: %s\n", qPrintable(path),
+                 qPrintable(why));
+}
+
+enum class Read { Done, Refused, Unreadable };
+
+// Reads the size first: a header may claim far more pixels than the file holds.
+Read ReadWithin(QImageReader& reader, const QString& path, QImage& picture) {
+    const QSize limit = PictureLimit();
+    const auto tooLarge = [&](QSize s) {
+        Refused(path, QStringLiteral("%1x%2 pixels, more than the %3x%4 the screens can show")
+                          .arg(s.width()).arg(s.height()).arg(limit.width()).arg(limit.height()));
+        return Read::Refused;
+    };
+    const QSize claimed = reader.size();
+    if (claimed.isValid() && !PictureFits(claimed, limit)) return tooLarge(claimed);
+    picture = reader.read();
+    if (picture.isNull()) return Read::Unreadable;
+    if (const QSize got = picture.size(); !PictureFits(got, limit)) {
+        picture = QImage();
+        return tooLarge(got);
+    }
+    return Read::Done;
+}
+
+}  // namespace
+
 QImage LoadPicture(const QString& path) {
+    QImage picture;
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("png") || suffix == QLatin1String("bmp")) {
         QImageReader reader(path, suffix.toLatin1());
         reader.setAutoDetectImageFormat(false);
-        const QImage picture = reader.read();
-        if (!picture.isNull()) return picture;
+        if (ReadWithin(reader, path, picture) != Read::Unreadable) return picture;
     }
-    return QImage(path);
+    // Another format, or a picture whose name does not say what it is.
+    QImageReader reader(path);
+    if (ReadWithin(reader, path, picture) == Read::Unreadable) {
+        Refused(path, reader.errorString());
+    }
+    return picture;
 }
 
 std::string ClipboardText() {

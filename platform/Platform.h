@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
+#include <QSize>
 
 #include <cstdint>
 #include <string>
@@ -33,6 +34,13 @@ enum class Effect { OnTop, Translucency, Shape, Position, Move };
 // Whether the effect can work here; when it cannot, says so on stderr the first time.
 // alpha matters for Translucency only (opaque always works).
 bool EffectWorks(Effect effect, int alpha = 255);
+
+// Whether a translucent window is drawn so: on X11 only while a compositing manager runs.
+// Asked again at each call, since one may be started or stopped at any time.
+enum class Translucency { Drawn, NoCompositor, NotOnThisDesktop };
+Translucency TranslucencyHere();
+// The screen number of an X display name ("host:0.1" gives 1; 0 when there is none).
+int ScreenOfDisplay(const char* display);
 
 // Topmost on or off, keeping the window where it is; on X11 the window manager shows it as
 // _NET_WM_STATE_ABOVE. Raises the window as well when it is visible.
@@ -69,8 +77,15 @@ private:
 };
 
 // A picture file read by the reader its name's suffix says (PNG and BMP are built in), so
-// that no image plugin is loaded to guess; anything else is read as Qt guesses it.
+// that no image plugin is loaded to guess; anything else is read as Qt guesses it. A picture
+// that cannot be read, or whose header claims more than PictureLimit(), gives a null image and
+// a message on stderr; the size is read before anything is decoded.
 QImage LoadPicture(const QString& path);
+// The largest picture worth reading: what the screens together could show, in device pixels
+// (the virtual desktop times the largest pixel ratio); kNoScreenPictureLimit without a screen.
+QSize PictureLimit();
+inline constexpr int kNoScreenPictureLimit = 8192;
+bool PictureFits(QSize size, QSize limit);
 
 // The clipboard's text as UTF-8 (empty when it holds none), and replacing it.
 std::string ClipboardText();

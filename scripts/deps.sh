@@ -4,11 +4,12 @@
 set -euo pipefail
 
 QUORVA_PACKAGES=(
-  cmake g++ make pkg-config
+  cmake g++ make pkg-config clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev libxcb-cursor0
   fonts-liberation
-  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick
+  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick xcompmgr
+  cmark-gfm gzip groff-base man-db file dpkg-dev desktop-file-utils appstream lintian chromium
 )
 
 quorva_missing_packages() {

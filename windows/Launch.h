@@ -9,6 +9,7 @@ struct QuorvaStart {
     char** argv;
     const char* configDir;  // --config-dir, "" without it
     int verb;               // quorva::instance::Verb: why the program was started
+    int showPaths;          // --paths: print where the files are and end, with no display
 };
 
 // The windows' library's entry: runs the calculator until it ends; the result is the exit code.

@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "Commands.h"
 #include "Platform.h"
@@ -170,7 +172,13 @@ void Program::OnScreen() {
 
 void Program::SetDefaultSkin() {
     quorva::SetDefaultSkin(skin_, twipsX_);
-    main_->SetSkinPicture(defaultPicture_.valid() ? defaultPicture_.get() : DefaultSkinPicture());
+    const QImage picture = defaultPicture_.valid() ? defaultPicture_.get() : DefaultSkinPicture();
+    main_->SetSkinPicture(picture, SharpScreen() ? platform::LoadPicture(QStringLiteral(":/default_skin@2x.png")) : QImage());
+}
+
+bool Program::SharpScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr && screen->devicePixelRatio() >= 2;
 }
 
 QImage Program::DefaultSkinPicture() {
@@ -180,14 +188,29 @@ QImage Program::DefaultSkinPicture() {
 
 SkinFolders Program::SkinFolderList() const {
     if (!start_.skinsFolders.empty()) return SkinFolders{start_.skinsFolders};
-    return MakeSkinFolders(platform::ProgramFolder(), QUORVA_SKINS_DATA_DIR);
+    return InstalledSkinFolders();
+}
+
+SkinFolders Program::InstalledSkinFolders() {
+    const std::string program = platform::ProgramFolder();
+    const auto share = std::filesystem::path(program) / QUORVA_DATA_FROM_BIN;
+    return MakeSkinFolders(program, (share / "quorva" / "skins").lexically_normal().string());
+}
+
+std::string Program::ManualPage() {
+    return frmCommands::WebPage().toLocalFile().toStdString();
 }
 
 void Program::LoadSkin() {
     if (!quorva::LoadSkin(skin_, SkinFolderList())) return;
     // A picture the loader cannot read leaves the one shown.
     const QImage picture = platform::LoadPicture(QString::fromStdString(skin_.SkinBitmapFile));
-    if (!picture.isNull()) main_->SetSkinPicture(picture);
+    if (picture.isNull()) return;
+    // NAME@2x.png beside the picture is read only where a screen can show it.
+    QImage sharper;
+    const QString sharperFile = QString::fromStdString(SharperPictureFile(skin_.SkinBitmapFile));
+    if (SharpScreen() && QFileInfo::exists(sharperFile)) sharper = platform::LoadPicture(sharperFile);
+    main_->SetSkinPicture(picture, sharper);
 }
 
 void Program::ApplySkin() { main_->ApplySkin(skin_); }

@@ -71,6 +71,8 @@ public:
     void ApplySkin();
     SkinFolders SkinFolderList() const;
     static QImage DefaultSkinPicture();
+    // The primary screen has two device pixels per pixel or more.
+    static bool SharpScreen();
 
     // Windows as a group, the splash, and the end.
     void ShowAboutWindow();  // the splash is due: it comes once the calculator is on screen
@@ -96,6 +98,10 @@ public:
     void SessionEnding();
 
     static std::string SettingsPathFor(const StartOptions& start);
+    // The skins folders and the manual's page of this program: beside it, then its
+    // installation's share folder. The page is empty when none is found.
+    static SkinFolders InstalledSkinFolders();
+    static std::string ManualPage();
     std::string SettingsPath() const;
     SettingsResult SaveSettings();
 

@@ -5,6 +5,7 @@
 #include <QSessionManager>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "Instance.h"
@@ -21,6 +22,22 @@ int Usage(const char* problem) {
     return 2;
 }
 
+// Where this calculator keeps and finds its files; needs no display.
+int ShowPaths(const quorva::StartOptions& start, int argc, char** argv) {
+    QCoreApplication core(argc, argv);
+    std::printf("settings: %s\n", quorva::Program::SettingsPathFor(start).c_str());
+    for (const std::string& folder : quorva::Program::InstalledSkinFolders().folders) {
+        std::error_code error;
+        std::size_t skins = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            skins += entry.path().extension() == ".qsd";
+        std::printf("skins: %s (%zu skins%s)\n", folder.c_str(), skins, error ? ", missing" : "");
+    }
+    const std::string page = quorva::Program::ManualPage();
+    std::printf("manual: %s\n", page.empty() ? "(not found)" : page.c_str());
+    return 0;
+}
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaStart* launch) {
@@ -31,6 +48,7 @@ extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaSta
     // Started because none ran: a toggle shows it whatever "Start minimized" says.
     start.startShown = verb == Verb::Toggle;
     int argc = launch->argc;
+    if (launch->showPaths != 0) return ShowPaths(start, argc, launch->argv);
 
     quorva::platform::ChooseDisplayPlatform();
     QApplication app(argc, launch->argv);

@@ -1,5 +1,7 @@
 #include "frmCommands.h"
 
+#include "Platform.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHideEvent>
@@ -278,7 +280,7 @@ QWidget* frmCommands::MakeSkinsPage() {
     QObject::connect(flstSkins, &QListWidget::itemDoubleClicked, this, [this] { cmdChangeSkin_Click(); });
 
     layout->addSpacing(18);
-    Label1 = new QLabel(QStringLiteral("Transparency    (Windows 2000 and above)"), page);
+    Label1 = new QLabel(QStringLiteral("Transparency    (on X11 it needs a compositing manager)"), page);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setTextFormat(Qt::PlainText);
     layout->addWidget(Label1);
@@ -292,6 +294,12 @@ QWidget* frmCommands::MakeSkinsPage() {
     scrTransp->setToolTip(QStringLiteral("Opacity of the calculator; translucency needs a compositing desktop"));
     QObject::connect(scrTransp, &QScrollBar::valueChanged, this, [this](int v) { scrTransp_Change(v); });
     layout->addWidget(scrTransp);
+    lblTranspNote = new QLabel(page);
+    lblTranspNote->setObjectName(QStringLiteral("lblTranspNote"));
+    lblTranspNote->setTextFormat(Qt::PlainText);
+    lblTranspNote->setWordWrap(true);
+    layout->addWidget(lblTranspNote);
+    ShowTranslucencyNote();
     layout->addStretch(1);
     return page;
 }
@@ -372,12 +380,9 @@ QWidget* frmCommands::MakeExitPage() {
 }
 
 QUrl frmCommands::WebPage() {
-    const QString app = QCoreApplication::applicationDirPath();
     const QString candidates[] = {
-        QStringLiteral(QUORVA_DOC_PAGE_INSTALLED),
-        // an installed tree moved elsewhere: <prefix>/bin/quorva, <prefix>/share/doc/quorva
-        app + QStringLiteral("/../share/doc/quorva/quorva.html"),
-        QStringLiteral(QUORVA_DOC_PAGE_IN_SOURCE),
+        QCoreApplication::applicationDirPath() + QStringLiteral("/" QUORVA_DATA_FROM_BIN "/doc/quorva/quorva.html"),
+        QStringLiteral(QUORVA_DOC_PAGE_IN_BUILD),
     };
     for (const QString& path : candidates) {
         const QFileInfo info(path);
@@ -488,7 +493,27 @@ void frmCommands::cmdInternet_Click() {
     QDesktopServices::openUrl(page);
 }
 
+void frmCommands::ShowTranslucencyNote() {
+    QString note;
+    switch (platform::TranslucencyHere()) {
+    case platform::Translucency::Drawn:
+        break;
+    case platform::Translucency::NoCompositor:
+        note = QStringLiteral("No compositing manager is running, so the calculator stays opaque. "
+                              "The value is kept and takes effect once one runs.");
+        break;
+    case platform::Translucency::NotOnThisDesktop:
+        note = QStringLiteral("This Wayland session does not let the calculator make itself "
+                              "translucent. The value is kept.");
+        break;
+    }
+    lblTranspNote->setText(note);
+    lblTranspNote->setVisible(!note.isEmpty());
+}
+
 bool frmCommands::event(QEvent* event) {
+    // A compositing manager may have been started or stopped since the window was last seen.
+    if (event->type() == QEvent::Show) ShowTranslucencyNote();
     if (event->type() == QEvent::KeyPress) {
         FeedKey(program_.Calc(), *static_cast<QKeyEvent*>(event), KeyWindow::Functions);
         return true;

@@ -42,6 +42,7 @@ public:
     QPushButton* cmdDefaultSkin = nullptr;
     QLabel* Label1 = nullptr;
     QScrollBar* scrTransp = nullptr;
+    QLabel* lblTranspNote = nullptr;  // why the opacity shows no effect here, when it cannot
     // " Controls "
     QLabel* txtHelp1 = nullptr;
     QLabel* txtHelp2 = nullptr;
@@ -86,6 +87,7 @@ private:
     QWidget* MakeExitPage();
     QCheckBox* MakeCheckBox(Option id, const char* text);
     void ShowOption(Option id, int16_t value);
+    void ShowTranslucencyNote();
 
     Program& program_;
     std::array<QCheckBox*, kOptionCount> boxes_{};

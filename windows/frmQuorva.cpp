@@ -177,7 +177,15 @@ void frmQuorva::ApplySkin(const Skin& skin, bool show) {
     clearMask();
     const QSize size = picSkin_.size();
     setFixedSize(size);
-    imgSkin->setPixmap(QPixmap::fromImage(picSkin_));
+    // A screen of two device pixels per pixel or more shows the sharper picture, if any.
+    QPixmap shown;
+    if (devicePixelRatioF() >= 2 && !picSkin2x_.isNull() && picSkin2x_.size() == 2 * size) {
+        shown = QPixmap::fromImage(picSkin2x_);
+        shown.setDevicePixelRatio(2);
+    } else {
+        shown = QPixmap::fromImage(picSkin_);
+    }
+    imgSkin->setPixmap(shown);
     imgSkin->resize(size);
     const QRegion region = platform::SkinRegion(picSkin_);
     // No opaque pixel: the whole rectangle stays visible.
@@ -188,6 +196,8 @@ void frmQuorva::ApplySkin(const Skin& skin, bool show) {
     PlaceSkinLabels(skin);
     if (show) this->show();
 }
+
+qreal frmQuorva::ShownPictureRatio() const { return imgSkin->pixmap().devicePixelRatio(); }
 
 void frmQuorva::PlaceSkinLabels(const Skin& skin) {
     SetTextColour(lblStackDisplay, FromColour(Colour(skin.stackText)));

@@ -45,9 +45,16 @@ public:
     explicit frmQuorva(Program& program);
     ~frmQuorva() override;
 
-    // The skin: picSkin holds the current picture, ApplySkin gives it to the window.
-    void SetSkinPicture(const QImage& picture) { picSkin_ = picture; }
+    // The skin: picSkin holds the current picture, ApplySkin gives it to the window. sharper,
+    // when given, is the same picture at twice the size: screens of two or more device pixels
+    // per pixel show it, while the outline and the size still come from picture.
+    void SetSkinPicture(const QImage& picture, const QImage& sharper = {}) {
+        picSkin_ = picture;
+        picSkin2x_ = sharper;
+    }
     const QImage& SkinPicture() const { return picSkin_; }
+    // The device pixels per pixel of the picture shown (2 for the sharper one).
+    qreal ShownPictureRatio() const;
     // Ends with the window shown, unless show is false (a start into the notification area).
     void ApplySkin(const Skin& skin, bool show = true);
     void PlaceSkinLabels(const Skin& skin);
@@ -118,6 +125,7 @@ private:
 
     Program& program_;
     QImage picSkin_;
+    QImage picSkin2x_;
     QTimer tmrEntry_;
     bool isOnTop_ = false;
     platform::WindowDrag drag_;

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,8 @@ constexpr const char* kHelp =
     "                    none runs\n"
     "  --quit            quit the running calculator as its menu's Quit does (asking first\n"
     "                    when \"Ask for a confirmation\" is ticked); nothing runs: status 1\n"
+    "  --paths           show the settings file, skins folders and manual page this\n"
+    "                    calculator uses, and exit\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
     "\n"
@@ -123,6 +126,7 @@ int main(int argc, char** argv) {
     std::string configDir;
     quorva::instance::Verb verb = quorva::instance::Verb::Show;
     bool verbGiven = false;
+    bool paths = false;
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -134,12 +138,18 @@ int main(int argc, char** argv) {
             std::puts(kVersion);
             return 0;
         }
+        if (arg == "--paths") {
+            paths = true;
+            continue;
+        }
         if (arg == "--config-dir") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') return Usage("--config-dir needs a folder");
             configDir = argv[++i];
         } else if (arg.substr(0, 13) == "--config-dir=") {
             configDir = std::string(arg.substr(13));
             if (configDir.empty()) return Usage("--config-dir needs a folder");
+        } else if (arg == "--paths") {
+            paths = true;
         } else if (arg == "--toggle" || arg == "--quit") {
             const auto wanted = arg == "--toggle" ? quorva::instance::Verb::Toggle : quorva::instance::Verb::Quit;
             if (verbGiven && wanted != verb) return Usage("--toggle and --quit do not go together");
@@ -153,7 +163,7 @@ int main(int argc, char** argv) {
     const std::string programFolder = FolderOf(ProgramPath());
     const std::string settings = quorva::SettingsFilePath({programFolder, configDir});
     // Options left for Qt need Qt to judge them, so only a bare start takes the short way.
-    if (rest.size() == 1) {
+    if (rest.size() == 1 && !paths) {
         const quorva::instance::Request request{verb, Env("DESKTOP_STARTUP_ID"), Env("XDG_ACTIVATION_TOKEN")};
         switch (quorva::instance::KnockAt(quorva::instance::PathsFor(settings), request, 5000)) {
         case quorva::instance::Knock::Answered:
@@ -175,6 +185,6 @@ int main(int argc, char** argv) {
 
     int restCount = static_cast<int>(rest.size());
     rest.push_back(nullptr);
-    QuorvaStart start{restCount, rest.data(), configDir.c_str(), static_cast<int>(verb)};
+    QuorvaStart start{restCount, rest.data(), configDir.c_str(), static_cast<int>(verb), paths ? 1 : 0};
     return RunWindows(programFolder, start);
 }

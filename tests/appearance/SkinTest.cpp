@@ -77,6 +77,14 @@ TEST(SkinText, NumberRulesAndThePicturePath) {
         {"stack_text_color_R=9\rstack_text_color_R=-5\rentry_zone_text_color_G=9\rentry_zone_text_color_G=no", [](Skin&) {}},
         {"bitmap_file=sub\\blue.bmp", [](Skin& e) { e.SkinBitmapFile = "/p/skins/sub/blue.bmp"; }},
         {"bitmap_file= a=b.bmp", [](Skin& e) { e.SkinBitmapFile = "/p/skins/ a=b.bmp"; }},
+        // A picture outside the skins folder, or no file named at all, is not taken.
+        {"bitmap_file=..\\..\\etc\\x.png", [](Skin&) {}},
+        {"bitmap_file=sub/../../x.bmp", [](Skin&) {}},
+        {"bitmap_file=/etc/x.png", [](Skin&) {}},
+        {"bitmap_file=", [](Skin&) {}},
+        {"bitmap_file=sub\\", [](Skin&) {}},
+        {"bitmap_file=sub\\.", [](Skin&) {}},
+        {"bitmap_file=a.bmp\rbitmap_file=..\\b.bmp", [](Skin& e) { e.SkinBitmapFile = "/p/skins/a.bmp"; }},
     };
     for (const auto& [text, edit] : cases) {
         Skin s = DefaultSkin(), expected = DefaultSkin();

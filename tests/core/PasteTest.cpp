@@ -17,9 +17,8 @@ TEST_F(Paste, TakesOnlyAWholeNumberOfTheEntrysNotation) {
         // Into an empty entry line: decimal forms, "," read as the point.
         {"", "12", "12", N}, {"", "-12.5", "-12.5", N}, {"", "+3", "+3", N}, {"", ",5", ".5", N},
         {"", "-,5", "-.5", N}, {"", "1,5", "1.5", N}, {"", "7.", "7.", N}, {"", "-0", "-0", N},
-        {"", "1.0", "1.0", N},  // a point is a point, whole or not
-        {"", "1.5e3", "1.5e3", N}, {"", "1.5D-3", "1.5D-3", N}, {"", "1E+20", "1E+20", N},
-        {"", "  42 \r\n", "42", N}, {"", "101", "101", N},
+        {"", "1.0", "1.0", N}, {"", "1.5e3", "1.5e3", N}, {"", "1.5D-3", "1.5D-3", N},
+        {"", "1E+20", "1E+20", N}, {"", "  42 \r\n", "42", N}, {"", "101", "101", N},
         {"", "", "", I}, {"", " \r\n", "", I}, {"", ".", "", I}, {"", "-", "", I},
         {"", "-.", "", I}, {"", "1e", "", I}, {"", "1.5e+", "", I}, {"", "1.2.3", "", I},
         {"", "1,000.5", "", I}, {"", "1 000", "", I}, {"", "abc", "", I}, {"", "12a", "", I},
@@ -39,16 +38,41 @@ TEST_F(Paste, TakesOnlyAWholeNumberOfTheEntrysNotation) {
         host.clipboard = r.clip;
         Key(kKeyV, kShiftCtrl);
         SCOPED_TRACE(std::string(r.typed) + " + " + r.clip);
-        ExpectEntry(r.entry, r.state);
+        EXPECT_EQ(calc.EntryText(), r.entry);
+        EXPECT_EQ(calc.EntryCaption(), r.entry);
+        EXPECT_EQ(calc.State(), r.state);
     }
     EXPECT_EQ(calc.Stack().StackCount(), 0);
 }
 
-TEST_F(Paste, TypingGoesOnFromThePastedText) {
-    host.clipboard = "1.0";
-    Key(kKeyV, kShiftCtrl);
-    Type(".5o\r");  // the second point is ignored; the sign goes in front
-    EXPECT_EQ(Values(), V{-1.05});
+TEST_F(Paste, FlagsFollowTheValueAndTypingGoesOn) {
+    // Keys typed before, the clipboard, the flags then ('-' sign cleared, '.' point set),
+    // keys typed after and the value Enter pushes. The point flag is set only by a value that
+    // is not whole, so a "." after a pasted whole number is appended; the sign flag only by a
+    // value below zero, and never by a paste onto a number being typed.
+    const struct { const char* typed, *clip, *flags, *after; std::string entry; double pushed; } rows[] = {
+        {"", "4.0", "", ".5", "4.0.5", 4},  // read up to the second point
+        {"", "12.000000000000000", "", ".", "12.000000000000000.", 12},
+        {"", "7.", "", "5", "7.5", 7.5}, {"", "1.25", ".", ".", "1.25", 1.25},
+        {"", "-3", "-", "o", "3", 3}, {"", "-0", "", ".5", "-0.5", -0.5},
+        {"", "-2.5", "-.", ".", "-2.5", -2.5}, {"", ",5", ".", "", ".5", 0.5},
+        {"", "1.5e3", "", ".", "1.5e3.", 1500}, {"", "2.5e-1", ".", ".", "2.5e-1", 0.25},
+        {"34", ".0", "", ".5", "34.0.5", 34}, {"34", ".5", ".", ".", "34.5", 34.5},
+        {"34o", "1", "-", "o", "341", 341}, {"3.", "5", ".", ".", "3.5", 3.5},
+    };
+    for (const auto& r : rows) {
+        Type(std::string("\x1b" "c") + r.typed);
+        host.clipboard = r.clip;
+        Key(kKeyV, kShiftCtrl);
+        const std::string flags = r.flags;
+        SCOPED_TRACE(std::string(r.typed) + " + " + r.clip);
+        EXPECT_EQ(calc.EntryPositive(), flags.find('-') == std::string::npos);
+        EXPECT_EQ(calc.EntryHasPoint(), flags.find('.') != std::string::npos);
+        Type(r.after);
+        EXPECT_EQ(calc.EntryText(), r.entry);
+        Type("\r");
+        EXPECT_EQ(Values(), V{r.pushed});
+    }
 }
 
 TEST_F(Paste, PastedNumbersThatCannotBePushedRaiseOverflow) {

@@ -44,8 +44,8 @@ TEST_F(Stack, DecisionNegativeZeroIsStoredAndShownAsZero) {
     options.set(Option::FullPrecision, 0);
     options.set(Option::EngFormat, 0);
     calc.SetDecimalPlaces(2);
-    Push({-0.001});  // read back from "0.00"
-    EXPECT_EQ(Texts(), (T{"0.000000000000000", "0.000000000000000", "0.00"}));
+    Push({-0.001});  // shown as rounded, with its sign; read back from "-0.00" as zero
+    EXPECT_EQ(Texts(), (T{"0.000000000000000", "0.000000000000000", "-0.00"}));
     for (double v : Values()) EXPECT_FALSE(std::signbit(v));
 }
 

@@ -49,7 +49,7 @@ e2e_init() {
     export LC_ALL=C.UTF-8 LANG=C.UTF-8
     unset WAYLAND_DISPLAY SESSION_MANAGER
     # exit code 77 tells ctest the test was skipped (SKIP_RETURN_CODE)
-    type -P Xvfb openbox trayer xdotool xclip xprop xwininfo import >/dev/null ||
+    type -P Xvfb openbox trayer xdotool xclip xprop xwininfo import xcompmgr >/dev/null ||
         { e2e_log "SKIP: an X tool is missing (scripts/deps.sh installs them)"; exit 77; }
     [ -x "${QUORVA_BIN:-}" ] || e2e_fail "no program at '${QUORVA_BIN:-}'"
 }

@@ -101,6 +101,20 @@ case_functions() {
     e2e_wait 5 settings_has "WindowPositionX= $MX" || e2e_fail "closing the Functions window saved no position"
     kill -0 "$APP_PID" || e2e_fail "the program ended with the Functions window"
     open_functions again
+    # Its Skins tab says when translucency cannot be drawn: not with this bare X server, but
+    # once a compositing manager runs and the window is shown anew.
+    shoot_window functions-no-compositor.png "$WIN"
+    xcompmgr >"$E2E_TMP/xcompmgr.log" 2>&1 &
+    local cm=$!
+    E2E_PIDS+=("$cm")
+    sleep 1
+    kill -0 "$cm" || e2e_fail "xcompmgr did not start: $(cat "$E2E_TMP/xcompmgr.log")"
+    xdo key F1
+    e2e_wait 5 not_shown "$FN_TITLE" || e2e_fail "F1 in the Functions window did not hide it"
+    open_functions "with a compositing manager"
+    shoot_window functions-compositor.png "$WIN"
+    [ "$(compare -metric AE "$E2E_OUT/functions-no-compositor.png" "$E2E_OUT/functions-compositor.png" \
+        null: 2>&1 || true)" != 0 ] || e2e_fail "the Skins tab reads the same with and without a compositing manager"
 }
 
 # --- the stack display and the large stack's list both drag their window, yet a double click

@@ -42,7 +42,10 @@ TEST(DefaultSkin, OneRunPerRowInsideADarkOutline) {
 
 // The icons are installed into the theme folders of their sizes; their corners are see-through.
 TEST(Icon, SizeOfItsThemeFolderWithTransparentCorners) {
-    for (const auto& [file, s] : {std::pair{"quorva.png", 256}, std::pair{"quorva-32.png", 32}}) {
+    for (const auto& [file, s] :
+         {std::pair{"quorva.png", 256}, std::pair{"quorva-128.png", 128}, std::pair{"quorva-64.png", 64},
+          std::pair{"quorva-48.png", 48}, std::pair{"quorva-32.png", 32}, std::pair{"quorva-24.png", 24},
+          std::pair{"quorva-22.png", 22}, std::pair{"quorva-16.png", 16}}) {
         const QImage icon = Load(file);
         EXPECT_EQ(icon.size(), QSize(s, s)) << file;
         EXPECT_EQ(qAlpha(icon.pixel(0, 0)) + qAlpha(icon.pixel(s - 1, s - 1)), 0) << file;

@@ -37,6 +37,14 @@ TEST(PlatformTest, WaylandSessionsRunThroughXWaylandOnlyWhenTheUserChoseNothing)
     }
 }
 
+TEST(PlatformTest, TheCompositingSelectionIsTheOneOfTheDisplaysScreen) {
+    const struct { const char* display; int screen; } cases[] = {
+        {":0", 0}, {":1.2", 2}, {"host:10.1", 1}, {"host.example:0", 0}, {"[::1]:3.4", 4},
+        {"unix/:0.7", 7}, {"", 0}, {nullptr, 0}, {":0.", 0}, {"a.b", 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ScreenOfDisplay(c.display), c.screen) << (c.display ? c.display : "unset");
+}
+
 TEST(PlatformTest, AWindowOffEveryScreenIsPulledOntoTheNearest) {
     const QRect left(0, 0, 1920, 1080), right(1920, 0, 1280, 1024), calc(0, 0, 262, 188);
     const struct {

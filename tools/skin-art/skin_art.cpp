@@ -1,9 +1,12 @@
-// Draws the built-in skin (default_skin.png), the application icons (quorva.png,
-// quorva-32.png) and the splash's artwork at the usual screen resolution (splash.png, drawn
-// by the splash's own code). The pictures are committed; run this by hand after changing the
-// drawing:
+// Draws the built-in skin (default_skin.png, and default_skin@2x.png for screens of two device
+// pixels per pixel), the application icons (quorva.png, quorva-32.png and the theme's other
+// sizes, quorva-SIZE.png) and the splash's artwork at the usual screen resolution (splash.png,
+// drawn by the splash's own code). The pictures are committed; run this by hand after
+// changing the drawing:
 //   build-x/tools/skin-art/quorva-skin-art resources
 // With --preview it writes default_skin_preview.png instead: the skin with sample texts.
+// With --skins it draws the sample skins (descriptions and pictures) instead:
+//   build-x/tools/skin-art/quorva-skin-art --skins skins
 //
 // The skin's outline is cut where a pixel has exactly the key colour, so the outline is kept
 // binary: every pixel of the body is decided by its centre, the outermost ring is a dark rim,
@@ -25,8 +28,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "frmAbout.h"
+#include "sample_skins.h"
 
 namespace {
 
@@ -171,13 +176,16 @@ void drawFunctionSymbol(QPainter& p, const QRect& zone) {
     p.drawText(QRectF(zone).adjusted(-1, -1, -1, -1), Qt::AlignCenter, QStringLiteral("f"));
 }
 
-QImage drawSkin() {
-    QImage face(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+// scale 2 draws the picture for screens of two device pixels per pixel, with the outline of
+// the usual one.
+QImage drawSkin(int scale = 1) {
+    QImage face(kWidth * scale, kHeight * scale, QImage::Format_ARGB32_Premultiplied);
     face.fill(Qt::transparent);
     {
         QPainter p(&face);
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
+        p.scale(scale, scale);
 
         // graphite body, lit from above
         QLinearGradient body(0, kBody.top(), 0, kBody.bottom());
@@ -250,27 +258,33 @@ QImage drawSkin() {
         {
             QPainter c(&cut);
             c.setRenderHint(QPainter::Antialiasing);
+            c.scale(scale, scale);
             c.setPen(Qt::NoPen);
             c.setBrush(Qt::black);
             c.drawPath(roundedPath(kBody.adjusted(1, 1, -1, -1), kBodyRadius - 1));
         }
+        p.resetTransform();
         p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
         p.drawImage(0, 0, cut);
     }
 
-    QImage out(kWidth, kHeight, QImage::Format_RGB32);
+    const int w = kWidth * scale, h = kHeight * scale;
+    const auto inside = [&](int x, int y) {
+        return insideRoundedRect(x / scale + 0.5, y / scale + 0.5, kBody, kBodyRadius);
+    };
+    QImage out(w, h, QImage::Format_RGB32);
     out.fill(kKey);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            if (insideRoundedRect(x + 0.5, y + 0.5, kBody, kBodyRadius)) out.setPixelColor(x, y, kRim);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (inside(x, y)) out.setPixelColor(x, y, kRim);
     {
         QPainter p(&out);
         p.drawImage(0, 0, face);
     }
     // Whatever the painter did, the outline is decided by pixel centres alone.
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            if (!insideRoundedRect(x + 0.5, y + 0.5, kBody, kBodyRadius)) out.setPixelColor(x, y, kKey);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (!inside(x, y)) out.setPixelColor(x, y, kKey);
             else if (out.pixelColor(x, y) == kKey) out.setPixelColor(x, y, QColor(254, 254, 183));
     return out;
 }
@@ -377,6 +391,11 @@ QImage drawIcon(int size) {
     return img;
 }
 
+// The theme's other icon sizes, smoothed down from the nearest drawing at or above them.
+QImage drawIconScaled(int size) {
+    return drawIcon(size > 32 ? 256 : 32).scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 // The skin with sample label texts where the program shows them, to judge the picture by.
 QImage drawPreview(const QImage& skin) {
     QImage img = skin.convertToFormat(QImage::Format_RGB32);
@@ -420,12 +439,15 @@ QImage drawSplash() {
 
 }  // namespace
 
+constexpr int kScaledIcons[] = {16, 22, 24, 48, 64, 128};
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const bool preview = argc == 3 && qstrcmp(argv[1], "--preview") == 0;
-    if (argc != 2 && !preview) {
-        std::fprintf(stderr, "usage: quorva-skin-art [--preview] OUTPUT_FOLDER\n");
+    const bool samples = argc == 3 && qstrcmp(argv[1], "--skins") == 0;
+    if (argc != 2 && !preview && !samples) {
+        std::fprintf(stderr, "usage: quorva-skin-art [--preview | --skins] OUTPUT_FOLDER\n");
         return 2;
     }
     for (const char* family : {"Liberation Sans", "Liberation Mono", "Liberation Serif"}) {
@@ -434,9 +456,14 @@ int main(int argc, char** argv) {
                          family);
     }
     const QDir dir(QString::fromLocal8Bit(argv[argc - 1]));
+    if (samples) return DrawSampleSkins(dir) ? EXIT_SUCCESS : EXIT_FAILURE;
     if (preview) return save(drawPreview(drawSkin()), dir, "default_skin_preview.png") ? EXIT_SUCCESS : EXIT_FAILURE;
-    const bool ok = save(drawSkin(), dir, "default_skin.png") && save(drawIcon(256), dir, "quorva.png") &&
+    const bool ok = save(drawSkin(), dir, "default_skin.png") &&
+                    save(drawSkin(2), dir, "default_skin@2x.png") && save(drawIcon(256), dir, "quorva.png") &&
                     save(drawIcon(32), dir, "quorva-32.png") &&
+                    std::all_of(std::begin(kScaledIcons), std::end(kScaledIcons), [&](int size) {
+                        return save(drawIconScaled(size), dir, ("quorva-" + std::to_string(size) + ".png").c_str());
+                    }) &&
                     save(drawSplash(), dir, "splash.png");
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }

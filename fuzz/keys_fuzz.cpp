@@ -1,0 +1,233 @@
+// Key events on the calculator, chosen by the input's bytes, with the invariants checked after
+// every event.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "FuzzCheck.h"
+#include "KeyScript.h"
+#include "NumberText.h"
+#include "StackViews.h"
+
+using namespace quorva;
+using quorva::fuzz::Input;
+
+namespace {
+
+constexpr int16_t kKeyCodes[] = {kKeyBack, kKeyEnter, kKeyEscape, kKeyUp, kKeyDown, kKeyDelete,
+                                 kKeyC,    kKeyV,     kKeyF1,     kKeyF2, kKeyF3,   kKeyF4};
+// The characters the key-press tables name, and a few they ignore.
+constexpr char kChars[] = "0123456789.,&'%;+-*/abcdefghijklmnopqrstuvwxyzABCDEF \b\r\x1b<";
+const char* const kNamed[] = {"<Enter>", "<Esc>", "<BS>",  "<Del>",   "<Up>",    "<Down>",
+                              "<F1>",    "<F2>",  "<F3>",  "<F4>",    "<C-c>",   "<C-v>",
+                              "<C-S-c>", "<C-S-v>", "<Space>", "<lt>"};
+// The value forms a settings line may hold for the keys the calculator reads.
+const char* const kValues[] = {" 0",  " 1",    "1",      "2",     " 3",   "-1",   "2.5",
+                               "3.5", "0.4",   "1e1",    "abc",   "",     "False", "Faux",
+                               "True", "false", " 15",   "16",    "99",   "-32768", "40000",
+                               " 7",  "1.5E+1", " -0.5", "=1"};
+// Clipboard texts around the edges of what paste accepts.
+const char* const kClips[] = {",5",  "-,5", "&1F",   "&H1F", "'101", "'1012",     "'",
+                              "1.2.3", "12", "&&ffffffff", "&fffffffff", "1E+400", "-",
+                              "'111111111111111111111111111111111", "1,5E3", " 4", "+"};
+
+const char* const kOpNames[] = {"key-down", "key-press", "typed", "named", "tick", "paste",
+                                "set", "places", "angle", "row", "move", "fn", "enters"};
+
+enum Op : unsigned {
+    kOpKeyDown, kOpKeyPress, kOpTyped, kOpNamed, kOpTick, kOpPaste, kOpSet, kOpPlaces,
+    kOpAngle, kOpRow, kOpMove, kOpFn, kOpEnters, kOpCount
+};
+
+std::vector<StackItem> Items(const OperandStack& s) {
+    std::vector<StackItem> out;
+    for (int n = 1; n <= s.StackCount(); ++n) out.push_back(s.ItemRef(n));
+    return out;
+}
+
+std::string Describe(const std::vector<StackItem>& items) {
+    std::string out;
+    for (const StackItem& i : items)
+        out += std::to_string(i.kind) + " " + GeneralText(i.value) + " [" + i.text + "]\n";
+    return out;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void CheckInvariants(const Calculator& calc) {
+    const int flags = calc.EntryIdle() + calc.EntryDecimal() + calc.EntryHex() +
+                      calc.EntryBinary() + calc.EntryCommand();
+    QUORVA_FUZZ_CHECK(flags == 1, "entry flags set: " + std::to_string(flags));
+    const OperandStack& stack = calc.Stack();
+    const int count = stack.StackCount();
+    QUORVA_FUZZ_CHECK(count >= 0 && count <= OperandStack::kMaxItems, std::to_string(count));
+
+    const StackViews& views = calc.Views();
+    QUORVA_FUZZ_CHECK(views.stackCaption == StackDisplayText(stack), views.stackCaption);
+    QUORVA_FUZZ_CHECK(views.largeRows.size() == static_cast<size_t>(count),
+                      std::to_string(views.largeRows.size()) + " rows, " + std::to_string(count));
+    QUORVA_FUZZ_CHECK(views.largeSelected >= -1 && views.largeSelected < count,
+                      std::to_string(views.largeSelected));
+    for (int q = 1; q <= count; ++q) {
+        const StackItem& item = stack.ItemRef(q);
+        const std::string& row = views.largeRows[static_cast<size_t>(q - 1)];
+        QUORVA_FUZZ_CHECK(row == LargeStackRow(count - q + 1, item.kind, item.text), row);
+        const std::string shown = item.kind == kKindHex ? item.text.substr(1) : item.text;
+        QUORVA_FUZZ_CHECK(row.size() == 40 && EndsWith(row, shown), row + " / " + item.text);
+        if (item.kind == kKindBinary)
+            QUORVA_FUZZ_CHECK(item.text == BinaryText(item.value), item.text);
+        if (item.kind == kKindHex)
+            QUORVA_FUZZ_CHECK(item.text == HexText(item.value), item.text);
+    }
+}
+
+// QUORVA_FUZZ_TRACE=1: every event and the displays after it, to read a crash's input.
+const bool kTrace = std::getenv("QUORVA_FUZZ_TRACE") != nullptr;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Input in(data, size);
+    keys::DriverHost host;
+    OptionsModel options;
+    Calculator calc(host, options, in.Pick(2) ? ',' : '.');
+    InstallCommands(calc);
+    // The stack just before a typed word's command runs (after the number it ends is pushed).
+    std::optional<std::vector<StackItem>> beforeWord;
+    calc.SetCommandHooks(CommandHooks{
+        [&] {
+            beforeWord = Items(calc.Stack());
+            MatchCommandWord(calc);
+        },
+        [&] { ToggleAngleMode(calc); },
+        [&] { NextDecimalPlaces(calc); },
+    });
+    Skin skin;
+    keys::NoWindows windows;
+    SettingsContext settings{options, calc, skin, windows};
+    // Undo is tried here, on a copy of the stack, so the events keep their meaning.
+    keys::DriverHost probeHost;
+    Calculator probe(probeHost, options, calc.Separator());
+
+    calc.Redraw();
+    CheckInvariants(calc);
+    while (!in.Empty()) {
+        const std::vector<StackItem> before = Items(calc.Stack());
+        const bool undoBefore = calc.Stack().UndoAvailable();
+        const StackItem undoItemBefore = calc.Stack().UndoItem();
+        const int16_t undoCountBefore = calc.Stack().UndoCount();
+        const bool typingNumber = calc.EntryDecimal() || calc.EntryHex() || calc.EntryBinary();
+        beforeWord.reset();
+        bool pushesFirst = false;  // a function row that pushes the typed number first
+
+        const KeyWindow window = static_cast<KeyWindow>(in.Pick(3));
+        try {
+            const unsigned op = in.Pick(kOpCount);
+            if (kTrace) std::fprintf(stderr, "== %s (window %d)\n", kOpNames[op], static_cast<int>(window));
+            switch (op) {
+                case kOpKeyDown: {
+                    keys::Step s(keys::Action::KeyDown);
+                    const uint8_t b = in.Byte();
+                    s.code = b < 200 ? kKeyCodes[b % std::size(kKeyCodes)] : static_cast<int16_t>(b);
+                    s.shift = static_cast<int16_t>(in.Pick(5));
+                    s.window = window;
+                    keys::Run(s, calc);
+                    break;
+                }
+                case kOpKeyPress: {
+                    const uint8_t b = in.Byte();
+                    calc.Form_KeyPress(b < 200 ? kChars[b % (sizeof kChars - 1)] : b);
+                    break;
+                }
+                case kOpTyped: {
+                    keys::Step s = keys::Typed(static_cast<char32_t>(32 + in.Pick(95)));
+                    s.window = window;
+                    keys::Run(s, calc);
+                    break;
+                }
+                case kOpNamed: {
+                    keys::Step s = keys::Named(kNamed[in.Pick(std::size(kNamed))]);
+                    s.window = window;
+                    keys::Run(s, calc);
+                    break;
+                }
+                case kOpTick:
+                    calc.tmrEntry_Timer();
+                    break;
+                case kOpPaste: {
+                    const uint8_t b = in.Byte();
+                    host.clipboard = b < 128 ? kClips[b % std::size(kClips)] : in.Text(40);
+                    keys::Step s = keys::Named("<C-v>");
+                    s.window = window;
+                    keys::Run(s, calc);
+                    break;
+                }
+                case kOpSet: {
+                    const auto& setKeys = keys::SetKeys();
+                    std::string line(setKeys[in.Pick(static_cast<unsigned>(setKeys.size()))]);
+                    const uint8_t b = in.Byte();
+                    line += '=';
+                    line += b < 200 ? kValues[b % std::size(kValues)] : in.Text(12);
+                    QUORVA_FUZZ_CHECK(keys::ApplySet(line, settings), line);
+                    break;
+                }
+                case kOpPlaces: {
+                    keys::Step s(keys::Action::Places);
+                    s.number = static_cast<int>(in.Pick(18)) - 1;  // no row, or past the last
+                    keys::Run(s, calc);
+                    break;
+                }
+                case kOpAngle: {
+                    keys::Step s(keys::Action::Angle);
+                    s.number = static_cast<int>(in.Pick(2));
+                    keys::Run(s, calc);
+                    break;
+                }
+                case kOpRow: {
+                    const int rows = static_cast<int>(calc.Views().largeRows.size());
+                    keys::Step s(keys::Action::Row);
+                    s.number = static_cast<int>(in.Byte() % (rows + 1)) - 1;
+                    keys::Run(s, calc);
+                    break;
+                }
+                case kOpMove:
+                    keys::Run(keys::Step(keys::Action::Move), calc);
+                    break;
+                case kOpFn: {
+                    keys::Step s(keys::Action::Fn);
+                    s.number = static_cast<int>(in.Pick(kFunctionRows + 2));  // 0 and 40 too
+                    pushesFirst = typingNumber && s.number >= 1 && s.number <= 34;
+                    keys::Run(s, calc);
+                    break;
+                }
+                case kOpEnters: {
+                    const int n = 1 + static_cast<int>(in.Pick(16));
+                    const keys::Step enter = keys::Named("<Enter>");
+                    for (int i = 0; i < n; ++i) keys::Run(enter, calc);
+                    break;
+                }
+            }
+        } catch (const keys::Failure& f) {
+            QUORVA_FUZZ_CHECK(false, f.message);
+        }
+        if (kTrace) std::fprintf(stderr, "%s", keys::Report(calc, host).c_str());
+        CheckInvariants(calc);
+
+        const OperandStack& stack = calc.Stack();
+        const bool newRecord = stack.UndoAvailable() &&
+                               (!undoBefore || stack.UndoCount() != undoCountBefore ||
+                                !(stack.UndoItem() == undoItemBefore));
+        if (!newRecord || (pushesFirst && !beforeWord)) continue;
+        const std::vector<StackItem>& expected = beforeWord ? *beforeWord : before;
+        probe.Stack().CopyStateFrom(stack);
+        probe.UndoCommand();
+        const std::vector<StackItem> undone = Items(probe.Stack());
+        QUORVA_FUZZ_CHECK(undone == expected,
+                          "undo gave\n" + Describe(undone) + "instead of\n" + Describe(expected));
+    }
+    return 0;
+}

@@ -1,0 +1,80 @@
+#pragma once
+// Driving the calculator without a window: the host around it, key scripts and the steps they
+// are made of, and the report of every display. quorva-keys and the key fuzzer share it.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Calculator.h"
+#include "Settings.h"
+
+namespace quorva::keys {
+
+// The program around the calculator: a clipboard, two window flags and the entry timer.
+class DriverHost : public Host {
+  public:
+    std::string clipboard;
+    bool functionsShown = false;
+    bool largeShown = false;
+    bool timerRunning = false;
+
+    std::string ClipboardText() override { return clipboard; }
+    void SetClipboardText(const std::string& text) override { clipboard = text; }
+    bool LargeStackVisible() const override { return largeShown; }
+    void ToggleFunctionsWindow() override { functionsShown = !functionsShown; }
+    void ToggleLargeStackWindow() override { largeShown = !largeShown; }
+    void EntryTimerChanged(bool running) override { timerRunning = running; }
+    void ViewsChanged(unsigned) override {}
+};
+
+// A script or an option the driver refuses; the message is for the user.
+struct Failure {
+    std::string message;
+};
+
+// --set has no windows to move.
+class NoWindows : public SettingsTarget {
+  public:
+    void SetMainWindowLeft(double) override {}
+    void SetMainWindowTop(double) override {}
+    double MainWindowLeft() const override { return 0; }
+    double MainWindowTop() const override { return 0; }
+    void SetOnTop() override {}
+    void SetNotOnTop() override {}
+    void SetTransparency(uint8_t) override {}
+    void SetFunctionsWindowShown(bool) override {}
+};
+
+// The settings keys --set takes: the ones the calculator itself reads.
+const std::vector<std::string_view>& SetKeys();
+// A settings line for one of SetKeys(), applied by the settings file's own reader; false (and
+// nothing applied) for any other line.
+bool ApplySet(std::string_view line, SettingsContext& ctx);
+
+enum class Action { Type, KeyDown, KeyDownPress, Tick, Row, Move, Fn, Angle, Places };
+
+struct Step {
+    explicit Step(Action a) : action(a) {}
+    Action action;
+    int16_t code = 0;   // key code
+    int16_t shift = 0;  // shift mask
+    int16_t ch = 0;     // character of the key-press
+    int number = 0;     // <row:N>, <fn:K>, <angle:R>, <places:R>
+    KeyWindow window = KeyWindow::Main;  // whose key handler receives the key
+    std::string token;  // as written, for messages
+};
+
+// A typed character: the key of a US keyboard (with Shift where it needs it), then the character.
+Step Typed(char32_t c);
+// "<Enter>", "<row:3>" and the like; throws Failure for an unknown one.
+Step Named(const std::string& token);
+std::vector<Step> ParseScript(const std::string& script);
+// Throws Failure for a <row:N> beyond the large stack list.
+void Run(const Step& s, Calculator& calc);
+
+// Every display and the state behind it, one "name: value" line each.
+std::string Report(const Calculator& calc, const DriverHost& host);
+
+}  // namespace quorva::keys
