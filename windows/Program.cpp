@@ -316,13 +316,17 @@ SettingsResult Program::SaveSettings() {
 }
 
 void Program::Report(const SettingsResult& result, const char* shown) {
-    if (result.ok) return;
-    std::fprintf(stderr, "quorva: %s\n", result.message.c_str());
-    // Once per run the user sees it where they look, the entry line; the details are on stderr.
-    if (!settingsTroubleShown_ && !ended_) {
-        settingsTroubleShown_ = true;
-        calc_.ShowMessage(shown);
+    // Told once per failing state: again only after a success, or when the reason changes.
+    if (result.ok) {
+        settingsTrouble_.clear();
+        return;
     }
+    if (result.message == settingsTrouble_) return;
+    settingsTrouble_ = result.message;
+    std::fprintf(stderr, "quorva: %s\n", result.message.c_str());
+    // Where the user looks, the entry line, without taking what is being typed; the details
+    // are on stderr.
+    if (!ended_) calc_.ShowNotice(shown);
 }
 
 // --- Host ---

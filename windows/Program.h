@@ -140,7 +140,7 @@ private:
     bool aboutDue_ = false;
     bool onScreen_ = false;
     bool ended_ = false;
-    bool settingsTroubleShown_ = false;  // a settings file problem was shown once
+    std::string settingsTrouble_;  // the settings file problem last told; empty while none
     bool toldNoTray_ = false;
 };
 
