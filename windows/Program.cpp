@@ -17,6 +17,7 @@
 
 #include "Commands.h"
 #include "Platform.h"
+#include "TextFile.h"
 #include "TrayIcon.h"
 #include "frmAbout.h"
 #include "frmCommands.h"
@@ -183,11 +184,38 @@ SkinFolders Program::SkinFolderList() const {
     return MakeSkinFolders(platform::ProgramFolder(), QUORVA_SKINS_DATA_DIR);
 }
 
-void Program::LoadSkin() {
-    if (!quorva::LoadSkin(skin_, SkinFolderList())) return;
-    // A picture the loader cannot read leaves the one shown.
+bool Program::LoadSkin(bool chosen) {
+    const Skin before = skin_;
+    const std::string& path = skin_.SkinFile;
+    // A description that is simply gone at start-up (the program was moved) says nothing.
+    const textfile::Head head = textfile::ReadHead(path, 0);
+    if (head.status != textfile::Head::Read) {
+        if (chosen || head.status == textfile::Head::Failed) {
+            std::fprintf(stderr, "quorva: cannot use the skin %s: %s; the current skin stays\n", path.c_str(),
+                         head.status == textfile::Head::Missing ? "there is no such file" : head.error.c_str());
+        }
+        return false;
+    }
+    if (!quorva::LoadSkin(skin_, SkinFolderList())) {
+        // Its colours and places apply, on the picture shown.
+        if (!skin_.SkinBitmapFile.empty()) {
+            std::fprintf(stderr, "quorva: the skin %s names the picture %s, which is not there; the current "
+                                 "picture stays\n", path.c_str(), skin_.SkinBitmapFile.c_str());
+        }
+        return true;
+    }
     const QImage picture = platform::LoadPicture(QString::fromStdString(skin_.SkinBitmapFile));
-    if (!picture.isNull()) main_->SetSkinPicture(picture);
+    if (picture.isNull()) {
+        // Its places belong to a picture that cannot be shown: the whole skin stays as it was.
+        std::fprintf(stderr, "quorva: cannot use the skin %s: its picture %s cannot be read as a picture; the "
+                             "current skin stays\n", path.c_str(), skin_.SkinBitmapFile.c_str());
+        const std::string wanted = skin_.SkinFile;
+        skin_ = before;
+        skin_.SkinFile = wanted;
+        return false;
+    }
+    main_->SetSkinPicture(picture);
+    return true;
 }
 
 void Program::ApplySkin() { main_->ApplySkin(skin_); }

@@ -116,6 +116,8 @@ const Fault kFaults[] = {
      [](const fs::path& folder) { fs::remove(folder / "filler"); }},
 };
 
+void PrintTo(const Fault& f, std::ostream* os) { *os << f.name; }
+
 class SaveFaultTest : public ProgramFixture, public ::testing::WithParamInterface<Fault> {
 protected:
     void SetUp() override {
