@@ -65,7 +65,7 @@ wm_running() { timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window 
 # (grep reads to the end: with pipefail, an early exit of grep -q would fail xwininfo's write)
 tray_running() { timeout 5 xwininfo -root -tree | grep -F '("panel" "trayer")' >/dev/null; }
 
-# launch [no-tray]: Xvfb, openbox, trayer as the notification area, then the program with its
+# launch [no-tray|desktop-only]: Xvfb, openbox, trayer as the notification area, then the program with its
 # output in program.log (APP_PID). No session bus: the icon goes to the X notification area.
 launch() {
     local fifo=$E2E_TMP/displayfd
@@ -85,6 +85,7 @@ launch() {
         E2E_PIDS+=($!)
         e2e_wait 10 tray_running || e2e_fail "trayer did not come up within 10 s"
     fi
+    [ "${1:-}" != desktop-only ] || return 0
     env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" \
         >"$E2E_TMP/program.log" 2>&1 &
     APP_PID=$!
