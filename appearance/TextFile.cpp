@@ -1,6 +1,8 @@
 #include "TextFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +22,38 @@ std::string Reason(int err) { return std::strerror(err); }
 // A path holding NUL would be cut short by the system and name another file.
 bool Usable(const std::string& path) {
     return !path.empty() && path.find('\0') == std::string::npos;
+}
+
+constexpr std::string_view kTempSuffix = ".XXXXXX";
+
+// A name mkstemp may have made from base + kTempSuffix.
+bool IsTempOf(std::string_view name, std::string_view base) {
+    if (name.size() != base.size() + kTempSuffix.size() || !name.starts_with(base)) return false;
+    if (name[base.size()] != '.') return false;
+    for (const char c : name.substr(base.size() + 1)) {
+        const bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!alnum) return false;
+    }
+    return true;
+}
+
+// A save that was killed leaves its temporary file. Every writer holds a lock on its own
+// temporary while it writes, so one nobody holds belongs to a dead save and can go.
+void RemoveStaleTemps(const fs::path& folder, const std::string& base) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTempOf(entry->d_name, base)) continue;
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            ::unlinkat(dirFd, entry->d_name, 0);
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
 }
 
 }  // namespace
@@ -81,9 +115,11 @@ std::string WriteReplacing(const std::string& path, std::string_view bytes) {
         if (ec) return ec.message();
     }
 
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    std::string temp = path + std::string(kTempSuffix);
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return Reason(errno);
+    // Released by the kernel however this process ends; see RemoveStaleTemps.
+    ::flock(fd, LOCK_EX);
     auto fail = [&](int err) {
         ::close(fd);
         ::unlink(temp.c_str());
@@ -103,22 +139,16 @@ std::string WriteReplacing(const std::string& path, std::string_view bytes) {
     const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     if (::fchmod(fd, mode) != 0) return fail(errno);
     if (::fsync(fd) != 0) return fail(errno);
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        return Reason(err);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        return Reason(err);
-    }
+    // Still open, so still locked: no other save takes it for a stale one before the rename.
+    if (::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
+    ::close(fd);
     // The rename itself survives a crash only once the folder is synced; best effort.
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
+    RemoveStaleTemps(folder, target.filename().string());
     return {};
 }
 

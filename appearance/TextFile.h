@@ -19,7 +19,8 @@ Head ReadHead(const std::string& path, std::size_t limit);
 
 // Writes bytes to a temporary file beside path, syncs it and renames it over path, creating
 // the folder first when it is missing. Returns the reason of a failure, empty on success; on
-// failure path is untouched.
+// failure path is untouched. A success also removes the temporary files that killed saves of
+// the same file left behind.
 std::string WriteReplacing(const std::string& path, std::string_view bytes);
 
 // folder + "/" + name, without doubling a trailing "/".

@@ -397,6 +397,12 @@ void Calculator::ShowMessage(const std::string& message) {
     BackToIdle();
 }
 
+void Calculator::ShowNotice(const std::string& message) {
+    entryCaption_ = message;
+    host_.ViewsChanged(kViewEntry);
+    StartTimer();
+}
+
 void Calculator::ReportError(int code) {
     ShowMessage(ErrorMessage(code));
 }

@@ -87,6 +87,9 @@ public:
     void Paste();
     // Show a message in the entry line for the time of tmrEntry, then idle with an empty entry.
     void ShowMessage(const std::string& message);
+    // The same message for the same time, but what is being typed stays and comes back with the
+    // next key or the timer: for news from outside the calculator (a file that cannot be saved).
+    void ShowNotice(const std::string& message);
     void ReportError(int code);
     // Run one step of a key handler: an error is reported, the stack redrawn, and we go on.
     void Guarded(const std::function<void()>& step);

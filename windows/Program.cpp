@@ -19,6 +19,7 @@
 
 #include "Commands.h"
 #include "Platform.h"
+#include "TextFile.h"
 #include "TrayIcon.h"
 #include "frmAbout.h"
 #include "frmCommands.h"
@@ -201,16 +202,42 @@ std::string Program::ManualPage() {
     return frmCommands::WebPage().toLocalFile().toStdString();
 }
 
-void Program::LoadSkin() {
-    if (!quorva::LoadSkin(skin_, SkinFolderList())) return;
-    // A picture the loader cannot read leaves the one shown.
+bool Program::LoadSkin(bool chosen) {
+    const Skin before = skin_;
+    const std::string& path = skin_.SkinFile;
+    // A description that is simply gone at start-up (the program was moved) says nothing.
+    const textfile::Head head = textfile::ReadHead(path, 0);
+    if (head.status != textfile::Head::Read) {
+        if (chosen || head.status == textfile::Head::Failed) {
+            std::fprintf(stderr, "quorva: cannot use the skin %s: %s; the current skin stays\n", path.c_str(),
+                         head.status == textfile::Head::Missing ? "there is no such file" : head.error.c_str());
+        }
+        return false;
+    }
+    if (!quorva::LoadSkin(skin_, SkinFolderList())) {
+        // Its colours and places apply, on the picture shown.
+        if (!skin_.SkinBitmapFile.empty()) {
+            std::fprintf(stderr, "quorva: the skin %s names the picture %s, which is not there; the current "
+                                 "picture stays\n", path.c_str(), skin_.SkinBitmapFile.c_str());
+        }
+        return true;
+    }
     const QImage picture = platform::LoadPicture(QString::fromStdString(skin_.SkinBitmapFile));
-    if (picture.isNull()) return;
+    if (picture.isNull()) {
+        // Its places belong to a picture that cannot be shown: the whole skin stays as it was.
+        std::fprintf(stderr, "quorva: cannot use the skin %s: its picture %s cannot be read as a picture; the "
+                             "current skin stays\n", path.c_str(), skin_.SkinBitmapFile.c_str());
+        const std::string wanted = skin_.SkinFile;
+        skin_ = before;
+        skin_.SkinFile = wanted;
+        return false;
+    }
     // NAME@2x.png beside the picture is read only where a screen can show it.
     QImage sharper;
     const QString sharperFile = QString::fromStdString(SharperPictureFile(skin_.SkinBitmapFile));
     if (SharpScreen() && QFileInfo::exists(sharperFile)) sharper = platform::LoadPicture(sharperFile);
     main_->SetSkinPicture(picture, sharper);
+    return true;
 }
 
 void Program::ApplySkin() { main_->ApplySkin(skin_); }
@@ -363,13 +390,17 @@ SettingsResult Program::SaveSettings() {
 }
 
 void Program::Report(const SettingsResult& result, const char* shown) {
-    if (result.ok) return;
-    std::fprintf(stderr, "quorva: %s\n", result.message.c_str());
-    // Once per run the user sees it where they look, the entry line; the details are on stderr.
-    if (!settingsTroubleShown_ && !ended_) {
-        settingsTroubleShown_ = true;
-        calc_.ShowMessage(shown);
+    // Told once per failing state: again only after a success, or when the reason changes.
+    if (result.ok) {
+        settingsTrouble_.clear();
+        return;
     }
+    if (result.message == settingsTrouble_) return;
+    settingsTrouble_ = result.message;
+    std::fprintf(stderr, "quorva: %s\n", result.message.c_str());
+    // Where the user looks, the entry line, without taking what is being typed; the details
+    // are on stderr.
+    if (!ended_) calc_.ShowNotice(shown);
 }
 
 // --- Host ---

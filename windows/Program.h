@@ -67,7 +67,10 @@ public:
 
     // Skins.
     void SetDefaultSkin();
-    void LoadSkin();
+    // Overlays the description SkinFile names and loads its picture. False when the skin could not
+    // be taken (missing or unreadable description, unreadable picture): the record is as before
+    // but for SkinFile, and stderr says why; chosen: the user picked it (a missing file is told).
+    bool LoadSkin(bool chosen = false);
     void ApplySkin();
     SkinFolders SkinFolderList() const;
     static QImage DefaultSkinPicture();
@@ -151,7 +154,7 @@ private:
     bool aboutDue_ = false;
     bool onScreen_ = false;
     bool ended_ = false;
-    bool settingsTroubleShown_ = false;  // a settings file problem was shown once
+    std::string settingsTrouble_;  // the settings file problem last told; empty while none
     bool toldNoTray_ = false;
 };
 

@@ -470,8 +470,11 @@ void frmCommands::tabOptions_Click(int) { picLogo->raise(); }
 void frmCommands::cmdChangeSkin_Click() {
     const QListWidgetItem* item = flstSkins->currentItem();
     if (item == nullptr || item->text().isEmpty()) return;
-    program_.SkinRecord().SkinFile = item->data(Qt::UserRole).toString().toStdString();
-    program_.LoadSkin();
+    std::string& skinFile = program_.SkinRecord().SkinFile;
+    const std::string shown = skinFile;
+    skinFile = item->data(Qt::UserRole).toString().toStdString();
+    // A skin that cannot be had leaves the saved choice on the one shown.
+    if (!program_.LoadSkin(true)) skinFile = shown;
     program_.ApplySkin();
 }
 

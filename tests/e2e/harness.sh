@@ -65,9 +65,9 @@ wm_running() { timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window 
 # (grep reads to the end: with pipefail, an early exit of grep -q would fail xwininfo's write)
 tray_running() { timeout 5 xwininfo -root -tree | grep -F '("panel" "trayer")' >/dev/null; }
 
-# launch [no-tray]: Xvfb, openbox, trayer as the notification area, then the program with its
-# output in program.log (APP_PID), given LAUNCH_ARGS as well. No session bus: the icon goes to
-# the X notification area.
+# launch [no-tray|desktop-only]: Xvfb, openbox, trayer as the notification area, then the program
+# with its output in program.log (APP_PID), given LAUNCH_ARGS as well. No session bus: the icon
+# goes to the X notification area.
 launch() {
     local fifo=$E2E_TMP/displayfd
     : >"$fifo"
@@ -86,6 +86,7 @@ launch() {
         E2E_PIDS+=($!)
         e2e_wait 10 tray_running || e2e_fail "trayer did not come up within 10 s"
     fi
+    [ "${1:-}" != desktop-only ] || return 0
     launch_program
 }
 

@@ -5,7 +5,7 @@
 # and the short way in: quorva --toggle and --quit handed to the running calculator.
 # What the widgets do on their own is tested offscreen in tests/windows.
 #   run.sh drag|on_top|screenshot|functions|large_stack|splash|tray|second_start|toggle|
-#          toggle_starts|quit|launcher_maps
+#          toggle_starts|quit|launcher_maps|hostile_env
 # Environment (ctest sets it): QUORVA_BIN the program, QUORVA_E2E_SHOT the screenshot checker,
 # QUORVA_SKIN_PNG the built-in skin picture, QUORVA_E2E_OUT where screenshots go.
 set -uo pipefail
@@ -301,6 +301,56 @@ case_launcher_maps() {
     grep -q 'libstdc++' <<<"$maps" || e2e_fail "the maps were not read: $maps"
     wait "$held" || e2e_fail "the held --toggle ended with status $? once the calculator went on"
     e2e_wait 5 main_hidden || e2e_fail "the held --toggle was not carried out"
+# --- a hostile environment: no folder to write the settings into, HOME unset, no runtime
+# folder and no writable temporary folder for the lock. As an ordinary user (nobody, when run as
+# root: root ignores permissions), from a copy of the program in a folder it cannot write. Each
+# time the calculator starts, works and says on stderr what it cannot do ---
+# run in the background only: the exec keeps $! the program's pid
+as_user() {
+    if [ "$(id -u)" = 0 ]; then exec setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; else exec "$@"; fi
+}
+
+# hostile NAME EXPECTED-MESSAGE ENV...: starts the copy with exactly ENV and DISPLAY.
+hostile() {
+    local name=$1 message=$2 log=$E2E_TMP/$1.log
+    shift 2
+    : >"$log"
+    as_user env -i DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 "$@" "$E2E_TMP/prog/quorva" >"$log" 2>&1 &
+    APP_PID=$!
+    E2E_PIDS+=("$APP_PID")
+    main_geometry 20
+    focus_main
+    e2e_type $'6\n7*'
+    xdo key F1 sleep 0.5 key F1 # closing the Functions window saves
+    sleep 0.3
+    focus_main
+    copied 42.000000000000000 "$name: 6 Enter 7 * (the calculator did not work)"
+    kill -TERM "$APP_PID"
+    e2e_wait 10 program_ended || e2e_fail "$name: SIGTERM did not end the program"
+    wait "$APP_PID" || e2e_fail "$name: the program ended with status $?: $(cat "$log")"
+    grep -q "$message" "$log" || e2e_fail "$name: nothing on stderr says '$message': $(cat "$log")"
+    [ "$(grep -c 'Cannot save the settings' "$log")" -le 1 ] || e2e_fail "$name: told more than once: $(cat "$log")"
+    e2e_log "$name: $(tr '\n' ' ' <"$log")"
+}
+
+case_hostile_env() {
+    launch desktop-only
+    chmod 711 "$E2E_TMP"
+    mkdir -p "$E2E_TMP/prog" "$E2E_TMP/closed/quorva"
+    cp "$QUORVA_BIN" "$E2E_TMP/prog/quorva"
+    chmod 555 "$E2E_TMP/prog" "$E2E_TMP/closed/quorva" "$E2E_TMP/closed"
+    local closed=$E2E_TMP/closed
+    if [ "$(id -u)" != 0 ] && [ -w "$closed" ]; then e2e_log "SKIP: cannot make a folder this user cannot write"; exit 77; fi
+    hostile unwritable "Cannot save the settings to $closed/quorva/quorva.ini" \
+        HOME="$closed" XDG_CONFIG_HOME="$closed"
+    hostile no_runtime_no_tmp "cannot make the lock file" \
+        HOME="$closed" XDG_CONFIG_HOME="$closed" XDG_RUNTIME_DIR="$E2E_TMP/missing" TMPDIR=/proc
+    # without HOME the user's own home is used: only nobody's (which does not exist) is safe
+    if [ "$(id -u)" = 0 ]; then
+        hostile no_home "Cannot save the settings to /nonexistent" XDG_RUNTIME_DIR="$E2E_TMP/missing"
+    else
+        e2e_log "no_home not tried: without HOME the settings would go to this user's real home"
+    fi
 }
 
 declare -F "case_$1" >/dev/null || e2e_fail "unknown case $1"

@@ -1,0 +1,142 @@
+// A save killed at any moment leaves the old file or the new one, whole, and the next save
+// clears the temporary file it left.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Calculator.h"
+#include "FakeHost.h"
+#include "Settings.h"
+
+namespace quorva {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NoWindow : public SettingsTarget {
+public:
+    void SetMainWindowLeft(double) override {}
+    void SetMainWindowTop(double) override {}
+    double MainWindowLeft() const override { return 100; }
+    double MainWindowTop() const override { return 80; }
+    void SetOnTop() override {}
+    void SetNotOnTop() override {}
+    void SetTransparency(uint8_t) override {}
+    void SetFunctionsWindowShown(bool) override {}
+};
+
+// The two contents the saver alternates; of different lengths, so a mix shows in the size too.
+struct Saver {
+    test::FakeHost host;
+    OptionsModel options;
+    Calculator calc{host, options};
+    Skin skin;
+    NoWindow window;
+    SettingsContext ctx{options, calc, skin, window};
+
+    std::string Text(int which) {
+        calc.SetDecimalPlaces(which == 0 ? 3 : 12);
+        skin.SkinFile = which == 0 ? "default" : "/usr/share/quorva/skins/" + std::string(200, 'p') + ".qsd";
+        return SettingsText(ctx);
+    }
+    bool Save(const std::string& path, int which) {
+        Text(which);
+        return SaveSettings(path, ctx).ok;
+    }
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> OtherFiles(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        if (e.path().filename() != kSettingsFileName) names.push_back(e.path().filename().string());
+    }
+    return names;
+}
+
+// The child: tells the parent once its first save is done, then saves for ever.
+[[noreturn]] void SaveForEver(const std::string& path, int ready) {
+    Saver saver;
+    if (!saver.Save(path, 1)) ::_exit(3);
+    const char byte = 1;
+    if (::write(ready, &byte, 1) != 1) ::_exit(4);
+    for (int i = 0;; ++i) {
+        if (!saver.Save(path, i % 2)) ::_exit(5);
+    }
+}
+
+TEST(KilledSave, FileIsAlwaysOneWholeVersionAndTempsAreCleared) {
+    char tmpl[] = "/tmp/quorva-kill-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    const fs::path dir = tmpl;
+    const std::string path = (dir / kSettingsFileName).string();
+    Saver saver;
+    const std::string versions[2] = {saver.Text(0), saver.Text(1)};
+    ASSERT_NE(versions[0].size(), versions[1].size());
+    ASSERT_TRUE(saver.Save(path, 0));
+
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> delayUs(0, 1500);
+    constexpr int kKills = 500;
+    int midSave = 0;  // kills that left a temporary file: the save was between create and rename
+    for (int kill = 0; kill < kKills; ++kill) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(ready[0]);
+            SaveForEver(path, ready[1]);
+        }
+        ::close(ready[1]);
+        char byte = 0;
+        const bool started = ::read(ready[0], &byte, 1) == 1;
+        ::close(ready[0]);
+        if (started) std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(started) << "the saver ended before its first save, status " << status;
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+            << "the saver failed on its own, status " << status;
+
+        const std::string now = ReadAll(path);
+        ASSERT_TRUE(now == versions[0] || now == versions[1])
+            << "after kill " << kill << " the file holds " << now.size() << " bytes:\n" << now;
+        // The child's first save cleared what the kill before left; only this kill's remains.
+        const std::vector<std::string> others = OtherFiles(dir);
+        ASSERT_LE(others.size(), 1u) << "kill " << kill << " found " << others.size() << " stale files, first "
+                                     << others.front();
+        midSave += others.size() == 1;
+    }
+    ASSERT_TRUE(saver.Save(path, 0));
+    EXPECT_EQ(ReadAll(path), versions[0]);
+    EXPECT_TRUE(OtherFiles(dir).empty()) << "a successful save left " << OtherFiles(dir).front();
+    // Without kills inside the write the test would prove nothing.
+    EXPECT_GT(midSave, 0);
+    std::printf("%d of %d kills came between creating the temporary file and renaming it\n", midSave,
+                kKills);
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace quorva

@@ -1,0 +1,209 @@
+// The settings file cannot be saved: the program keeps the old file, tells the user once per
+// failing state and goes on. Run as an ordinary user (as_user.sh): root ignores permissions.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "ProgramFixture.h"
+#include "frmCommands.h"
+
+namespace quorva {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kOldIni = "WindowPositionX= 10\r\nWindowPositionY= 20\r\nDecimals= 4\r\nSkinFile=old\r\n";
+
+// Everything written to fd 2 while it lives.
+// Everything written to fd 2 while it lives; a pipe, which no file size limit cuts.
+class StderrCapture {
+public:
+    StderrCapture() {
+        std::fflush(stderr);
+        saved_ = ::dup(2);
+        if (::pipe(pipe_) != 0) return;
+        ::fcntl(pipe_[0], F_SETFL, O_NONBLOCK);
+        ::dup2(pipe_[1], 2);
+    }
+    ~StderrCapture() {
+        std::fflush(stderr);
+        ::dup2(saved_, 2);
+        ::close(saved_);
+        ::close(pipe_[0]);
+        ::close(pipe_[1]);
+    }
+    int Count(const std::string& what) {
+        std::fflush(stderr);
+        char buf[4096];
+        for (ssize_t n; (n = ::read(pipe_[0], buf, sizeof buf)) > 0;) all_.append(buf, static_cast<size_t>(n));
+        int count = 0;
+        for (size_t p = all_.find(what); p != std::string::npos; p = all_.find(what, p + 1)) ++count;
+        return count;
+    }
+
+private:
+    int saved_ = -1;
+    int pipe_[2] = {-1, -1};
+    std::string all_;
+};
+
+struct Fault {
+    const char* name;
+    // Makes saving into folder fail; returns why it cannot be done here, empty when done.
+    std::function<std::string(const fs::path& folder)> make;
+    std::function<void(const fs::path& folder)> undo;
+    bool keepsOldFile = true;  // false: the fault itself replaced the old file
+};
+
+// Fills the file system of folder up to the last byte.
+std::string FillUp(const fs::path& folder) {
+    const int fd = ::open((folder / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0) return "cannot make the filler file";
+    static const std::string block(4096, 'x');
+    for (size_t chunk = block.size(); chunk > 0;) {
+        if (::write(fd, block.data(), chunk) < 0) {
+            if (errno != ENOSPC) break;
+            chunk /= 2;
+        }
+    }
+    ::close(fd);
+    return {};
+}
+
+rlimit g_fileSize{};
+
+const Fault kFaults[] = {
+    {"ReadOnlyFolder",
+     [](const fs::path& folder) -> std::string {
+         if (::geteuid() == 0) return "root may write into a read-only folder; as_user.sh runs this as nobody";
+         fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                         fs::perm_options::remove);
+         return {};
+     },
+     [](const fs::path& folder) { fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add); }},
+    {"IniIsAFolder",
+     [](const fs::path& folder) -> std::string {
+         fs::remove(folder / "quorva.ini");
+         fs::create_directory(folder / "quorva.ini");
+         std::ofstream(folder / "quorva.ini" / "keep") << "inside";
+         return {};
+     },
+     [](const fs::path& folder) { fs::remove_all(folder / "quorva.ini"); }, false},
+    {"FileSizeLimit",
+     [](const fs::path&) -> std::string {
+         ::signal(SIGXFSZ, SIG_IGN);
+         ::getrlimit(RLIMIT_FSIZE, &g_fileSize);
+         rlimit small = g_fileSize;
+         small.rlim_cur = 40;  // the write stops in the second line
+         return ::setrlimit(RLIMIT_FSIZE, &small) == 0 ? "" : "setrlimit refused";
+     },
+     [](const fs::path&) { ::setrlimit(RLIMIT_FSIZE, &g_fileSize); }},
+    {"FullFileSystem",
+     [](const fs::path& folder) -> std::string {
+         if (!std::getenv("QUORVA_SMALL_FS")) return "no small file system was mounted (small_fs.sh does it)";
+         return FillUp(folder);
+     },
+     [](const fs::path& folder) { fs::remove(folder / "filler"); }},
+};
+
+void PrintTo(const Fault& f, std::ostream* os) { *os << f.name; }
+
+class SaveFaultTest : public ProgramFixture, public ::testing::WithParamInterface<Fault> {
+protected:
+    void SetUp() override {
+        // The small file system, when mounted, is where the settings go.
+        if (const char* small = std::getenv("QUORVA_SMALL_FS")) start_.configDir = small;
+    }
+    std::string Folder() const { return start_.configDir.empty() ? dir_.path().toStdString() : start_.configDir; }
+    std::string Ini() const { return Folder() + "/quorva.ini"; }
+    std::string IniBytes() const {
+        std::ifstream in(Ini(), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // The Functions window closed by F1, which saves.
+    void SaveByClosingFunctions() {
+        Key(Qt::Key_F1);
+        ASSERT_TRUE(P().FunctionsWindow()->isVisible());
+        Key(Qt::Key_F1);
+        ASSERT_FALSE(P().FunctionsWindow()->isVisible());
+    }
+    void StartWith(const std::string& ini) {
+        if (start_.configDir.empty()) {
+            Start(ini);
+            return;
+        }
+        std::ofstream(Ini(), std::ios::binary) << ini;
+        program_ = std::make_unique<Program>(start_);
+        program_->endProgram = [this] { ++ended_; };
+        program_->trayHostAvailable = [] { return true; };
+        program_->Main();
+    }
+};
+
+TEST_P(SaveFaultTest, OldFileStaysUserIsToldOnceProgramGoesOn) {
+    const Fault& fault = GetParam();
+    StartWith(kOldIni);
+    ASSERT_EQ(Calc().DecimalPlaces(), 4);
+    if (const std::string why = fault.make(Folder()); !why.empty()) GTEST_SKIP() << why;
+    const std::string before = fault.keepsOldFile ? IniBytes() : std::string();
+    StderrCapture err;
+
+    Type("12");
+    SaveByClosingFunctions();
+    EXPECT_EQ(Calc().EntryCaption(), "SETTINGS NOT SAVED");
+    Type("3");  // the typed number was kept
+    EXPECT_EQ(Calc().EntryCaption(), "123");
+    for (int again = 0; again < 3; ++again) {
+        SaveByClosingFunctions();
+        EXPECT_EQ(Calc().EntryCaption(), "123") << "told again at save " << again + 2;
+    }
+    P().SessionEnding();  // as a signal would save
+    EXPECT_EQ(err.Count("Cannot save the settings"), 1);
+    if (fault.keepsOldFile) {
+        EXPECT_EQ(IniBytes(), before);
+    } else {
+        EXPECT_TRUE(fs::is_directory(Ini()));
+        EXPECT_TRUE(fs::exists(fs::path(Ini()) / "keep"));
+    }
+    EXPECT_TRUE(fs::directory_iterator(Folder()) != fs::directory_iterator())  // nothing but ours
+        << "the folder is empty";
+    for (const auto& e : fs::directory_iterator(Folder())) {
+        const std::string name = e.path().filename().string();
+        EXPECT_TRUE(name == "quorva.ini" || name == "filler") << "left behind: " << name;
+    }
+
+    // The calculator goes on.
+    Key(Qt::Key_Return);
+    Type("4+");
+    EXPECT_EQ(Top(), 127);
+
+    // Once saving works again the file is written; a new failure is told again.
+    fault.undo(Folder());
+    SaveByClosingFunctions();
+    EXPECT_NE(IniBytes().find("Decimals= 4\r\n"), std::string::npos);
+    EXPECT_NE(IniBytes().find("SkinFile=old\r\n"), std::string::npos);
+    EXPECT_EQ(err.Count("Cannot save the settings"), 1);
+    if (!fault.make(Folder()).empty()) return;
+    SaveByClosingFunctions();
+    EXPECT_EQ(Calc().EntryCaption(), "SETTINGS NOT SAVED");
+    EXPECT_EQ(err.Count("Cannot save the settings"), 2);
+    fault.undo(Folder());
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, SaveFaultTest, ::testing::ValuesIn(kFaults),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace quorva

@@ -1,0 +1,176 @@
+// A skin taken away or spoilt while the program runs: choosing it in the Skins tab keeps the
+// skin shown and says why on stderr.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QBuffer>
+#include <QImage>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+
+#include "ProgramFixture.h"
+#include "frmCommands.h"
+
+namespace quorva {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Everything written to fd 2 while it lives.
+class StderrText {
+public:
+    StderrText() {
+        std::fflush(stderr);
+        saved_ = ::dup(2);
+        if (::pipe(pipe_) != 0) return;
+        ::fcntl(pipe_[0], F_SETFL, O_NONBLOCK);
+        ::dup2(pipe_[1], 2);
+    }
+    ~StderrText() {
+        std::fflush(stderr);
+        ::dup2(saved_, 2);
+        ::close(saved_);
+        ::close(pipe_[0]);
+        ::close(pipe_[1]);
+    }
+    const std::string& Text() {
+        std::fflush(stderr);
+        char buf[4096];
+        for (ssize_t n; (n = ::read(pipe_[0], buf, sizeof buf)) > 0;) all_.append(buf, static_cast<size_t>(n));
+        return all_;
+    }
+
+private:
+    int saved_ = -1;
+    int pipe_[2] = {-1, -1};
+    std::string all_;
+};
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string PngBytes(QSize size, QRgb colour) {
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(colour);
+    picture.setPixel(0, 0, qRgb(255, 254, 183));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return bytes.toStdString();
+}
+
+struct SkinFault {
+    const char* name;
+    // Spoils skin "second" in folder; returns why it cannot be done here, empty when done.
+    std::function<std::string(const fs::path& folder)> spoil;
+    const char* why;        // what stderr says
+    bool keepsWholeSkin;   // false: the description's places apply to the picture shown
+};
+
+const SkinFault kSkinFaults[] = {
+    {"SkinsFolderRemoved", [](const fs::path& f) { fs::remove_all(f); return std::string(); },
+     "there is no such file", true},
+    {"DescriptionUnreadable",
+     [](const fs::path& f) -> std::string {
+         if (::geteuid() == 0) return "root reads every file; as_user.sh runs this as nobody";
+         fs::permissions(f / "second.qsd", fs::perms::none);
+         return {};
+     },
+     "Permission denied", true},
+    {"DescriptionIsAFolder",
+     [](const fs::path& f) {
+         fs::remove(f / "second.qsd");
+         fs::create_directory(f / "second.qsd");
+         return std::string();
+     },
+     "not a regular file", true},
+    {"BitmapIsRandomBytes",
+     [](const fs::path& f) {
+         std::mt19937 random(7);
+         std::string bytes(5000, '\0');
+         for (char& c : bytes) c = static_cast<char>(random());
+         WriteBytes(f / "second.png", bytes);
+         return std::string();
+     },
+     "cannot be read as a picture", true},
+    {"BitmapCutShort",
+     [](const fs::path& f) {
+         WriteBytes(f / "second.png", PngBytes({200, 150}, qRgb(0, 0, 255)).substr(0, 60));
+         return std::string();
+     },
+     "cannot be read as a picture", true},
+    {"BitmapEmpty", [](const fs::path& f) { WriteBytes(f / "second.png", ""); return std::string(); },
+     "cannot be read as a picture", true},
+    {"BitmapIsText",
+     [](const fs::path& f) { WriteBytes(f / "second.png", "bitmap_file=second.png\r\n"); return std::string(); },
+     "cannot be read as a picture", true},
+    {"BitmapRemoved", [](const fs::path& f) { fs::remove(f / "second.png"); return std::string(); },
+     "which is not there", false},
+};
+
+void PrintTo(const SkinFault& f, std::ostream* os) { *os << f.name; }
+
+class SkinFaultTest : public ProgramFixture, public ::testing::WithParamInterface<SkinFault> {};
+
+TEST_P(SkinFaultTest, ChoosingTheSpoiltSkinKeepsTheCurrentOneAndSaysWhy) {
+    const SkinFault& fault = GetParam();
+    QTemporaryDir skins;
+    const fs::path folder = skins.filePath("skins").toStdString();
+    fs::create_directories(folder);
+    WriteBytes(folder / "first.png", PngBytes({300, 200}, qRgb(0, 255, 0)));
+    WriteBytes(folder / "first.qsd", "bitmap_file=first.png\r\nstack_x=5\r\nstack_text_color_R=200\r\n");
+    WriteBytes(folder / "second.png", PngBytes({200, 150}, qRgb(0, 0, 255)));
+    WriteBytes(folder / "second.qsd", "bitmap_file=second.png\r\nstack_x=9\r\nentry_zone_y=99\r\n");
+    start_.skinsFolders = {folder.string()};
+    Start();
+    Key(Qt::Key_F1);
+    frmCommands& f = *P().FunctionsWindow();
+    ASSERT_EQ(f.flstSkins->count(), 2);
+    f.flstSkins->setCurrentRow(0);
+    f.cmdChangeSkin->click();
+    ASSERT_EQ(W().size(), QSize(300, 200));
+    const Skin shown = P().SkinRecord();
+    const QImage picture = W().SkinPicture();
+    const QPoint stackAt = W().lblStackDisplay->pos();
+
+    if (const std::string why = fault.spoil(folder); !why.empty()) GTEST_SKIP() << why;
+    StderrText err;
+    f.flstSkins->setCurrentRow(1);  // the list as it was read before the skin was spoilt
+    f.cmdChangeSkin->click();
+
+    EXPECT_NE(err.Text().find(fault.why), std::string::npos) << "stderr: " << err.Text();
+    EXPECT_NE(err.Text().find((folder / "second.qsd").string()), std::string::npos) << err.Text();
+    EXPECT_EQ(W().SkinPicture(), picture);
+    EXPECT_EQ(W().size(), QSize(300, 200));
+    EXPECT_TRUE(W().isVisible());
+    if (fault.keepsWholeSkin) {
+        EXPECT_EQ(P().SkinRecord(), shown);
+        EXPECT_EQ(W().lblStackDisplay->pos(), stackAt);
+    } else {
+        EXPECT_EQ(P().SkinRecord().stack.x, 9);
+        EXPECT_EQ(P().SkinRecord().SkinFile, (folder / "second.qsd").string());
+    }
+    // The program goes on, and the skin it saves is the one it shows.
+    Key(Qt::Key_F1, Qt::NoModifier, &f);  // closing the window saves
+    EXPECT_TRUE(IniHas("SkinFile=" + P().SkinRecord().SkinFile + "\r\n"));
+    Type("6");
+    Key(Qt::Key_Return);
+    Type("7*");
+    EXPECT_EQ(Top(), 42);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, SkinFaultTest, ::testing::ValuesIn(kSkinFaults),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace quorva
