@@ -301,6 +301,8 @@ case_launcher_maps() {
     grep -q 'libstdc++' <<<"$maps" || e2e_fail "the maps were not read: $maps"
     wait "$held" || e2e_fail "the held --toggle ended with status $? once the calculator went on"
     e2e_wait 5 main_hidden || e2e_fail "the held --toggle was not carried out"
+}
+
 # --- a hostile environment: no folder to write the settings into, HOME unset, no runtime
 # folder and no writable temporary folder for the lock. As an ordinary user (nobody, when run as
 # root: root ignores permissions), from a copy of the program in a folder it cannot write. Each
@@ -338,6 +340,7 @@ case_hostile_env() {
     chmod 711 "$E2E_TMP"
     mkdir -p "$E2E_TMP/prog" "$E2E_TMP/closed/quorva"
     cp "$QUORVA_BIN" "$E2E_TMP/prog/quorva"
+    cp "$(dirname "$QUORVA_BIN")/quorva-windows.so" "$E2E_TMP/prog/"
     chmod 555 "$E2E_TMP/prog" "$E2E_TMP/closed/quorva" "$E2E_TMP/closed"
     local closed=$E2E_TMP/closed
     if [ "$(id -u)" != 0 ] && [ -w "$closed" ]; then e2e_log "SKIP: cannot make a folder this user cannot write"; exit 77; fi
