@@ -8,7 +8,7 @@ QUORVA_ASAN_TARGETS=(core_tests commands_tests appearance_tests quorva-keys wind
                      fuzz_keys fuzz_settings fuzz_skin fuzz_region fuzz_picture)
 # What the sanitizer run leaves to the plain build: the real X server, the install and the
 # checks of committed pictures and pages, whose code the tests above already run.
-QUORVA_ASAN_EXCLUDE='^(e2e|install|docs|skins|DefaultSkin|Icon)\.|_NOT_BUILT$'
+QUORVA_ASAN_EXCLUDE='^(e2e|install|docs|skins|fault|DefaultSkin|Icon)\.|_NOT_BUILT$'
 
 
 quorva_asan_build() {
