@@ -17,36 +17,15 @@
 #include <thread>
 #include <vector>
 
-#include "Calculator.h"
-#include "FakeHost.h"
-#include "Settings.h"
+#include "Fakes.h"
 
 namespace quorva {
 namespace {
 
 namespace fs = std::filesystem;
 
-class NoWindow : public SettingsTarget {
-public:
-    void SetMainWindowLeft(double) override {}
-    void SetMainWindowTop(double) override {}
-    double MainWindowLeft() const override { return 100; }
-    double MainWindowTop() const override { return 80; }
-    void SetOnTop() override {}
-    void SetNotOnTop() override {}
-    void SetTransparency(uint8_t) override {}
-    void SetFunctionsWindowShown(bool) override {}
-};
-
 // The two contents the saver alternates; of different lengths, so a mix shows in the size too.
-struct Saver {
-    test::FakeHost host;
-    OptionsModel options;
-    Calculator calc{host, options};
-    Skin skin;
-    NoWindow window;
-    SettingsContext ctx{options, calc, skin, window};
-
+struct Saver : test::AppState {
     std::string Text(int which) {
         calc.SetDecimalPlaces(which == 0 ? 3 : 12);
         skin.SkinFile = which == 0 ? "default" : "/usr/share/quorva/skins/" + std::string(200, 'p') + ".qsd";
@@ -57,13 +36,6 @@ struct Saver {
         return SaveSettings(path, ctx).ok;
     }
 };
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::vector<std::string> OtherFiles(const fs::path& dir) {
     std::vector<std::string> names;
@@ -85,9 +57,8 @@ std::vector<std::string> OtherFiles(const fs::path& dir) {
 }
 
 TEST(KilledSave, FileIsAlwaysOneWholeVersionAndTempsAreCleared) {
-    char tmpl[] = "/tmp/quorva-kill-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    const fs::path dir = tmpl;
+    const test::ScratchFolder scratch;
+    const fs::path dir = scratch.path;
     const std::string path = (dir / kSettingsFileName).string();
     Saver saver;
     const std::string versions[2] = {saver.Text(0), saver.Text(1)};
@@ -119,7 +90,7 @@ TEST(KilledSave, FileIsAlwaysOneWholeVersionAndTempsAreCleared) {
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
             << "the saver failed on its own, status " << status;
 
-        const std::string now = ReadAll(path);
+        const std::string now = test::ReadFile(path);
         ASSERT_TRUE(now == versions[0] || now == versions[1])
             << "after kill " << kill << " the file holds " << now.size() << " bytes:\n" << now;
         // The child's first save cleared what the kill before left; only this kill's remains.
@@ -129,13 +100,12 @@ TEST(KilledSave, FileIsAlwaysOneWholeVersionAndTempsAreCleared) {
         midSave += others.size() == 1;
     }
     ASSERT_TRUE(saver.Save(path, 0));
-    EXPECT_EQ(ReadAll(path), versions[0]);
+    EXPECT_EQ(test::ReadFile(path), versions[0]);
     EXPECT_TRUE(OtherFiles(dir).empty()) << "a successful save left " << OtherFiles(dir).front();
     // Without kills inside the write the test would prove nothing.
     EXPECT_GT(midSave, 0);
     std::printf("%d of %d kills came between creating the temporary file and renaming it\n", midSave,
                 kKills);
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "ProgramFixture.h"
+#include "StderrCapture.h"
 #include "frmCommands.h"
 
 namespace quorva {
@@ -23,39 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kOldIni = "WindowPositionX= 10\r\nWindowPositionY= 20\r\nDecimals= 4\r\nSkinFile=old\r\n";
-
-// Everything written to fd 2 while it lives.
-// Everything written to fd 2 while it lives; a pipe, which no file size limit cuts.
-class StderrCapture {
-public:
-    StderrCapture() {
-        std::fflush(stderr);
-        saved_ = ::dup(2);
-        if (::pipe(pipe_) != 0) return;
-        ::fcntl(pipe_[0], F_SETFL, O_NONBLOCK);
-        ::dup2(pipe_[1], 2);
-    }
-    ~StderrCapture() {
-        std::fflush(stderr);
-        ::dup2(saved_, 2);
-        ::close(saved_);
-        ::close(pipe_[0]);
-        ::close(pipe_[1]);
-    }
-    int Count(const std::string& what) {
-        std::fflush(stderr);
-        char buf[4096];
-        for (ssize_t n; (n = ::read(pipe_[0], buf, sizeof buf)) > 0;) all_.append(buf, static_cast<size_t>(n));
-        int count = 0;
-        for (size_t p = all_.find(what); p != std::string::npos; p = all_.find(what, p + 1)) ++count;
-        return count;
-    }
-
-private:
-    int saved_ = -1;
-    int pipe_[2] = {-1, -1};
-    std::string all_;
-};
 
 struct Fault {
     const char* name;
@@ -158,7 +126,7 @@ TEST_P(SaveFaultTest, OldFileStaysUserIsToldOnceProgramGoesOn) {
     ASSERT_EQ(Calc().DecimalPlaces(), 4);
     if (const std::string why = fault.make(Folder()); !why.empty()) GTEST_SKIP() << why;
     const std::string before = fault.keepsOldFile ? IniBytes() : std::string();
-    StderrCapture err;
+    test::StderrCapture err;
 
     Type("12");
     SaveByClosingFunctions();

@@ -17,42 +17,13 @@
 #include <string>
 
 #include "ProgramFixture.h"
+#include "StderrCapture.h"
 #include "frmCommands.h"
 
 namespace quorva {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Everything written to fd 2 while it lives.
-class StderrText {
-public:
-    StderrText() {
-        std::fflush(stderr);
-        saved_ = ::dup(2);
-        if (::pipe(pipe_) != 0) return;
-        ::fcntl(pipe_[0], F_SETFL, O_NONBLOCK);
-        ::dup2(pipe_[1], 2);
-    }
-    ~StderrText() {
-        std::fflush(stderr);
-        ::dup2(saved_, 2);
-        ::close(saved_);
-        ::close(pipe_[0]);
-        ::close(pipe_[1]);
-    }
-    const std::string& Text() {
-        std::fflush(stderr);
-        char buf[4096];
-        for (ssize_t n; (n = ::read(pipe_[0], buf, sizeof buf)) > 0;) all_.append(buf, static_cast<size_t>(n));
-        return all_;
-    }
-
-private:
-    int saved_ = -1;
-    int pipe_[2] = {-1, -1};
-    std::string all_;
-};
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -144,7 +115,7 @@ TEST_P(SkinFaultTest, ChoosingTheSpoiltSkinKeepsTheCurrentOneAndSaysWhy) {
     const QPoint stackAt = W().lblStackDisplay->pos();
 
     if (const std::string why = fault.spoil(folder); !why.empty()) GTEST_SKIP() << why;
-    StderrText err;
+    test::StderrCapture err;
     f.flstSkins->setCurrentRow(1);  // the list as it was read before the skin was spoilt
     f.cmdChangeSkin->click();
 

@@ -14,6 +14,8 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include "shapes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -60,20 +62,6 @@ const QSize kSymbolSize(20, 20);
 
 QRect At(Pos p, QSize s) { return QRect(QPoint(p.x, p.y), s); }
 
-bool InsideRounded(double px, double py, const QRectF& r, double radius) {
-    if (px < r.left() || px >= r.right() || py < r.top() || py >= r.bottom()) return false;
-    const double cx = std::clamp(px, r.left() + radius, r.right() - radius);
-    const double cy = std::clamp(py, r.top() + radius, r.bottom() - radius);
-    const double dx = px - cx, dy = py - cy;
-    return dx * dx + dy * dy <= radius * radius;
-}
-
-QPainterPath Rounded(const QRectF& r, double radius) {
-    QPainterPath p;
-    p.addRoundedRect(r, radius, radius);
-    return p;
-}
-
 QFont Font(const char* family, int pixels, int weight, bool italic = false) {
     QFont f(QString::fromLatin1(family));
     f.setPixelSize(pixels);
@@ -88,12 +76,12 @@ void DrawDisplay(QPainter& p, const Design& d, const QRectF& glass, double rim =
     const QRectF bezel = glass.adjusted(-rim, -rim, rim, rim);
     p.setPen(Qt::NoPen);
     p.setBrush(d.bezel);
-    p.drawPath(Rounded(bezel, d.keys == KeyShape::Square ? 2 : 6));
+    p.drawPath(quorva::art::Rounded(bezel, d.keys == KeyShape::Square ? 2 : 6));
     QLinearGradient g(glass.topLeft(), glass.bottomLeft());
     g.setColorAt(0.0, d.glassTop);
     g.setColorAt(1.0, d.glassBottom);
     p.setBrush(g);
-    p.drawPath(Rounded(glass, d.keys == KeyShape::Square ? 1 : 3.5));
+    p.drawPath(quorva::art::Rounded(glass, d.keys == KeyShape::Square ? 1 : 3.5));
 }
 
 void DrawPill(QPainter& p, const Design& d, const QRect& zone) {
@@ -101,12 +89,12 @@ void DrawPill(QPainter& p, const Design& d, const QRect& zone) {
     const double r = d.keys == KeyShape::Square ? 2 : 7.5;
     p.setPen(Qt::NoPen);
     p.setBrush(d.pillEdge);
-    p.drawPath(Rounded(k.adjusted(-1, -1, 1, 1.4), r + 0.5));
+    p.drawPath(quorva::art::Rounded(k.adjusted(-1, -1, 1, 1.4), r + 0.5));
     QLinearGradient g(k.topLeft(), k.bottomLeft());
     g.setColorAt(0.0, d.pillTop);
     g.setColorAt(1.0, d.pillBottom);
     p.setBrush(g);
-    p.drawPath(Rounded(k, r));
+    p.drawPath(quorva::art::Rounded(k, r));
 }
 
 void DrawCap(QPainter& p, const Design& d, const QRect& zone) {
@@ -177,7 +165,7 @@ void DrawFace(QPainter& p, const Design& d) {
     edge.setColorAt(1.0, QColor(0, 0, 0, 70));
     p.setPen(QPen(QBrush(edge), 1));
     p.setBrush(Qt::NoBrush);
-    p.drawPath(Rounded(bevel, std::max(1.0, d.radius - 1.5)));
+    p.drawPath(quorva::art::Rounded(bevel, std::max(1.0, d.radius - 1.5)));
 
     if (d.extra) d.extra(p, d);
 
@@ -230,14 +218,14 @@ QImage Draw(const Design& d, int scale) {
             c.scale(scale, scale);
             c.setPen(Qt::NoPen);
             c.setBrush(Qt::black);
-            c.drawPath(Rounded(body.adjusted(1, 1, -1, -1), d.radius - 1));
+            c.drawPath(quorva::art::Rounded(body.adjusted(1, 1, -1, -1), d.radius - 1));
         }
         p.resetTransform();
         p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
         p.drawImage(0, 0, cut);
     }
     // The mask of the usual resolution decides every pixel of both pictures.
-    const auto opaque = [&](int x, int y) { return InsideRounded(x / scale + 0.5, y / scale + 0.5, body, d.radius); };
+    const auto opaque = [&](int x, int y) { return quorva::art::InsideRounded(x / scale + 0.5, y / scale + 0.5, body, d.radius); };
     QImage out(w, h, QImage::Format_RGB32);
     out.fill(d.key);
     for (int y = 0; y < h; ++y)
@@ -266,7 +254,7 @@ void Ruled(QPainter& p, const Design& d) {
     // the tray the zones sit in
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(20, 38, 28));
-    p.drawPath(Rounded(QRectF(8, d.height - 36, d.width - 16, 28), 8));
+    p.drawPath(quorva::art::Rounded(QRectF(8, d.height - 36, d.width - 16, 28), 8));
 }
 
 void Sidebar(QPainter& p, const Design& d) {
@@ -275,7 +263,7 @@ void Sidebar(QPainter& p, const Design& d) {
     g.setColorAt(1.0, QColor(36, 68, 63));
     p.setPen(Qt::NoPen);
     p.setBrush(g);
-    p.drawPath(Rounded(QRectF(0, 0, 48, d.height), d.radius));
+    p.drawPath(quorva::art::Rounded(QRectF(0, 0, 48, d.height), d.radius));
     p.drawRect(QRectF(d.radius, 0, 48 - d.radius, d.height));
     p.setPen(QPen(QColor(255, 255, 255, 50), 1));
     p.drawLine(QPointF(48.5, 8), QPointF(48.5, d.height - 8));

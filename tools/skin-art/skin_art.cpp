@@ -23,6 +23,8 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include "shapes.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -57,20 +59,6 @@ const QColor kRim(12, 13, 16);
 const QColor kAmber(255, 184, 96);
 const QColor kAmberDeep(232, 140, 48);
 
-bool insideRoundedRect(double px, double py, const QRectF& r, double radius) {
-    if (px < r.left() || px >= r.right() || py < r.top() || py >= r.bottom()) return false;
-    const double cx = std::clamp(px, r.left() + radius, r.right() - radius);
-    const double cy = std::clamp(py, r.top() + radius, r.bottom() - radius);
-    const double dx = px - cx, dy = py - cy;
-    return dx * dx + dy * dy <= radius * radius;
-}
-
-QPainterPath roundedPath(const QRectF& r, double radius) {
-    QPainterPath p;
-    p.addRoundedRect(r, radius, radius);
-    return p;
-}
-
 QFont makeFont(const char* family, double pixelSize, int weight, bool italic = false) {
     QFont f(QString::fromLatin1(family));
     f.setPixelSize(static_cast<int>(std::lround(pixelSize)));
@@ -87,7 +75,7 @@ void drawScreen(QPainter& p, const QRectF& glass) {
     const QRectF bezel = glass.adjusted(-3, -3, 3, 3);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(16, 18, 22));
-    p.drawPath(roundedPath(bezel, 6));
+    p.drawPath(quorva::art::Rounded(bezel, 6));
     // the lower lip of the bezel catches light
     p.setPen(QPen(QColor(255, 255, 255, 38), 1));
     p.setBrush(Qt::NoBrush);
@@ -99,13 +87,13 @@ void drawScreen(QPainter& p, const QRectF& glass) {
     lcd.setColorAt(1.0, QColor(216, 226, 206));
     p.setPen(Qt::NoPen);
     p.setBrush(lcd);
-    p.drawPath(roundedPath(glass, 3.5));
+    p.drawPath(quorva::art::Rounded(glass, 3.5));
     // inner shadow along the top edge: the glass sits below the bezel
     QLinearGradient shade(glass.topLeft(), glass.topLeft() + QPointF(0, 5));
     shade.setColorAt(0.0, QColor(0, 0, 0, 60));
     shade.setColorAt(1.0, QColor(0, 0, 0, 0));
     p.setBrush(shade);
-    p.drawPath(roundedPath(glass, 3.5));
+    p.drawPath(quorva::art::Rounded(glass, 3.5));
 }
 
 // A round key for the symbol zones; the symbol is drawn by the caller.
@@ -132,12 +120,12 @@ void drawPillKey(QPainter& p, const QRect& zone) {
     const QRectF k(zone.left() + 1, zone.top() - 2, zone.width() - 2, 16);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(10, 11, 14));
-    p.drawPath(roundedPath(k.adjusted(-0.8, -0.8, 0.8, 1.4), 8));
+    p.drawPath(quorva::art::Rounded(k.adjusted(-0.8, -0.8, 0.8, 1.4), 8));
     QLinearGradient g(k.topLeft(), k.bottomLeft());
     g.setColorAt(0.0, QColor(250, 246, 236));
     g.setColorAt(1.0, QColor(222, 216, 202));
     p.setBrush(g);
-    p.drawPath(roundedPath(k, 7.5));
+    p.drawPath(quorva::art::Rounded(k, 7.5));
     p.setPen(QPen(QColor(255, 255, 255, 200), 1));
     p.setBrush(Qt::NoBrush);
     p.drawLine(QPointF(k.left() + 6, k.top() + 0.8), QPointF(k.right() - 6, k.top() + 0.8));
@@ -207,7 +195,7 @@ QImage drawSkin(int scale = 1) {
         edge.setColorAt(1.0, QColor(0, 0, 0, 80));
         p.setPen(QPen(QBrush(edge), 1));
         p.setBrush(Qt::NoBrush);
-        p.drawPath(roundedPath(bevel, kBodyRadius - 1.5));
+        p.drawPath(quorva::art::Rounded(bevel, kBodyRadius - 1.5));
 
         // name plate
         p.setPen(kAmber);
@@ -261,7 +249,7 @@ QImage drawSkin(int scale = 1) {
             c.scale(scale, scale);
             c.setPen(Qt::NoPen);
             c.setBrush(Qt::black);
-            c.drawPath(roundedPath(kBody.adjusted(1, 1, -1, -1), kBodyRadius - 1));
+            c.drawPath(quorva::art::Rounded(kBody.adjusted(1, 1, -1, -1), kBodyRadius - 1));
         }
         p.resetTransform();
         p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
@@ -270,7 +258,7 @@ QImage drawSkin(int scale = 1) {
 
     const int w = kWidth * scale, h = kHeight * scale;
     const auto inside = [&](int x, int y) {
-        return insideRoundedRect(x / scale + 0.5, y / scale + 0.5, kBody, kBodyRadius);
+        return quorva::art::InsideRounded(x / scale + 0.5, y / scale + 0.5, kBody, kBodyRadius);
     };
     QImage out(w, h, QImage::Format_RGB32);
     out.fill(kKey);
@@ -304,7 +292,7 @@ QImage drawIcon(int size) {
     const double radius = (small ? 52 : 44) * s;
     p.setPen(Qt::NoPen);
     p.setBrush(kRim);
-    p.drawPath(roundedPath(outer, radius));
+    p.drawPath(quorva::art::Rounded(outer, radius));
     const QRectF inner = outer.adjusted(std::max(1.0, 4 * s), std::max(1.0, 4 * s), -std::max(1.0, 4 * s),
                                         -std::max(1.0, 4 * s));
     QLinearGradient body(inner.topLeft(), inner.bottomLeft());
@@ -312,18 +300,18 @@ QImage drawIcon(int size) {
     body.setColorAt(0.3, QColor(60, 65, 74));
     body.setColorAt(1.0, QColor(34, 37, 43));
     p.setBrush(body);
-    p.drawPath(roundedPath(inner, radius - 4 * s));
+    p.drawPath(quorva::art::Rounded(inner, radius - 4 * s));
 
     // display
     const QRectF glass = small ? QRectF(4, 5, 24, 13) : QRectF(38, 40, 180, 110);
     p.setBrush(QColor(14, 16, 20));
-    p.drawPath(roundedPath(glass.adjusted(-1.5 - 3 * s, -1.5 - 3 * s, 1.5 + 3 * s, 1.5 + 3 * s), small ? 2.5 : 14));
+    p.drawPath(quorva::art::Rounded(glass.adjusted(-1.5 - 3 * s, -1.5 - 3 * s, 1.5 + 3 * s, 1.5 + 3 * s), small ? 2.5 : 14));
     QLinearGradient lcd(glass.topLeft(), glass.bottomLeft());
     lcd.setColorAt(0.0, QColor(210, 221, 200));
     lcd.setColorAt(0.2, QColor(228, 236, 218));
     lcd.setColorAt(1.0, QColor(214, 224, 204));
     p.setBrush(lcd);
-    p.drawPath(roundedPath(glass, small ? 1.5 : 10));
+    p.drawPath(quorva::art::Rounded(glass, small ? 1.5 : 10));
 
     const QColor ink(28, 40, 70);
     if (small) {
@@ -365,13 +353,13 @@ QImage drawIcon(int size) {
     }
     const QRectF enter = small ? QRectF(20.5, keyY - keyR, 8, 2 * keyR) : QRectF(152, keyY - keyR, 56, 2 * keyR);
     p.setBrush(kRim);
-    p.drawPath(roundedPath(enter.adjusted(small ? -0.6 : -3, small ? -0.6 : -3, small ? 0.6 : 3, small ? 1 : 5),
+    p.drawPath(quorva::art::Rounded(enter.adjusted(small ? -0.6 : -3, small ? -0.6 : -3, small ? 0.6 : 3, small ? 1 : 5),
                            small ? 3.6 : 25));
     QLinearGradient amber(enter.topLeft(), enter.bottomLeft());
     amber.setColorAt(0.0, QColor(255, 206, 130));
     amber.setColorAt(1.0, kAmberDeep);
     p.setBrush(amber);
-    p.drawPath(roundedPath(enter, small ? 3.2 : 22));
+    p.drawPath(quorva::art::Rounded(enter, small ? 3.2 : 22));
     if (!small) {
         // the Enter arrow
         p.setPen(QPen(QColor(60, 36, 10), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
