@@ -39,6 +39,7 @@ constexpr const char* kUsage =
     "  --set KEY=VALUE   a settings line: FillDecimals, KeepFullPrecision,\n"
     "                    UpdateStackOnDecimal, EngineeringFormat, Decimals, Radians\n"
     "  --clipboard TEXT  the clipboard's text at the start\n"
+    "  --clipboard-file FILE  the same, read from FILE (any bytes, any length)\n"
     "  --separator C     the locale's decimal separator, \".\" (default) or \",\"\n"
     "  --help            this text\n";
 
@@ -68,6 +69,14 @@ int main(int argc, char** argv) {
                 sets.push_back(value());
             } else if (arg == "--clipboard") {
                 clipboard = value();
+            } else if (arg == "--clipboard-file") {
+                const std::string path = value();
+                std::FILE* f = std::fopen(path.c_str(), "rb");
+                if (f == nullptr) throw Failure{"cannot read " + path};
+                clipboard.clear();
+                char buf[65536];
+                for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) clipboard.append(buf, n);
+                std::fclose(f);
             } else if (arg == "--separator") {
                 const std::string sep = value();
                 if (sep != "." && sep != ",")

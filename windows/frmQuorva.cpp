@@ -67,6 +67,29 @@ QString LabelText(const std::string& stored) {
     return text;
 }
 
+namespace {
+
+// The display labels are right-aligned and a few dozen characters wide: only the end of a line
+// can show. Laying out a pasted line of a million digits at every key held the window for
+// seconds, so longer lines are cut to their end first.
+constexpr std::size_t kShownLineChars = 256;
+
+QString DisplayText(const std::string& stored) {
+    if (stored.size() <= kShownLineChars) return LabelText(stored);
+    std::string shown;
+    for (std::size_t start = 0; start <= stored.size();) {
+        std::size_t end = stored.find("\r\n", start);
+        if (end == std::string::npos) end = stored.size();
+        const std::size_t from = end - start > kShownLineChars ? end - kShownLineChars : start;
+        if (start > 0) shown += "\r\n";
+        shown.append(stored, from, end - from);
+        start = end + 2;
+    }
+    return LabelText(shown);
+}
+
+}  // namespace
+
 bool SetTransparency(QWidget& window, uint8_t alpha) { return platform::SetOpacity(window, alpha); }
 
 PickerWindow::PickerWindow(QWidget* owner, const char* name, const char* listName,
@@ -248,8 +271,8 @@ void frmQuorva::SetNotOnTop() {
 
 void frmQuorva::RefreshViews(unsigned views) {
     Calculator& calc = program_.Calc();
-    if (views & kViewEntry) lblEntryDisplay->setText(LabelText(calc.EntryCaption()));
-    if (views & kViewStack) lblStackDisplay->setText(LabelText(calc.Views().stackCaption));
+    if (views & kViewEntry) lblEntryDisplay->setText(DisplayText(calc.EntryCaption()));
+    if (views & kViewStack) lblStackDisplay->setText(DisplayText(calc.Views().stackCaption));
     if (views & kViewAngle) {
         lblDeg->setText(QString::fromStdString(AngleCaption(calc.AngleRadians())));
         lblDeg->setToolTip(QString::fromStdString(AngleTooltip(calc.AngleRadians())));

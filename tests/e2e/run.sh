@@ -5,7 +5,7 @@
 # and the short way in: quorva --toggle and --quit handed to the running calculator.
 # What the widgets do on their own is tested offscreen in tests/windows.
 #   run.sh drag|on_top|screenshot|functions|large_stack|splash|tray|second_start|toggle|
-#          toggle_starts|quit|launcher_maps|hostile_env
+#          toggle_starts|quit|launcher_maps|hostile_env|bad_input
 # Environment (ctest sets it): QUORVA_BIN the program, QUORVA_E2E_SHOT the screenshot checker,
 # QUORVA_SKIN_PNG the built-in skin picture, QUORVA_E2E_OUT where screenshots go.
 set -uo pipefail
@@ -354,6 +354,114 @@ case_hostile_env() {
     else
         e2e_log "no_home not tried: without HOME the settings would go to this user's real home"
     fi
+}
+
+# --- bad input through the real window: 301 Enters, a key held for 10000 repeats, a paste of
+# 1 MiB of digits, pastes with NUL and control characters. Each time the window answers the next
+# keys at once and holds the stack quorva-keys gives for the same keys; then 100000 keys of stack
+# work and undo leave the memory as it was after the first 1000 ---
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# answers WHAT EXPECTED: the keys sent so far are taken, and a Ctrl+C typed now shows EXPECTED
+# (the top item's text; empty for an empty stack) on the clipboard within a second.
+answers() {
+    local t0 t1
+    printf 'nothing copied' | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    e2e_wait 5 clipboard_is 'nothing copied' || e2e_fail "could not set the clipboard"
+    t0=$(now_ms)
+    xdo key ctrl+c
+    # an empty stack copies nothing: the clipboard stays as it was
+    local want=${2:-nothing copied}
+    e2e_wait 1 clipboard_is "$want" || e2e_fail "$1: after 1 s the clipboard holds '$(e2e_clipboard | head -c 80)', expected '$want'"
+    t1=$(now_ms)
+    e2e_log "$1: answered in $((t1 - t0)) ms"
+    # nothing copied proves no answer: a number typed now must come back
+    [ -n "$2" ] || { xdo key 1 Return && answers "$1, then 1 Enter" 1.000000000000000; }
+}
+
+# holds_stack WHAT QUORVA-KEYS-ARGS...: the window's stack is the one quorva-keys ends with for
+# the same keys: the five shown items and the bottom one read back through Ctrl+C, and as many
+# items in all (the items between are dropped unread: each read costs a clipboard round trip).
+# Empties the stack.
+holds_stack() {
+    local what=$1 want n i
+    shift
+    mapfile -t want < <("$QUORVA_KEYS" "$@" | sed -n 's/^item [0-9]*: kind=[0-9]* value=[^ ]* text=//p' | tac)
+    n=${#want[@]}
+    for ((i = 0; i < n && i < 5; i++)); do
+        answers "$what: item $((i + 1)) of $n" "${want[i]}"
+        xdo key d
+    done
+    if ((n > 5)); then
+        ((n == 6)) || timeout 60 xdotool key --repeat $((n - 6)) --delay 0 d
+        answers "$what: item $n of $n" "${want[n - 1]}"
+        xdo key d
+    fi
+    answers "$what: nothing after item $n" ""
+    xdo key d
+}
+
+# pastes WHAT FILE [KEYS...]: FILE's bytes on the clipboard, Ctrl+V, then KEYS (xdotool names),
+# then Enter; the stack must be quorva-keys' for the same.
+pastes() {
+    local what=$1 file=$2
+    shift 2
+    xclip -quiet -selection clipboard -i "$file" >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    e2e_wait 5 clipboard_is "$(tr -d '\0' <"$file")" || e2e_fail "could not put $what on the clipboard"
+    xdo key 8 Return ctrl+v "$@" Return
+    # X clients such as browsers end a text selection with a NUL, so Qt reads one trailing NUL
+    # as the end of the text: quorva-keys is given the text the program reads.
+    perl -0777 -pe 's/\0\z//' "$file" >"$file.read"
+    holds_stack "$what" --clipboard-file "$file.read" 8 '<Enter>' '<C-v>' "${@//Return/<Enter>}" '<Enter>'
+}
+
+rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$APP_PID/status"; }
+
+case_bad_input() {
+    [ -x "${QUORVA_KEYS:-}" ] || e2e_fail "no quorva-keys at '${QUORVA_KEYS:-}'"
+    start_calculator
+    focus_main
+    local enters=() i
+    for ((i = 0; i < 301; i++)); do enters+=('<Enter>'); done
+    xdo key 5 && xdo key --repeat 301 --delay 0 Return
+    holds_stack "301 Enters" 5 "${enters[@]}"
+
+    timeout 60 xdotool key --repeat 10000 --delay 0 9 || e2e_fail "xdotool could not hold the key"
+    xdo key Return 4 Return
+    holds_stack "9 held for 10000 repeats, then Enter" "$(printf '9%.0s' $(seq 10000))" '<Enter>' 4 '<Enter>'
+
+    local f=$E2E_TMP/paste
+    head -c 1048576 /dev/zero | tr '\0' 7 >"$f"
+    pastes "1 MiB of sevens" "$f"
+    { head -c 1048573 /dev/zero | tr '\0' 0; printf 425; } >"$f"
+    pastes "1 MiB of digits, then 1" "$f" 1
+    printf '12\0003\001\033[A\r\n\t4' >"$f"
+    pastes "NUL and control characters" "$f"
+    printf '\033[2J12\0' >"$f"
+    pastes "a number between control characters" "$f" 5
+    printf '&FF\000' >"$f"
+    pastes "a hexadecimal number and a trailing NUL" "$f" 1
+    printf '&FF\0001' >"$f"
+    pastes "a hexadecimal number, a NUL, a digit" "$f"
+
+    # 1000 keys: 125 times push 12 and 3, add, undo, drop both
+    local chunk=(1 2 Return 3 plus u d d) first last
+    timeout 60 xdotool key --repeat 125 --delay 0 "${chunk[@]}"
+    xdo key 5 Return
+    holds_stack "the first 1000 keys" "$(printf '12<Enter>3+udd%.0s' $(seq 125))" 5 '<Enter>'
+    xdo key 5 Return
+    first=$(rss_kb)
+    for ((i = 1; i < 100; i++)); do
+        timeout 60 xdotool key --repeat 125 --delay 0 "${chunk[@]}" || e2e_fail "xdotool failed at chunk $i"
+        ((i % 20 == 0)) && answers "after $((i + 1))000 keys" 5.000000000000000
+    done
+    answers "100000 keys" 5.000000000000000
+    last=$(rss_kb)
+    e2e_log "VmRSS after 1000 keys: $first kB, after 100000: $last kB"
+    [ $((last - first)) -le 1024 ] && [ $((first - last)) -le 1024 ] ||
+        e2e_fail "VmRSS went from $first kB to $last kB over 99000 keys"
 }
 
 declare -F "case_$1" >/dev/null || e2e_fail "unknown case $1"

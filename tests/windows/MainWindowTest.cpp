@@ -134,6 +134,22 @@ TEST_F(MainWindowTest, CtrlCAndCtrlVUseTheSystemClipboard) {
     EXPECT_EQ(W().lblEntryDisplay->text(), "2.5");
 }
 
+TEST_F(MainWindowTest, AHugePasteShowsTheEndOfTheLineAndKeepsItWhole) {
+    Start();
+    const std::string digits = std::string(1 << 20, '0') + "425";
+    QGuiApplication::clipboard()->setText(QString::fromStdString(digits));
+    Key(Qt::Key_V, Qt::ControlModifier);
+    Type("1");
+    EXPECT_EQ(Calc().EntryText(), digits + "1");  // the calculator keeps every digit
+    const QString shown = W().lblEntryDisplay->text();
+    EXPECT_LE(shown.size(), 256);
+    EXPECT_TRUE(shown.endsWith("4251")) << shown.right(10).toStdString();
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Calc().Stack().GetTop().value, 4251);
+    EXPECT_EQ(W().lblStackDisplay->text().split('\n', Qt::SkipEmptyParts).last().trimmed().toStdString(),
+              Calc().Stack().GetTop().text);
+}
+
 TEST_F(MainWindowTest, MessagesStayUntilTheNextKeyOrTheirTimer) {
     Start();
     Type("1\r2+");
