@@ -98,6 +98,24 @@ pid_t watched = -1;  // --summon, --dismiss: the program already running; else c
 pid_t target() { return watched > 0 ? watched : child; }
 std::ostringstream out;
 bool trace = false;  // --trace: every damage rectangle on stderr
+// --summon: when drain() first read a MapNotify since it was last cleared
+std::optional<Clock::time_point> mapSeenAt;
+std::map<Window, Clock::time_point> mapReadAt;  // when drain() read each window's last MapNotify
+
+// When the window found viewable became so: the latest map event read of it and the windows
+// above it (a manager's frame), read before the search that found it ended; without one, now.
+Clock::time_point viewableSince(Window w) {
+    std::optional<Clock::time_point> at;
+    for (Window x = w; x != 0 && x != root;) {
+        if (const auto i = mapReadAt.find(x); i != mapReadAt.end() && (!at || i->second > *at)) at = i->second;
+        Window r, parent, *children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(dpy, x, &r, &parent, &children, &n)) break;
+        if (children) XFree(children);
+        x = parent;
+    }
+    return at.value_or(Clock::now());
+}
 std::string filesOut;  // --files-out
 
 // The files behind the program's mappings, each once, in the order first seen: taken when the
@@ -157,7 +175,7 @@ std::optional<std::string> textProperty(Window w, Atom prop, Atom type) {
     return s;
 }
 
-bool matches(Window w, const Criteria& c) {
+bool matchesIdentity(Window w, const Criteria& c) {
     if (c.name) {
         auto title = textProperty(w, netWmName, utf8);
         if (!title) title = textProperty(w, XA_WM_NAME, XA_STRING);
@@ -184,8 +202,26 @@ bool matches(Window w, const Criteria& c) {
         XFree(data);
         if (value != target()) return false;
     }
+    return true;
+}
+
+bool viewable(Window w) {
     XWindowAttributes a;
     return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
+}
+
+bool matches(Window w, const Criteria& c) { return matchesIdentity(w, c) && viewable(w); }
+
+// Every window below w that meets the criteria, shown or not.
+void collect(Window w, const Criteria& c, int depth, std::vector<Window>& found) {
+    Window r, parent, *children = nullptr;
+    unsigned int n = 0;
+    if (!XQueryTree(dpy, w, &r, &parent, &children, &n)) return;
+    for (unsigned int i = 0; i < n; ++i) {
+        if (matchesIdentity(children[i], c)) found.push_back(children[i]);
+        else if (depth < 3) collect(children[i], c, depth + 1, found);
+    }
+    if (children) XFree(children);
 }
 
 // Looks through the tree below w (a window manager puts clients two levels down).
@@ -313,10 +349,17 @@ bool drain() {
             }
         } else if (e.type == CreateNotify) {
             // Watched from its creation, before it can be mapped and drawn.
-            if (e.xcreatewindow.parent == root)
+            if (e.xcreatewindow.parent == root) {
                 XDamageCreate(dpy, e.xcreatewindow.window, XDamageReportRawRectangles);
+                // its own map events, also once a window manager has put it in a frame
+                XSelectInput(dpy, e.xcreatewindow.window, StructureNotifyMask);
+            }
         } else {
             mapped |= e.type == MapNotify || e.type == ReparentNotify;
+            if (e.type == MapNotify) {
+                if (!mapSeenAt) mapSeenAt = Clock::now();
+                mapReadAt[e.xmap.window] = Clock::now();
+            }
             unmapSeen |= e.type == UnmapNotify;
         }
     }
@@ -508,11 +551,6 @@ std::vector<std::string> readKeys(const std::string& file) {
     return keys;
 }
 
-bool viewable(Window w) {
-    XWindowAttributes a;
-    return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
-}
-
 // Runs the command that only talks to the running program, and reaps it: its peak RSS in KiB.
 pid_t startCommand(char** cmd) {
     const pid_t p = fork();
@@ -534,38 +572,55 @@ void reap(pid_t p) {
     out << " rss=" << usage.ru_maxrss;
 }
 
-// --summon and --dismiss.
+// --summon and --dismiss. No tree search runs while the command works: a search is dozens of
+// round trips, and the events it delays would be timed late. The program's windows are known
+// beforehand and watched; a map is timed when its event is read, once the window is viewable
+// (a window manager may map the client before its frame).
 [[noreturn]] void toggleRun(const Options& o, char** cmd, bool summon) {
     Window w = 0;
+    std::vector<Window> windows;
     if (!summon) {
         w = search(root, o.criteria, 0);
         if (!w) fail("not-shown");
         focus(w);
         waitQuiet(o, Clock::now(), 10000, "after-focus");
-        XSelectInput(dpy, w, StructureNotifyMask);
-    } else if (search(root, o.criteria, 0)) {
-        fail("already-shown");
+        windows.push_back(w);
+    } else {
+        if (search(root, o.criteria, 0)) fail("already-shown");
+        collect(root, o.criteria, 0, windows);
+        if (windows.empty()) fail("no-window");
     }
+    for (const Window x : windows) XSelectInput(dpy, x, StructureNotifyMask);
     XSync(dpy, False);
     drain();
     screen.lastPaint.reset();
     unmapSeen = false;
+    mapSeenAt.reset();
     char buf[64];
     t0 = Clock::now();
     const pid_t p = startCommand(cmd);
-    Clock::time_point lastScan = t0;
-    while (true) {
-        const bool changed = drain();
-        if (summon ? (changed || Clock::now() - lastScan >= std::chrono::milliseconds(20)) : unmapSeen) {
-            lastScan = Clock::now();
+    std::optional<Clock::time_point> done;
+    while (!done) {
+        drain();
+        if (summon && mapSeenAt) {
+            const Clock::time_point at = *mapSeenAt;
+            mapSeenAt.reset();
+            for (const Window x : windows)
+                if (viewable(x)) {
+                    w = x;
+                    done = at;
+                    break;
+                }
+        } else if (!summon && unmapSeen) {
             unmapSeen = false;
-            if (summon ? (w = search(root, o.criteria, 0)) != 0 : !viewable(w)) break;
+            if (!viewable(w)) done = Clock::now();
         }
         sampleCpu();
         if (msSince(t0) > o.timeoutS * 1000) fail(summon ? "no-window" : "not-unmapped");
-        wait(summon ? 5 : 20);
+        if (!done) wait(5);
     }
-    std::snprintf(buf, sizeof buf, summon ? "map=%.1f" : "unmap=%.1f", msSince(t0));
+    const double ms = std::chrono::duration<double, std::milli>(*done - t0).count();
+    std::snprintf(buf, sizeof buf, summon ? "map=%.1f" : "unmap=%.1f", ms);
     out << buf;
     reap(p);
     if (summon) {
@@ -668,23 +723,29 @@ int main(int argc, char** argv) {
     if (child < 0) fail("fork");
     setpgid(child, child);
 
-    // The main window mapped.
+    // The main window mapped: timed by the map event, not by the end of the search (dozens of
+    // round trips) that recognised it.
     Window w = 0;
-    Clock::time_point lastScan = t0 - std::chrono::hours(1);
+    Clock::time_point lastScan = t0 - std::chrono::hours(1), mappedAt;
     while (!w) {
         const bool look = drain();
         if (look || Clock::now() - lastScan >= std::chrono::milliseconds(20)) {
             w = search(root, c, 0);
             lastScan = Clock::now();
         }
-        if (w) break;
+        if (w) {
+            const Clock::time_point searched = Clock::now();
+            drain();
+            mappedAt = std::min(viewableSince(w), searched);
+            break;
+        }
         checkAlive();
         sampleCpu();
         if (msSince(t0) > o.timeoutS * 1000) fail("no-window");
         wait(5);
     }
     char buf[64];
-    std::snprintf(buf, sizeof buf, "map=%.1f", msSince(t0));
+    std::snprintf(buf, sizeof buf, "map=%.1f", std::chrono::duration<double, std::milli>(mappedAt - t0).count());
     out << buf;
 
     // The last paint of the start, the memory and the idle cost, each on its own clock.
