@@ -16,6 +16,7 @@
 #include <random>
 #include <string>
 
+#include "Platform.h"
 #include "ProgramFixture.h"
 #include "StderrCapture.h"
 #include "frmCommands.h"
@@ -38,6 +39,26 @@ std::string PngBytes(QSize size, QRgb colour) {
     buffer.open(QIODevice::WriteOnly);
     picture.save(&buffer, "PNG");
     return bytes.toStdString();
+}
+
+// A PNG that claims width x height pixels, its checksums right, and holds one row's worth of
+// data: what a reader would allocate is the claim.
+std::string ClaimingPng(quint32 width, quint32 height) {
+    std::string ihdr = "IHDR";
+    for (const quint32 v : {width, height}) for (int i = 3; i >= 0; --i) ihdr += static_cast<char>(v >> (8 * i));
+    ihdr += std::string("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : ihdr) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc ^= 0xFFFFFFFFu;
+    std::string png = "\x89PNG\r\n\x1a\n";
+    png += std::string("\x00\x00\x00\x0d", 4) + ihdr;
+    for (int i = 3; i >= 0; --i) png += static_cast<char>(crc >> (8 * i));
+    // a few compressed bytes, so that the header is read at all, then the end
+    png += std::string("\x00\x00\x00\x0cIDAT\x78\x9c\x63\xf8\xff\x6f\x3b\x00\x05\xb4\x02\xb5\xe5\xb5\xe2\x9c", 24);
+    return png + std::string("\x00\x00\x00\x00IEND\xae\x42\x60\x82", 12);
 }
 
 struct SkinFault {
@@ -85,6 +106,15 @@ const SkinFault kSkinFaults[] = {
     {"BitmapIsText",
      [](const fs::path& f) { WriteBytes(f / "second.png", "bitmap_file=second.png\r\n"); return std::string(); },
      "cannot be read as a picture", true},
+    {"BitmapClaims100000x100000",
+     [](const fs::path& f) { WriteBytes(f / "second.png", ClaimingPng(100000, 100000)); return std::string(); },
+     "100000x100000 pixels, more than the", true},
+    {"BitmapWiderThanTheScreens",
+     [](const fs::path& f) {
+         WriteBytes(f / "second.png", PngBytes({platform::PictureLimit().width() + 1, 2}, qRgb(0, 0, 255)));
+         return std::string();
+     },
+     "more than the", true},
     {"BitmapRemoved", [](const fs::path& f) { fs::remove(f / "second.png"); return std::string(); },
      "which is not there", false},
 };
