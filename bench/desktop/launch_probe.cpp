@@ -210,31 +210,31 @@ bool viewable(Window w) {
     return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
 }
 
-bool matches(Window w, const Criteria& c) { return matchesIdentity(w, c) && viewable(w); }
-
-// Every window below w that meets the criteria, shown or not.
-void collect(Window w, const Criteria& c, int depth, std::vector<Window>& found) {
-    Window r, parent, *children = nullptr;
-    unsigned int n = 0;
-    if (!XQueryTree(dpy, w, &r, &parent, &children, &n)) return;
-    for (unsigned int i = 0; i < n; ++i) {
-        if (matchesIdentity(children[i], c)) found.push_back(children[i]);
-        else if (depth < 3) collect(children[i], c, depth + 1, found);
-    }
-    if (children) XFree(children);
-}
-
-// Looks through the tree below w (a window manager puts clients two levels down).
-Window search(Window w, const Criteria& c, int depth) {
+// The first window below w with the program's class and pid for which stop() is true, or 0. A
+// window manager puts clients two levels down; nothing is looked for inside a match.
+template <typename Stop>
+Window walk(Window w, const Criteria& c, Stop stop, int depth = 0) {
     Window r, parent, *children = nullptr;
     unsigned int n = 0;
     if (!XQueryTree(dpy, w, &r, &parent, &children, &n)) return 0;
     Window found = 0;
     for (unsigned int i = 0; i < n && !found; ++i) {
-        if (matches(children[i], c)) found = children[i];
-        else if (depth < 3) found = search(children[i], c, depth + 1);
+        if (matchesIdentity(children[i], c)) {
+            if (stop(children[i])) found = children[i];
+        } else if (depth < 3) {
+            found = walk(children[i], c, stop, depth + 1);
+        }
     }
     if (children) XFree(children);
+    return found;
+}
+
+Window search(Window w, const Criteria& c) { return walk(w, c, viewable); }
+
+// Every window below w that meets the criteria, shown or not.
+std::vector<Window> collect(Window w, const Criteria& c) {
+    std::vector<Window> found;
+    walk(w, c, [&](Window x) { found.push_back(x); return false; });
     return found;
 }
 
@@ -580,14 +580,14 @@ void reap(pid_t p) {
     Window w = 0;
     std::vector<Window> windows;
     if (!summon) {
-        w = search(root, o.criteria, 0);
+        w = search(root, o.criteria);
         if (!w) fail("not-shown");
         focus(w);
         waitQuiet(o, Clock::now(), 10000, "after-focus");
         windows.push_back(w);
     } else {
-        if (search(root, o.criteria, 0)) fail("already-shown");
-        collect(root, o.criteria, 0, windows);
+        if (search(root, o.criteria)) fail("already-shown");
+        windows = collect(root, o.criteria);
         if (windows.empty()) fail("no-window");
     }
     for (const Window x : windows) XSelectInput(dpy, x, StructureNotifyMask);
@@ -730,7 +730,7 @@ int main(int argc, char** argv) {
     while (!w) {
         const bool look = drain();
         if (look || Clock::now() - lastScan >= std::chrono::milliseconds(20)) {
-            w = search(root, c, 0);
+            w = search(root, c);
             lastScan = Clock::now();
         }
         if (w) {
