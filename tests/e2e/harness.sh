@@ -56,8 +56,9 @@ e2e_init() {
 
 # e2e_wait SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds; fails after SECONDS.
 e2e_wait() {
-    local deadline=$((SECONDS + $1))
-    until "${@:2}" 2>/dev/null; do [ "$SECONDS" -lt "$deadline" ] || return 1; sleep 0.1; done
+    # in microseconds: SECONDS counts whole seconds, so a 1 s wait could end at once
+    local deadline=$((${EPOCHREALTIME/./} + $1 * 1000000))
+    until "${@:2}" 2>/dev/null; do ((${EPOCHREALTIME/./} < deadline)) || return 1; sleep 0.1; done
 }
 
 x_alive() { kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "the X server exited (stopped from outside?)"; }
@@ -180,14 +181,19 @@ e2e_type() {
 e2e_clipboard() { timeout 3 xclip -selection clipboard -o 2>/dev/null; }
 clipboard_is() { [ "$(e2e_clipboard)" = "$1" ]; }
 
-# copied EXPECTED WHAT: Ctrl+C in the focused window puts EXPECTED on the real clipboard, which
-# a stand-in xclip (ours to stop) held before.
+# copied EXPECTED WHAT [SECONDS]: Ctrl+C in the focused window puts EXPECTED on the real clipboard
+# within SECONDS (default 5), where a stand-in xclip (ours to stop) held something else before.
+# COPIED_MS: how long it took.
 copied() {
+    local t0 limit=${3:-5}
     printf 'nothing copied' | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
     E2E_PIDS+=($!)
     e2e_wait 5 clipboard_is 'nothing copied' || e2e_fail "could not set the clipboard"
+    t0=$(date +%s%N)
     xdo key --delay 40 ctrl+c
-    e2e_wait 5 clipboard_is "$1" || e2e_fail "$2: copied '$(e2e_clipboard)', expected '$1'"
+    e2e_wait "$limit" clipboard_is "$1" ||
+        e2e_fail "$2: after $limit s the clipboard holds '$(e2e_clipboard | head -c 80)', expected '$1'"
+    COPIED_MS=$((($(date +%s%N) - t0) / 1000000))
 }
 
 # e2e_drag BUTTON X0 Y0 X1 Y1: press at (X0,Y0) on the screen, move in steps, release at (X1,Y1),
