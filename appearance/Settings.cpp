@@ -29,7 +29,8 @@ constexpr std::string_view kSkinFile = "SkinFile";
 constexpr Option kBeforeAngle[] = {Option::OnTop, Option::ShowFunctions, Option::Hide,
                                    Option::Transparency};
 constexpr Option kAfterAngle[] = {Option::FillDecimals, Option::FullPrecision, Option::DecUpdate,
-                                  Option::EngFormat,    Option::DirectExit,    Option::ConfirmExit};
+                                  Option::EngFormat,    Option::DirectExit,    Option::ConfirmExit,
+                                  Option::KeepStack};
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

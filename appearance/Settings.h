@@ -63,7 +63,7 @@ struct SettingsResult {
 
 // Reads the file at path and applies its lines in order. No file: nothing changes, ok.
 SettingsResult LoadSettings(const std::string& path, SettingsContext& ctx);
-// Writes the 15 lines through a temporary file renamed over the old one, creating the folder
+// Writes the 16 lines through a temporary file renamed over the old one, creating the folder
 // when it is missing. On failure the old file is left as it was.
 SettingsResult SaveSettings(const std::string& path, const SettingsContext& ctx);
 

@@ -1,5 +1,6 @@
 #include "OperandStack.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -117,6 +118,28 @@ void OperandStack::CopyStateFrom(const OperandStack& other) {
     undoAvailable_ = other.undoAvailable_;
     undoItem_ = other.undoItem_;
     undoCount_ = other.undoCount_;
+}
+
+StackSnapshot OperandStack::Snapshot() const {
+    int last = kMaxItems;
+    while (last > count_ && items_[last] == StackItem{}) --last;
+    StackSnapshot s;
+    s.records.assign(items_.begin(), items_.begin() + last + 1);
+    s.count = count_;
+    s.undoAvailable = undoAvailable_;
+    s.undoItem = undoItem_;
+    s.undoCount = undoCount_;
+    return s;
+}
+
+void OperandStack::Restore(const StackSnapshot& s) {
+    const std::size_t n = std::min(s.records.size(), items_.size());
+    items_.fill(StackItem{});
+    std::copy(s.records.begin(), s.records.begin() + static_cast<std::ptrdiff_t>(n), items_.begin());
+    count_ = static_cast<int16_t>(std::clamp<int>(s.count, 0, n == 0 ? 0 : static_cast<int>(n) - 1));
+    undoAvailable_ = s.undoAvailable;
+    undoItem_ = s.undoItem;
+    undoCount_ = static_cast<int16_t>(std::clamp<int>(s.undoCount, 0, kMaxItems));
 }
 
 void OperandStack::Undo() {

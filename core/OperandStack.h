@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "NumberText.h"
 #include "StackItem.h"
@@ -12,6 +13,17 @@
 namespace quorva {
 
 class OptionsModel;
+
+// All a later run needs to go on exactly where this one ended: the records (those above the
+// count too, which undo may bring back; any beyond the list are empty records), the count and
+// the undo record.
+struct StackSnapshot {
+    std::vector<StackItem> records;  // positions 0 .. size - 1
+    int16_t count = 0;
+    bool undoAvailable = false;
+    StackItem undoItem;
+    int16_t undoCount = 0;
+};
 
 class OperandStack {
 public:
@@ -44,6 +56,12 @@ public:
     // Takes the other stack's records (those above its count too), count and undo state, so an
     // operation can be tried on a copy without disturbing the original. No redraw.
     void CopyStateFrom(const OperandStack& other);
+    // The records up to the last one that is not empty, and at least up to the top.
+    StackSnapshot Snapshot() const;
+    // Takes a snapshot as it is, texts and value bits included: at most kMaxItems + 1 records,
+    // a count and an undo count of at most kMaxItems, the count below the number of records
+    // (the reader of the stack file sees to that). No redraw.
+    void Restore(const StackSnapshot& snapshot);
 
     bool UndoAvailable() const { return undoAvailable_; }
     void WithdrawUndo() { undoAvailable_ = false; }

@@ -14,6 +14,7 @@ const std::array<OptionInfo, kOptionCount>& OptionTable() {
         {Option::EngFormat, "chkEngFmt", "EngineeringFormat", 1, true},
         {Option::DirectExit, "chkDirectExit", "QuitOnHide", 0, true},
         {Option::ConfirmExit, "chkConfExit", "ConfirmQuit", 1, true},
+        {Option::KeepStack, "chkKeepStack", "KeepStack", 0, true},
     }};
     return table;
 }

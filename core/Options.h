@@ -22,8 +22,9 @@ enum class Option : int {
     EngFormat,      // chkEngFmt
     DirectExit,     // chkDirectExit
     ConfirmExit,    // chkConfExit
+    KeepStack,      // chkKeepStack: the stack and its undo outlive the program
 };
-inline constexpr int kOptionCount = 10;
+inline constexpr int kOptionCount = 11;
 
 struct OptionInfo {
     Option id;

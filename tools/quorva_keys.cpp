@@ -12,6 +12,8 @@
 #include "KeyScript.h"
 #include "Options.h"
 #include "Settings.h"
+#include "StackFile.h"
+#include "TextFile.h"
 
 using namespace quorva;
 using namespace quorva::keys;
@@ -19,7 +21,8 @@ using namespace quorva::keys;
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quorva-keys [--set KEY=VALUE]... [--clipboard TEXT] [--separator C] [--] SCRIPT...\n"
+    "Usage: quorva-keys [--set KEY=VALUE]... [--clipboard TEXT] [--separator C]\n"
+    "                   [--stack-in FILE] [--stack-out FILE] [--] SCRIPT...\n"
     "\n"
     "Types SCRIPT into the calculator's main window and prints every display afterwards.\n"
     "The SCRIPT arguments are joined with blanks; white space only separates tokens.\n"
@@ -41,6 +44,10 @@ constexpr const char* kUsage =
     "  --clipboard TEXT  the clipboard's text at the start\n"
     "  --clipboard-file FILE  the same, read from FILE (any bytes, any length)\n"
     "  --separator C     the locale's decimal separator, \".\" (default) or \",\"\n"
+    "  --stack-in FILE   start with the stack of the stack file FILE (quorva.stack), as the\n"
+    "                    calculator does with \"Keep the stack when quitting\"; a file it\n"
+    "                    would refuse is an error here\n"
+    "  --stack-out FILE  write the stack file FILE at the end, as quitting does\n"
     "  --help            this text\n";
 
 }  // namespace
@@ -48,6 +55,7 @@ constexpr const char* kUsage =
 int main(int argc, char** argv) {
     std::vector<std::string> sets;
     std::string clipboard;
+    std::string stackIn, stackOut;
     char separator = '.';
     int i = 1;
     try {
@@ -77,6 +85,10 @@ int main(int argc, char** argv) {
                 char buf[65536];
                 for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) clipboard.append(buf, n);
                 std::fclose(f);
+            } else if (arg == "--stack-in") {
+                stackIn = value();
+            } else if (arg == "--stack-out") {
+                stackOut = value();
             } else if (arg == "--separator") {
                 const std::string sep = value();
                 if (sep != "." && sep != ",")
@@ -108,7 +120,19 @@ int main(int argc, char** argv) {
         const std::vector<Step> steps = ParseScript(script);
 
         calc.Redraw();  // as the main window does when it loads
+        if (!stackIn.empty()) {
+            const textfile::Head head = textfile::ReadHead(stackIn, kStackReadLimit);
+            if (head.status != textfile::Head::Read)
+                throw Failure{"cannot read " + stackIn + (head.error.empty() ? "" : ": " + head.error)};
+            StackFileRead read = ReadStackFileText(head.bytes);
+            if (read.trouble != StackTrouble::None) throw Failure{"the stack file " + stackIn + " " + read.why};
+            ApplyStackFile(std::move(read.content), calc);
+        }
         for (const Step& step : steps) Run(step, calc);
+        if (!stackOut.empty()) {
+            const StackFileResult saved = SaveStackFile(stackOut, calc);
+            if (!saved.ok) throw Failure{saved.message};
+        }
         const std::string out = Report(calc, host);
         std::fwrite(out.data(), 1, out.size(), stdout);
         return 0;

@@ -19,6 +19,7 @@
 
 #include "Commands.h"
 #include "Platform.h"
+#include "StackFile.h"
 #include "TextFile.h"
 #include "TrayIcon.h"
 #include "frmAbout.h"
@@ -78,6 +79,7 @@ void Program::Main() {
     }
     SettingsContext ctx = Context();
     Report(LoadSettings(SettingsPath(), ctx), "SETTINGS UNREADABLE");
+    if (options_.on(Option::KeepStack)) LoadStack();
     ShowAboutWindow();
     if (skin_.SkinFile != kDefaultSkinName) LoadSkin();
     // A position saved on a screen that is gone would leave the window out of reach.
@@ -365,13 +367,26 @@ void Program::QuitWithoutAsking() {
     if (ended_) return;
     ended_ = true;
     HideAllWindows();
-    SaveSettings();
+    SaveAtQuit();
     if (tray_) tray_->DeleteTrayIcon();
     if (endProgram) endProgram();
 }
 
 void Program::SessionEnding() {
-    if (!ended_) SaveSettings();
+    if (!ended_) SaveAtQuit();
+}
+
+void Program::SaveAtQuit() {
+    SaveSettings();
+    // Unticked, the stack of an earlier run must not come back one day.
+    const StackFileResult r = options_.on(Option::KeepStack) ? SaveStackFile(StackPath(), calc_)
+                                                             : RemoveStackFile(StackPath());
+    Tell(stackTrouble_, r.ok, r.message, "STACK NOT SAVED");
+}
+
+void Program::LoadStack() {
+    const StackFileResult r = LoadStackFile(StackPath(), calc_);
+    Tell(stackTrouble_, r.ok, r.message, TroubleShown(r.trouble));
 }
 
 std::string Program::SettingsPathFor(const StartOptions& start) {
@@ -379,6 +394,8 @@ std::string Program::SettingsPathFor(const StartOptions& start) {
 }
 
 std::string Program::SettingsPath() const { return SettingsPathFor(start_); }
+
+std::string Program::StackPath() const { return StackFilePathFor(SettingsPath()); }
 
 SettingsContext Program::Context() { return SettingsContext{options_, calc_, skin_, *this}; }
 
@@ -390,14 +407,18 @@ SettingsResult Program::SaveSettings() {
 }
 
 void Program::Report(const SettingsResult& result, const char* shown) {
+    Tell(settingsTrouble_, result.ok, result.message, shown);
+}
+
+void Program::Tell(std::string& told, bool ok, const std::string& message, const char* shown) {
     // Told once per failing state: again only after a success, or when the reason changes.
-    if (result.ok) {
-        settingsTrouble_.clear();
+    if (ok) {
+        told.clear();
         return;
     }
-    if (result.message == settingsTrouble_) return;
-    settingsTrouble_ = result.message;
-    std::fprintf(stderr, "quorva: %s\n", result.message.c_str());
+    if (message == told) return;
+    told = message;
+    std::fprintf(stderr, "quorva: %s\n", message.c_str());
     // Where the user looks, the entry line, without taking what is being typed; the details
     // are on stderr.
     if (!ended_) calc_.ShowNotice(shown);

@@ -107,6 +107,8 @@ public:
     static std::string ManualPage();
     std::string SettingsPath() const;
     SettingsResult SaveSettings();
+    // quorva.stack beside the settings file.
+    std::string StackPath() const;
 
     // Host
     std::string ClipboardText() override;
@@ -130,6 +132,9 @@ public:
 private:
     SettingsContext Context();
     void Report(const SettingsResult& result, const char* shown);
+    void Tell(std::string& told, bool ok, const std::string& message, const char* shown);
+    void LoadStack();
+    void SaveAtQuit();  // the settings, and the stack file kept or removed
     frmCommands& Functions();
     frmLargeStack& Large();
     bool TrayHost() const;
@@ -155,6 +160,7 @@ private:
     bool onScreen_ = false;
     bool ended_ = false;
     std::string settingsTrouble_;  // the settings file problem last told; empty while none
+    std::string stackTrouble_;     // the same for the stack file
     bool toldNoTray_ = false;
 };
 

@@ -375,6 +375,7 @@ QWidget* frmCommands::MakeExitPage() {
     layout->setSpacing(8);
     layout->addWidget(MakeCheckBox(Option::DirectExit, "Directly exit Quorva when using the \"hide\" button"));
     layout->addWidget(MakeCheckBox(Option::ConfirmExit, "Ask for a confirmation before exiting Quorva"));
+    layout->addWidget(MakeCheckBox(Option::KeepStack, "Keep the stack when quitting"));
     layout->addStretch(1);
     return page;
 }

@@ -46,7 +46,7 @@ public:
     // " Controls "
     QLabel* txtHelp1 = nullptr;
     QLabel* txtHelp2 = nullptr;
-    // The nine check boxes, by option (nullptr for the scroll bar's option).
+    // The check boxes, by option (nullptr for the scroll bar's option).
     QCheckBox* CheckBox(Option id) const { return boxes_[static_cast<size_t>(id)]; }
 
     // The page of documentation cmdInternet opens: the installed page, else the one in the

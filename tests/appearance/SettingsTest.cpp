@@ -106,14 +106,14 @@ const char kExample[] =
     "WindowPositionX= 100\r\nWindowPositionY= 80\r\nAlwaysOnTop= 0\r\nShowFunctionWindow= 0\r\n"
     "HideWindows= 0\r\nTransparency= 255\r\nDecimals= 15\r\nRadians=True\r\nFillDecimals= 1\r\n"
     "KeepFullPrecision= 1\r\nUpdateStackOnDecimal= 1\r\nEngineeringFormat= 1\r\nQuitOnHide= 0\r\n"
-    "ConfirmQuit= 1\r\nSkinFile=default\r\n";
+    "ConfirmQuit= 1\r\nKeepStack= 0\r\nSkinFile=default\r\n";
 
 // Every value unlike the example's, the check boxes' in all three states.
 const char kEveryValueChanged[] =
     "WindowPositionX=-12\r\nWindowPositionY= 523.5\r\nAlwaysOnTop= 1\r\nShowFunctionWindow= 1\r\n"
     "HideWindows= 2\r\nTransparency= 128\r\nDecimals= 3\r\nRadians=False\r\nFillDecimals= 0\r\n"
     "KeepFullPrecision= 2\r\nUpdateStackOnDecimal= 0\r\nEngineeringFormat= 2\r\nQuitOnHide= 1\r\n"
-    "ConfirmQuit= 0\r\nSkinFile= /skins/a=b.qsd\r\n";
+    "ConfirmQuit= 0\r\nKeepStack= 1\r\nSkinFile= /skins/a=b.qsd\r\n";
 
 // The defaults write the example file; a file of other values is read and written back whole.
 TEST(SettingsFile, ExampleFileAndRoundTrip) {

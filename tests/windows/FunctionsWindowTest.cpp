@@ -45,7 +45,8 @@ TEST_F(FunctionsWindowTest, EveryCheckBoxShowsAndEditsItsOption) {
         int page;
     } cases[] = {{Option::OnTop, 1},         {Option::ShowFunctions, 1}, {Option::Hide, 1},
                  {Option::FillDecimals, 3},  {Option::FullPrecision, 3}, {Option::DecUpdate, 3},
-                 {Option::EngFormat, 3},     {Option::DirectExit, 4},    {Option::ConfirmExit, 4}};
+                 {Option::EngFormat, 3},     {Option::DirectExit, 4},    {Option::ConfirmExit, 4},
+                 {Option::KeepStack, 4}};
     for (const auto& c : cases) {
         SCOPED_TRACE(InfoOf(c.id).control);
         QCheckBox* box = f.CheckBox(c.id);
