@@ -1,5 +1,5 @@
-// A save killed at any moment leaves the old file or the new one, whole, and the next save
-// clears the temporary file it left.
+// A save of the settings or the stack file killed at any moment leaves the old file or the new
+// one, whole, and the next save clears the temporary file it left.
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -18,36 +19,65 @@
 #include <vector>
 
 #include "Fakes.h"
+#include "StackFile.h"
 
 namespace quorva {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The two contents the saver alternates; of different lengths, so a mix shows in the size too.
+// A file and the two contents its saver alternates; of different lengths, so a mix shows in
+// the size too.
+struct Kept {
+    const char* name;
+    const char* fileName;
+    std::function<std::string(test::AppState&, int which)> text;  // puts content which in place
+    std::function<bool(test::AppState&, const std::string& path)> save;
+};
+
+const Kept kKept[] = {
+    {"Settings", kSettingsFileName,
+     [](test::AppState& s, int which) {
+         s.calc.SetDecimalPlaces(which == 0 ? 3 : 12);
+         s.skin.SkinFile = which == 0 ? "default" : "/usr/share/quorva/skins/" + std::string(200, 'p') + ".qsd";
+         return SettingsText(s.ctx);
+     },
+     [](test::AppState& s, const std::string& path) { return SaveSettings(path, s.ctx).ok; }},
+    {"Stack", kStackFileName,
+     [](test::AppState& s, int which) {
+         StackSnapshot snapshot{{StackItem{}}, 0, which == 1, {}, 0};
+         for (int n = 1; n <= (which == 0 ? 3 : OperandStack::kMaxItems); ++n)
+             snapshot.records.push_back({static_cast<int16_t>(1 + n % 3), n / 7.0, "text of " + std::to_string(n)});
+         snapshot.count = static_cast<int16_t>(snapshot.records.size() - 1);
+         s.calc.Stack().Restore(snapshot);
+         return StackFileText({s.calc.Format(), s.calc.Stack().Snapshot()});
+     },
+     [](test::AppState& s, const std::string& path) { return SaveStackFile(path, s.calc).ok; }},
+};
+
+void PrintTo(const Kept& k, std::ostream* os) { *os << k.name; }
+
 struct Saver : test::AppState {
-    std::string Text(int which) {
-        calc.SetDecimalPlaces(which == 0 ? 3 : 12);
-        skin.SkinFile = which == 0 ? "default" : "/usr/share/quorva/skins/" + std::string(200, 'p') + ".qsd";
-        return SettingsText(ctx);
-    }
+    const Kept& kept;
+    explicit Saver(const Kept& k) : kept(k) {}
+    std::string Text(int which) { return kept.text(*this, which); }
     bool Save(const std::string& path, int which) {
         Text(which);
-        return SaveSettings(path, ctx).ok;
+        return kept.save(*this, path);
     }
 };
 
-std::vector<std::string> OtherFiles(const fs::path& dir) {
+std::vector<std::string> OtherFiles(const fs::path& dir, const char* fileName) {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(dir)) {
-        if (e.path().filename() != kSettingsFileName) names.push_back(e.path().filename().string());
+        if (e.path().filename() != fileName) names.push_back(e.path().filename().string());
     }
     return names;
 }
 
 // The child: tells the parent once its first save is done, then saves for ever.
-[[noreturn]] void SaveForEver(const std::string& path, int ready) {
-    Saver saver;
+[[noreturn]] void SaveForEver(const Kept& kept, const std::string& path, int ready) {
+    Saver saver(kept);
     if (!saver.Save(path, 1)) ::_exit(3);
     const char byte = 1;
     if (::write(ready, &byte, 1) != 1) ::_exit(4);
@@ -56,11 +86,14 @@ std::vector<std::string> OtherFiles(const fs::path& dir) {
     }
 }
 
-TEST(KilledSave, FileIsAlwaysOneWholeVersionAndTempsAreCleared) {
+class KilledSave : public ::testing::TestWithParam<Kept> {};
+
+TEST_P(KilledSave, FileIsAlwaysOneWholeVersionAndTempsAreCleared) {
+    const Kept& kept = GetParam();
     const test::ScratchFolder scratch;
     const fs::path dir = scratch.path;
-    const std::string path = (dir / kSettingsFileName).string();
-    Saver saver;
+    const std::string path = (dir / kept.fileName).string();
+    Saver saver(kept);
     const std::string versions[2] = {saver.Text(0), saver.Text(1)};
     ASSERT_NE(versions[0].size(), versions[1].size());
     ASSERT_TRUE(saver.Save(path, 0));
@@ -76,7 +109,7 @@ TEST(KilledSave, FileIsAlwaysOneWholeVersionAndTempsAreCleared) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             ::close(ready[0]);
-            SaveForEver(path, ready[1]);
+            SaveForEver(kept, path, ready[1]);
         }
         ::close(ready[1]);
         char byte = 0;
@@ -94,19 +127,23 @@ TEST(KilledSave, FileIsAlwaysOneWholeVersionAndTempsAreCleared) {
         ASSERT_TRUE(now == versions[0] || now == versions[1])
             << "after kill " << kill << " the file holds " << now.size() << " bytes:\n" << now;
         // The child's first save cleared what the kill before left; only this kill's remains.
-        const std::vector<std::string> others = OtherFiles(dir);
+        const std::vector<std::string> others = OtherFiles(dir, kept.fileName);
         ASSERT_LE(others.size(), 1u) << "kill " << kill << " found " << others.size() << " stale files, first "
                                      << others.front();
         midSave += others.size() == 1;
     }
     ASSERT_TRUE(saver.Save(path, 0));
     EXPECT_EQ(test::ReadFile(path), versions[0]);
-    EXPECT_TRUE(OtherFiles(dir).empty()) << "a successful save left " << OtherFiles(dir).front();
+    const std::vector<std::string> left = OtherFiles(dir, kept.fileName);
+    EXPECT_TRUE(left.empty()) << "a successful save left " << left.front();
     // Without kills inside the write the test would prove nothing.
     EXPECT_GT(midSave, 0);
-    std::printf("%d of %d kills came between creating the temporary file and renaming it\n", midSave,
-                kKills);
+    std::printf("%s: %d of %d kills came between creating the temporary file and renaming it\n", kept.name,
+                midSave, kKills);
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, KilledSave, ::testing::ValuesIn(kKept),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quorva

@@ -12,9 +12,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "ProgramFixture.h"
+#include "StackFile.h"
 #include "StderrCapture.h"
 #include "frmCommands.h"
 
@@ -172,6 +174,97 @@ TEST_P(SaveFaultTest, OldFileStaysUserIsToldOnceProgramGoesOn) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, SaveFaultTest, ::testing::ValuesIn(kFaults),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The stack file under the same faults (all but the one that puts a folder where the settings
+// file goes): the old stack file stays whole, the user is told once, and once saving works the
+// file is written again.
+class StackFaultTest : public SaveFaultTest {
+protected:
+    std::string Stack() const { return Folder() + "/quorva.stack"; }
+    std::string StackBytes() const {
+        std::ifstream in(Stack(), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+};
+
+std::vector<Fault> StackFaults() {
+    std::vector<Fault> faults;
+    for (const Fault& f : kFaults)
+        if (f.keepsOldFile) faults.push_back(f);
+    return faults;
+}
+
+StackSnapshot TwoItems() { return {{StackItem{}, {kKindDecimal, 1, "1"}, {kKindHex, 2, "&&2"}}, 2, false, {}, 0}; }
+
+TEST_P(StackFaultTest, OldStackFileStaysUserIsToldOnceProgramGoesOn) {
+    const Fault& fault = GetParam();
+    std::ofstream(Stack(), std::ios::binary) << StackFileText({{}, TwoItems()});
+    StartWith("ConfirmQuit= 0\r\nKeepStack= 1\r\n");
+    ASSERT_EQ(Values(), (std::vector<double>{1, 2}));
+    if (const std::string why = fault.make(Folder()); !why.empty()) GTEST_SKIP() << why;
+    const std::string before = StackBytes();
+    test::StderrCapture err;
+
+    Type("3\r");
+    P().SessionEnding();
+    EXPECT_EQ(Calc().EntryCaption(), "STACK NOT SAVED");
+    P().SessionEnding();
+    EXPECT_EQ(err.Count("Cannot save the stack to " + Stack() + ": "), 1) << err.Text();
+    EXPECT_EQ(StackBytes(), before);
+    for (const auto& e : fs::directory_iterator(Folder())) {
+        const std::string name = e.path().filename().string();
+        EXPECT_TRUE(name == "quorva.ini" || name == "quorva.stack" || name == "filler") << "left behind: " << name;
+    }
+    Type("+");
+    EXPECT_EQ(Top(), 5);
+
+    fault.undo(Folder());
+    P().SessionEnding();
+    const StackFileRead saved = ReadStackFileText(StackBytes());
+    ASSERT_EQ(saved.trouble, StackTrouble::None) << saved.why;
+    EXPECT_EQ(saved.content.stack.count, 2);
+    EXPECT_EQ(saved.content.stack.records.at(2).value, 5);
+
+    // Unticked under the fault: only a read-only folder keeps the file from going, and says so.
+    ASSERT_EQ(fault.make(Folder()), "");
+    P().Options().set(Option::KeepStack, 0);
+    P().QuitWithoutAsking();
+    const bool kept = fs::exists(Stack());
+    EXPECT_EQ(kept, std::string(fault.name) == "ReadOnlyFolder");
+    EXPECT_EQ(err.Count("Cannot remove the stack file " + Stack()), kept ? 1 : 0) << err.Text();
+    EXPECT_EQ(err.Count("Cannot save the stack"), 1);
+    fault.undo(Folder());
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, StackFaultTest, ::testing::ValuesIn(StackFaults()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A stack file that cannot be taken never stops the start: the calculator starts empty, says
+// why once, keeps the file aside and, quitting, writes a good file beside it.
+class StackFaultAtStartTest : public ProgramFixture {};
+
+TEST_F(StackFaultAtStartTest, TheStackStartsEmptyAndTheFileIsKeptAside) {
+    const std::string stack = dir_.filePath("quorva.stack").toStdString(), bad = stack + ".bad";
+    std::string damaged = StackFileText({{}, TwoItems()});
+    damaged.replace(damaged.find("\n2 3 "), 5, "\n2 9 ");
+    std::ofstream(stack, std::ios::binary) << damaged;
+    test::StderrCapture err;
+    Start("ConfirmQuit= 0\r\nKeepStack= 1\r\n");
+    EXPECT_EQ(Count(), 0);
+    EXPECT_EQ(Calc().EntryCaption(), "STACK FILE DAMAGED");
+    EXPECT_EQ(err.Count("quorva: The stack file " + stack + " is damaged: line 7 "), 1) << err.Text();
+    EXPECT_EQ(err.Count("kept as " + bad), 1);
+    Type("4\r");
+    P().QuitWithoutAsking();
+    std::ifstream in(bad, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
+    program_.reset();
+    Start();
+    EXPECT_EQ(Values(), std::vector<double>{4});
+    EXPECT_EQ(err.Count("quorva: "), 1) << err.Text();  // nothing more was said
+}
 
 }  // namespace
 }  // namespace quorva

@@ -6,8 +6,10 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "ProgramFixture.h"
+#include "StackFile.h"
 #include "TrayIcon.h"
 #include "frmAbout.h"
 #include "frmCommands.h"
@@ -166,6 +168,46 @@ TEST_F(StartupQuitTest, ASettingsFileThatCannotBeWrittenIsShownOnceInTheEntryLin
     Key(Qt::Key_1);
     EXPECT_FALSE(P().SaveSettings().ok);  // told once is enough
     EXPECT_EQ(Calc().EntryCaption(), "1");
+}
+
+// Ticked, every way of quitting keeps the stack with its undo for the next start; unticked, the
+// file is neither read nor kept.
+TEST_F(StartupQuitTest, TheKeptStackComesBackAtTheNextStartAndGoesOnceTheOptionIsOff) {
+    const std::string stack = dir_.filePath("quorva.stack").toStdString();
+    Start("ConfirmQuit= 0\r\nKeepStack= 1\r\n");
+    Type("2\r3+&ff\r'101\rd");
+    const std::string shown = W().lblStackDisplay->text().toStdString();
+    P().SessionEnding();  // a logout, which may still be cancelled
+    ASSERT_TRUE(std::filesystem::exists(stack));
+    P().QuitWithoutAsking();
+    program_.reset();
+
+    Start();
+    EXPECT_EQ(Values(), (std::vector<double>{5, 255}));
+    EXPECT_EQ(W().lblStackDisplay->text().toStdString(), shown);
+    Type("u");  // the drop comes undone
+    EXPECT_EQ(Values(), (std::vector<double>{5, 255, 5}));
+    EXPECT_EQ(Calc().Stack().GetTop().text, "'101");
+    Type("c");
+    P().QuitWithoutAsking();
+    program_.reset();
+
+    Start();
+    EXPECT_EQ(Count(), 0);
+    Type("uu");  // the clear comes undone, one level only
+    EXPECT_EQ(Values(), (std::vector<double>{5, 255, 5}));
+    P().Options().set(Option::KeepStack, 0);
+    P().QuitWithoutAsking();
+    EXPECT_FALSE(std::filesystem::exists(stack));
+    EXPECT_TRUE(IniHas("KeepStack= 0\r\n"));
+    program_.reset();
+
+    // Unticked, a file that is there (left by a program that was killed) is not read.
+    std::ofstream(stack) << StackFileText({{}, {{StackItem{}, {kKindDecimal, 7, "7"}}, 1, false, {}, 0}});
+    Start();
+    EXPECT_EQ(Count(), 0);
+    P().QuitWithoutAsking();
+    EXPECT_FALSE(std::filesystem::exists(stack));
 }
 
 }  // namespace
