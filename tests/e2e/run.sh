@@ -5,7 +5,7 @@
 # and the short way in: quorva --toggle and --quit handed to the running calculator.
 # What the widgets do on their own is tested offscreen in tests/windows.
 #   run.sh drag|on_top|screenshot|functions|large_stack|splash|tray|second_start|toggle|
-#          toggle_starts|quit|launcher_maps|hostile_env|bad_input
+#          toggle_starts|quit|launcher_maps|hostile_env|bad_input|keep_stack
 # Environment (ctest sets it): QUORVA_BIN the program, QUORVA_E2E_SHOT the screenshot checker,
 # QUORVA_SKIN_PNG the built-in skin picture, QUORVA_E2E_OUT where screenshots go.
 set -uo pipefail
@@ -453,6 +453,42 @@ case_bad_input() {
     e2e_log "VmRSS after 1000 keys: $first kB, after 100000: $last kB"
     [ $((last - first)) -le 1024 ] && [ $((first - last)) -le 1024 ] ||
         e2e_fail "VmRSS went from $first kB to $last kB over 99000 keys"
+}
+
+# --- "Keep the stack when quitting": 300 items of all three kinds and an undo record, made by
+# quorva-keys, come back in the real program; ended by SIGTERM it writes them, with what was
+# typed meanwhile, bit for bit as quorva-keys does for the same keys; the next start shows them
+# again, read back through the clipboard ---
+binary() { local n=$1 digits=""; while ((n > 0)); do digits=$((n % 2))$digits n=$((n / 2)); done; echo "${digits:-0}"; }
+stack_ends() { e2e_wait 10 program_ended && wait "$APP_PID"; }
+
+case_keep_stack() {
+    [ -x "${QUORVA_KEYS:-}" ] || e2e_fail "no quorva-keys at '${QUORVA_KEYS:-}'"
+    local script="" i made=$E2E_TMP/made.stack want=$E2E_TMP/want.stack top
+    for ((i = 1; i <= 100; i++)); do script+="$i<Enter>7/&$(printf '%x' $((i * 4099)))<Enter>'$(binary "$i")<Enter>"; done
+    "$QUORVA_KEYS" --stack-out "$made" -- "$script" d >/dev/null || e2e_fail "quorva-keys could not make the stack"
+    grep -qx 'count 299' "$made" && grep -q '^undo 1 300 ' "$made" || e2e_fail "the stack made is not 299 items and an undo"
+    "$QUORVA_KEYS" --stack-in "$made" --stack-out "$want" u >/dev/null
+    cp "$made" "$CONFIG/quorva.stack"
+    start_calculator $'ConfirmQuit= 0\r\nKeepStack= 1\r\n'
+    focus_main
+    xdo key u # the drop quorva-keys made comes undone: 300 items
+    top=$(sed -n 's/^300 [0-9] [0-9A-F]* "\(.*\)"$/\1/p' "$want")
+    copied "$top" "the 300th item after u"
+    kill -TERM "$APP_PID"
+    stack_ends || e2e_fail "the program did not end well after SIGTERM: $(cat "$E2E_TMP/program.log")"
+    cmp "$want" "$CONFIG/quorva.stack" || e2e_fail "the stack written at SIGTERM is not quorva-keys': $(diff "$want" "$CONFIG/quorva.stack" | head -5)"
+    grep -qx 'count 300' "$CONFIG/quorva.stack" || e2e_fail "the stack written at SIGTERM does not hold 300 items"
+
+    launch_program
+    main_geometry 20
+    e2e_wait 10 splash_gone || e2e_fail "the splash window is still shown after 10 s"
+    focus_main
+    holds_stack "the stack of the last run" --stack-in "$want"
+    kill -TERM "$APP_PID"
+    stack_ends || e2e_fail "the second run did not end well after SIGTERM"
+    "$QUORVA_KEYS" --stack-in "$CONFIG/quorva.stack" | grep -qx 'items: 0' || e2e_fail "the emptied stack was not written"
+    [ ! -e "$CONFIG/quorva.stack.bad" ] || e2e_fail "a stack file was refused: $(cat "$E2E_TMP/program.log")"
 }
 
 declare -F "case_$1" >/dev/null || e2e_fail "unknown case $1"
