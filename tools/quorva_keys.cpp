@@ -122,8 +122,8 @@ int main(int argc, char** argv) {
         calc.Redraw();  // as the main window does when it loads
         if (!stackIn.empty()) {
             const textfile::Head head = textfile::ReadHead(stackIn, kStackReadLimit);
-            if (head.status != textfile::Head::Read)
-                throw Failure{"cannot read " + stackIn + (head.error.empty() ? "" : ": " + head.error)};
+            if (head.status == textfile::Head::Missing) throw Failure{"there is no stack file " + stackIn};
+            if (head.status == textfile::Head::Failed) throw Failure{"cannot read " + stackIn + ": " + head.error};
             StackFileRead read = ReadStackFileText(head.bytes);
             if (read.trouble != StackTrouble::None) throw Failure{"the stack file " + stackIn + " " + read.why};
             ApplyStackFile(std::move(read.content), calc);
