@@ -257,14 +257,5 @@ TEST(StackFile, ABadFileLeavesTheStackEmptyAndIsMovedAsideWithTheReason) {
     EXPECT_EQ(std::string(TroubleShown(StackTrouble::Damaged)), "STACK FILE DAMAGED");
 }
 
-TEST(StackFile, RemovingAFileThatIsNotThereIsFine) {
-    ScratchFolder dir;
-    EXPECT_TRUE(RemoveStackFile(dir / "quorva.stack").ok);
-    WriteFile(dir / "quorva.stack", "x");
-    EXPECT_TRUE(RemoveStackFile(dir / "quorva.stack").ok);
-    EXPECT_FALSE(fs::exists(dir / "quorva.stack"));
-    EXPECT_EQ(StackFilePathFor("/a/b/quorva.ini"), "/a/b/quorva.stack");
-}
-
 }  // namespace
 }  // namespace quorva
