@@ -13,8 +13,10 @@ source "$here/harness.sh"
 e2e_init a11y
 transcript=${1:-$E2E_OUT/a11y-transcript.txt}
 launcher=/usr/libexec/at-spi-bus-launcher
-[ -x "$launcher" ] && /usr/bin/python3 -c 'import pyatspi' 2>/dev/null ||
-    { e2e_log "SKIP: at-spi2-core or python3-pyatspi is missing (scripts/deps.sh installs them)"; exit 77; }
+if [ ! -x "$launcher" ] || ! /usr/bin/python3 -c "import pyatspi" 2>/dev/null; then
+    e2e_log "SKIP: at-spi2-core or python3-pyatspi is missing (scripts/deps.sh installs them)"
+    exit 77
+fi
 [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || e2e_fail "no session bus: run under dbus-run-session"
 [ -x "${QUORVA_KEYS:-}" ] || e2e_fail "no quorva-keys at '${QUORVA_KEYS:-}'"
 
