@@ -475,7 +475,7 @@ void TakeActivation(QWidget& window, const std::string& startupId, const std::st
 
 void Activate(QWidget& window, const std::string& startupId) {
     window.activateWindow();
-#if QT_VERSION < QT_VERSION_CHECK(6, 5, 0)
+#if QT_VERSION < QT_VERSION_CHECK(6, 5, 0)  // where the call is not deprecated
     // A window hidden while it had the focus can stay Qt's focus window: the focus given back
     // then changes nothing for Qt, the window is never told it is active, and a screen reader
     // never hears of it although the keys arrive.
