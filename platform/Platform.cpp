@@ -1,5 +1,6 @@
 #include "Platform.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -474,6 +475,14 @@ void TakeActivation(QWidget& window, const std::string& startupId, const std::st
 
 void Activate(QWidget& window, const std::string& startupId) {
     window.activateWindow();
+#if QT_VERSION < QT_VERSION_CHECK(6, 5, 0)  // where the call is not deprecated
+    // A window hidden while it had the focus can stay Qt's focus window: the focus given back
+    // then changes nothing for Qt, the window is never told it is active, and a screen reader
+    // never hears of it although the keys arrive.
+    if (QGuiApplication::focusWindow() == window.windowHandle() && !window.isActiveWindow()) {
+        QApplication::setActiveWindow(&window);
+    }
+#endif
 #if QUORVA_HAVE_XCB
     xcb_connection_t* c = X11Connection();
     if (c == nullptr || startupId.empty()) return;

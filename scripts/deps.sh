@@ -9,6 +9,7 @@ QUORVA_PACKAGES=(
   qt6-base-dev libgl-dev libxcb-cursor0
   fonts-liberation
   xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick xcompmgr
+  dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi
   cmark-gfm gzip groff-base man-db file dpkg-dev desktop-file-utils appstream lintian chromium
 )
 

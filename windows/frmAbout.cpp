@@ -84,6 +84,7 @@ frmAbout::frmAbout(double twipsX, double twipsY)
       lblVersion(new QLabel(QStringLiteral("version"), this)) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Quorva"));
+    setAccessibleName(QStringLiteral("Quorva splash"));  // not to be taken for the calculator
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(SizeFor(twipsX, twipsY));
     QPalette pal = palette();

@@ -144,6 +144,7 @@ frmCommands::frmCommands(Program& program)
     // The command list: 39 rows of one height, all in sight.
     const int rowHeight = program.SkinRecord().FunctionListRowHeight;
     lstFunctions->setObjectName(QStringLiteral("lstFunctions"));
+    lstFunctions->setAccessibleName(QStringLiteral("Functions"));
     lstFunctions->setGeometry(PixelsX(45), PixelsY(45), PixelsX(3450), PixelsY(8220));
     lstFunctions->setFont(Font("Courier New", 8.25, true));
     lstFunctions->setFocusPolicy(Qt::NoFocus);
@@ -252,6 +253,7 @@ QWidget* frmCommands::MakeSkinsPage() {
     row->setContentsMargins(0, 0, 0, 0);
     flstSkins = new QListWidget(picture1);
     flstSkins->setObjectName(QStringLiteral("flstSkins"));
+    flstSkins->setAccessibleName(QStringLiteral("Skins"));
     flstSkins->setFixedHeight(PixelsY(2700));
     // An empty list says where skins go.
     noSkins_ = new QLabel(flstSkins->viewport());
@@ -286,6 +288,7 @@ QWidget* frmCommands::MakeSkinsPage() {
     layout->addWidget(Label1);
     scrTransp = new QScrollBar(Qt::Horizontal, page);
     scrTransp->setObjectName(QStringLiteral("scrTransp"));
+    scrTransp->setAccessibleName(QStringLiteral("Transparency"));
     // Below 50 the calculator could no longer be found on the screen.
     scrTransp->setRange(kTransparencyMin, kTransparencyMax);
     scrTransp->setSingleStep(1);

@@ -49,6 +49,7 @@ frmLargeStack::frmLargeStack(Program& program)
            static_cast<int>(std::lround(7950 / program.TwipsY())));
 
     lstLargeStack->setObjectName(QStringLiteral("lstLargeStack"));
+    lstLargeStack->setAccessibleName(QStringLiteral("Large stack"));
     lstLargeStack->setModel(&model_);
     lstLargeStack->setUniformItemSizes(true);
     lstLargeStack->setSelectionMode(QAbstractItemView::SingleSelection);

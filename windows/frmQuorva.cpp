@@ -1,5 +1,6 @@
 #include "frmQuorva.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QFont>
 #include <QGuiApplication>
@@ -12,6 +13,7 @@
 
 #include <cmath>
 
+#include "Accessible.h"
 #include "Commands.h"
 #include "Keys.h"
 #include "Program.h"
@@ -93,7 +95,7 @@ QString DisplayText(const std::string& stored) {
 bool SetTransparency(QWidget& window, uint8_t alpha) { return platform::SetOpacity(window, alpha); }
 
 PickerWindow::PickerWindow(QWidget* owner, const char* name, const char* listName,
-                           const char* timerName)
+                           const char* timerName, const char* accessibleName)
     // Keyboard focus stays with the calculator while a picker is open.
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::WindowDoesNotAcceptFocus),
@@ -101,8 +103,10 @@ PickerWindow::PickerWindow(QWidget* owner, const char* name, const char* listNam
       timer(new QTimer(this)) {
     setObjectName(QString::fromLatin1(name));
     setWindowTitle(QStringLiteral("Quorva 3"));
+    setAccessibleName(QString::fromLatin1(accessibleName));
     setAttribute(Qt::WA_ShowWithoutActivating);
     list->setObjectName(QString::fromLatin1(listName));
+    list->setAccessibleName(QString::fromLatin1(accessibleName));
     list->setFocusPolicy(Qt::NoFocus);
     list->setFont(MakeFont("Arial", 8.25, false));
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -129,6 +133,7 @@ frmQuorva::frmQuorva(Program& program)
       lblQuit(new QLabel(this)),
       program_(program) {
     UseMetricCompatibleFonts();
+    accessible::Install();
     setObjectName(QStringLiteral("frmQuorva"));
     setWindowTitle(QStringLiteral("Quorva"));
     setFocusPolicy(Qt::StrongFocus);
@@ -258,18 +263,21 @@ void frmQuorva::PlaceSkinLabels(const Skin& skin) {
 }
 
 void frmQuorva::SetOnTop() {
+    if (QAccessible::isActive()) accessible::WindowChanging(*this);
     isOnTop_ = true;
     platform::SetTopmost(*this, true);
     lblOnTop->setToolTip(QStringLiteral(" Currently always on top "));
 }
 
 void frmQuorva::SetNotOnTop() {
+    if (QAccessible::isActive()) accessible::WindowChanging(*this);
     isOnTop_ = false;
     platform::SetTopmost(*this, false);
     lblOnTop->setToolTip(QStringLiteral(" Currently not always on top "));
 }
 
 void frmQuorva::RefreshViews(unsigned views) {
+    if (QAccessible::isActive()) accessible::WindowChanging(*this);
     Calculator& calc = program_.Calc();
     if (views & kViewEntry) lblEntryDisplay->setText(DisplayText(calc.EntryCaption()));
     if (views & kViewStack) lblStackDisplay->setText(DisplayText(calc.Views().stackCaption));
@@ -324,6 +332,8 @@ void frmQuorva::lblQuit_Click() {
         program_.TellIfStranded();
     }
 }
+
+void frmQuorva::PressZone(QLabel* zone) { ZoneClicked(zone); }
 
 void frmQuorva::ZoneClicked(QLabel* zone) {
     if (zone == lblDecimal) lblDecimal_Click();
@@ -418,6 +428,9 @@ bool frmQuorva::event(QEvent* event) {
         return true;
     case QEvent::KeyRelease:
         return true;
+    case QEvent::FocusIn:
+        if (QAccessible::isActive()) accessible::WindowFocused(*this);
+        return QWidget::event(event);
     default:
         return QWidget::event(event);
     }
@@ -428,7 +441,8 @@ bool frmQuorva::event(QEvent* event) {
 PickerWindow* frmQuorva::MakePicker(bool angle) {
     auto* picker = new PickerWindow(this, angle ? "frmDegRad" : "frmDecimal",
                                     angle ? "lstDegRad" : "lstDecimal",
-                                    angle ? "tmrDegRad" : "tmrDecimal");
+                                    angle ? "tmrDegRad" : "tmrDecimal",
+                                    angle ? "Angle mode" : "Decimal places");
     for (const std::string& row : angle ? AnglePickerRows() : DecimalsPickerRows()) {
         picker->list->addItem(QString::fromStdString(row));
     }

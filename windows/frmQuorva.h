@@ -35,7 +35,8 @@ bool SetTransparency(QWidget& window, uint8_t alpha);
 // or by their timer.
 class PickerWindow : public QWidget {
 public:
-    PickerWindow(QWidget* owner, const char* name, const char* listName, const char* timerName);
+    PickerWindow(QWidget* owner, const char* name, const char* listName, const char* timerName,
+                 const char* accessibleName);
     QListWidget* const list;
     QTimer* const timer;
 };
@@ -75,6 +76,9 @@ public:
 
     // Runs once, soon after the picture was first painted.
     std::function<void()> firstPainted;
+
+    // A zone clicked, as a screen reader presses it.
+    void PressZone(QLabel* zone);
 
     // Drags begun from this window, for tests.
     int DragsStarted() const { return drag_.Started(); }
