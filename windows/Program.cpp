@@ -21,6 +21,7 @@
 #include "Platform.h"
 #include "TextFile.h"
 #include "TrayIcon.h"
+#include "Version.h"
 #include "frmAbout.h"
 #include "frmCommands.h"
 #include "frmLargeStack.h"
@@ -263,7 +264,7 @@ void Program::ShowSplashNow() {
     if (!aboutDue_) return;
     aboutDue_ = false;
     about_ = std::make_unique<frmAbout>(twipsX_, twipsY_);
-    about_->lblVersion->setText(QStringLiteral("version 4.00"));
+    about_->lblVersion->setText(QStringLiteral("version " QUORVA_VERSION));
     about_->ShowCentred(main_->screen());
     // Its first paint comes when the window system has it on screen; the artwork painted
     // ahead is taken meanwhile.

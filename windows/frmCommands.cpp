@@ -33,6 +33,7 @@
 #include "Keys.h"
 #include "Program.h"
 #include "Settings.h"
+#include "Version.h"
 #include "frmQuorva.h"
 
 namespace quorva {
@@ -136,7 +137,7 @@ frmCommands::frmCommands(Program& program)
       tabOptions(new QTabWidget(this)),
       program_(program) {
     setObjectName(QStringLiteral("frmCommands"));
-    setWindowTitle(QStringLiteral("Quorva 4.00 - Functions and Settings"));
+    setWindowTitle(QStringLiteral("Quorva " QUORVA_VERSION " - Functions and Settings"));
     setWindowIcon(QIcon(QStringLiteral(":/quorva.png")));
     setFocusPolicy(Qt::StrongFocus);
     setFixedSize(PixelsX(10245), PixelsY(8310));

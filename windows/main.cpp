@@ -17,6 +17,7 @@
 #include "Instance.h"
 #include "Launch.h"
 #include "Settings.h"
+#include "Version.h"
 
 #ifndef QUORVA_LIBRARY_RELATIVE
 #define QUORVA_LIBRARY_RELATIVE "../lib/quorva"
@@ -24,7 +25,7 @@
 
 namespace {
 
-constexpr const char* kVersion = "Quorva 4.00";
+constexpr const char* kVersion = "Quorva " QUORVA_VERSION;
 
 constexpr const char* kHelp =
     "Usage: quorva [--config-dir DIR] [--toggle | --quit]\n"
