@@ -139,10 +139,6 @@ int main(int argc, char** argv) {
             std::puts(kVersion);
             return 0;
         }
-        if (arg == "--paths") {
-            paths = true;
-            continue;
-        }
         if (arg == "--config-dir") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') return Usage("--config-dir needs a folder");
             configDir = argv[++i];
