@@ -140,9 +140,9 @@ void InstallCommands(Calculator& calc) {
     });
 }
 
-void lstFunctions_DblClick(Calculator& calc) {
+void RunFunctionRow(Calculator& calc) {
     const int k = calc.FunctionRow() + 1;
-    calc.tmrEntry_Timer();
+    calc.EntryTimerFired();
     if (k >= 1 && k < kFirstSingleKeyRow) {
         // A number still being typed is the operand of the command.
         calc.Guarded([&calc] { calc.PushEntry(); });

@@ -464,7 +464,7 @@ void frmCommands::lstFunctions_MouseDown(int y) {
     lstFunctions_DblClick();
 }
 
-void frmCommands::lstFunctions_DblClick() { quorva::lstFunctions_DblClick(program_.Calc()); }
+void frmCommands::lstFunctions_DblClick() { quorva::RunFunctionRow(program_.Calc()); }
 
 void frmCommands::tabOptions_Click(int) { picLogo->raise(); }
 

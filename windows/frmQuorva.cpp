@@ -291,7 +291,7 @@ void frmQuorva::EntryTimerChanged(bool running) {
     }
 }
 
-void frmQuorva::tmrEntry_Timer() { program_.Calc().tmrEntry_Timer(); }
+void frmQuorva::tmrEntry_Timer() { program_.Calc().EntryTimerFired(); }
 
 // --- the mouse ---
 

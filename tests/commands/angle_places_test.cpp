@@ -14,7 +14,7 @@ TEST(AnglePlacesTexts, SettingsNumberTooltipAndPickerRows) {
 }
 
 TEST_F(CommandTest, F3F4AndThePickersSetModeAndPlaces) {
-    calc.Form_KeyDown(kKeyF3, 0);
+    calc.KeyDown(kKeyF3, 0);
     EXPECT_FALSE(calc.AngleRadians());
     EXPECT_TRUE(host.views & kViewAngle);
     ChooseAngleRow(calc, 0);
@@ -23,7 +23,7 @@ TEST_F(CommandTest, F3F4AndThePickersSetModeAndPlaces) {
     const struct { int16_t from, to; } steps[] = {{15, 0}, {0, 1}, {7, 8}, {40, 9}, {-3, 14}};
     for (const auto& s : steps) {
         calc.SetDecimalPlaces(s.from);
-        calc.Form_KeyDown(kKeyF4, 0);
+        calc.KeyDown(kKeyF4, 0);
         EXPECT_EQ(calc.DecimalPlaces(), s.to) << s.from;
     }
     EXPECT_TRUE(host.views & kViewPlaces);
