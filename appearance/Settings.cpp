@@ -50,20 +50,20 @@ void ApplyOption(Option id, std::string_view value, SettingsContext& ctx) {
     int16_t v = *read;
     if (id == Option::Transparency) {
         v = std::clamp(v, kTransparencyMin, kTransparencyMax);
-        ctx.options.set(id, v);
-        ctx.target.SetTransparency(static_cast<uint8_t>(ctx.options.value(id)));
+        ctx.options.Set(id, v);
+        ctx.target.SetTransparency(static_cast<uint8_t>(ctx.options.Value(id)));
         return;
     }
     if (v < 0 || v > 2) return;  // a check box holds 0, 1 or 2
-    ctx.options.set(id, v);
+    ctx.options.Set(id, v);
     if (id == Option::OnTop) {
-        if (ctx.options.on(Option::OnTop)) {
+        if (ctx.options.On(Option::OnTop)) {
             ctx.target.SetOnTop();
         } else {
             ctx.target.SetNotOnTop();
         }
     } else if (id == Option::ShowFunctions) {
-        ctx.target.SetFunctionsWindowShown(ctx.options.on(Option::ShowFunctions));
+        ctx.target.SetFunctionsWindowShown(ctx.options.On(Option::ShowFunctions));
     }
 }
 
@@ -237,10 +237,10 @@ std::string SettingsText(const SettingsContext& ctx) {
     };
     line(kPosX, NumberForm(static_cast<float>(ctx.target.MainWindowLeft())));
     line(kPosY, NumberForm(static_cast<float>(ctx.target.MainWindowTop())));
-    for (Option id : kBeforeAngle) line(InfoOf(id).settingsKey, NumberForm(ctx.options.value(id)));
+    for (Option id : kBeforeAngle) line(InfoOf(id).settingsKey, NumberForm(ctx.options.Value(id)));
     line(kDecimals, NumberForm(ctx.calc.DecimalPlaces()));
     line(kRadians, ctx.calc.AngleRadians() ? "True" : "False");
-    for (Option id : kAfterAngle) line(InfoOf(id).settingsKey, NumberForm(ctx.options.value(id)));
+    for (Option id : kAfterAngle) line(InfoOf(id).settingsKey, NumberForm(ctx.options.Value(id)));
     line(kSkinFile, ctx.skin.SkinFile);
     return out;
 }

@@ -83,7 +83,7 @@ BENCHMARK(BM_DecimalTextOfTwoThirds)
 void BM_PushDecimal(benchmark::State& state) {
     test::FakeHost host;
     OptionsModel options;
-    options.set(Option::FullPrecision, static_cast<int16_t>(state.range(0)));
+    options.Set(Option::FullPrecision, static_cast<int16_t>(state.range(0)));
     Calculator calc(host, options);
     Fill(calc, 299);
     for (auto _ : state) {

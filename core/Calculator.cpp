@@ -435,8 +435,8 @@ void Calculator::MoveSelectedToTop() {
 DecimalFormat Calculator::Format() const {
     DecimalFormat f;
     f.places = decimalPlaces_;
-    f.fill = options_.on(Option::FillDecimals);
-    f.engineering = options_.on(Option::EngFormat);
+    f.fill = options_.On(Option::FillDecimals);
+    f.engineering = options_.On(Option::EngFormat);
     f.separator = separator_;
     return f;
 }

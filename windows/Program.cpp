@@ -59,7 +59,7 @@ Program::Program(StartOptions start)
     endProgram = [] { QCoreApplication::exit(0); };
     trayHostAvailable = [] { return TrayIcon::HostAvailable(); };
     // The transparency scroll bar's change handler: every new value applies at once.
-    options_.subscribe([this](Option id, int16_t value) {
+    options_.Subscribe([this](Option id, int16_t value) {
         if (id == Option::Transparency && main_) {
             quorva::SetTransparency(*main_, static_cast<uint8_t>(std::clamp<int>(value, 0, 255)));
         }
@@ -85,7 +85,7 @@ void Program::Main() {
     main_->move(platform::PullOntoScreen(QRect(main_->pos(), main_->SkinPicture().size()),
                                          platform::AvailableScreenAreas()));
     // Hidden with no notification area, nothing would show where the calculator went.
-    bool startHidden = options_.on(Option::Hide) && !start_.startShown;
+    bool startHidden = options_.On(Option::Hide) && !start_.startShown;
     if (startHidden && !TrayHost()) {
         std::fprintf(stderr, "quorva: \"Start minimized\" is ticked, but there is no notification "
                              "area for the icon: starting shown\n");
@@ -131,7 +131,7 @@ void Program::StartupWindowTexts() {
     // it; the title and the command list are set when the Functions window is made; the
     // splash takes its version text when it is due.
     main_ = std::make_unique<frmQuorva>(*this);
-    options_.set(Option::Transparency, 255);
+    options_.Set(Option::Transparency, 255);
     quorva::SetTransparency(*main_, 255);
     main_->SetOnTop();
     FunctionsWindowShown = false;
@@ -345,7 +345,7 @@ void Program::AtRequest(const instance::Request& request) {
 }
 
 void Program::QuitProgram() {
-    if (options_.on(Option::ConfirmExit)) {
+    if (options_.On(Option::ConfirmExit)) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Confirmation"),
                         QStringLiteral("     Quit Quorva ?    "), QMessageBox::Yes | QMessageBox::No,
                         main_->isVisible() ? main_.get() : nullptr);

@@ -198,8 +198,8 @@ frmCommands::frmCommands(Program& program)
                                                 : WebPage().toString(QUrl::PreferLocalFile));
     QObject::connect(cmdInternet, &QPushButton::clicked, this, [this] { cmdInternet_Click(); });
 
-    for (const OptionInfo& info : OptionTable()) ShowOption(info.id, program_.Options().value(info.id));
-    optionsToken_ = program_.Options().subscribe([this](Option id, int16_t v) { ShowOption(id, v); });
+    for (const OptionInfo& info : OptionTable()) ShowOption(info.id, program_.Options().Value(info.id));
+    optionsToken_ = program_.Options().Subscribe([this](Option id, int16_t v) { ShowOption(id, v); });
 
     // Every key reaches the calculator first, whichever control has the focus.
     for (QWidget* child : findChildren<QWidget*>()) {
@@ -209,7 +209,7 @@ frmCommands::frmCommands(Program& program)
     Refresh(kViewFunctionRow);
 }
 
-frmCommands::~frmCommands() { program_.Options().unsubscribe(optionsToken_); }
+frmCommands::~frmCommands() { program_.Options().Unsubscribe(optionsToken_); }
 
 int frmCommands::PixelsX(double twips) const {
     return static_cast<int>(std::lround(twips / program_.TwipsX()));
@@ -223,7 +223,7 @@ QCheckBox* frmCommands::MakeCheckBox(Option id, const char* text) {
     box->setObjectName(QString::fromLatin1(InfoOf(id).control));
     boxes_[static_cast<size_t>(id)] = box;
     QObject::connect(box, &QCheckBox::stateChanged, this, [this, id](int state) {
-        program_.Options().set(id, state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0);
+        program_.Options().Set(id, state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0);
     });
     return box;
 }
@@ -485,7 +485,7 @@ void frmCommands::cmdDefaultSkin_Click() {
 }
 
 void frmCommands::scrTransp_Change(int value) {
-    program_.Options().set(Option::Transparency, static_cast<int16_t>(value));
+    program_.Options().Set(Option::Transparency, static_cast<int16_t>(value));
 }
 
 void frmCommands::cmdInternet_Click() {

@@ -317,7 +317,7 @@ void frmQuorva::lblOnTop_Click() {
 }
 
 void frmQuorva::lblQuit_Click() {
-    if (program_.Options().on(Option::DirectExit)) {
+    if (program_.Options().On(Option::DirectExit)) {
         program_.QuitProgram();
     } else {
         program_.HideAllWindows();

@@ -36,17 +36,17 @@ TEST_F(CommandTest, F3F4AndThePickersSetModeAndPlaces) {
 // With the update on and full precision off the value follows its shorter text, and the
 // lost digits do not come back; with the update off, or the same places again, no reformat.
 TEST_F(CommandTest, ANewNumberOfPlacesReformatsTheDecimalItems) {
-    options.set(Option::FullPrecision, 0);
-    options.set(Option::EngFormat, 0);
+    options.Set(Option::FullPrecision, 0);
+    options.Set(Option::EngFormat, 0);
     Load({{H, 255}, {D, 0.125}});
     ChooseDecimalsRow(calc, 13);
     ExpectStack({{H, 255, "&&FF"}, {D, 0.12, "0.12"}});
     NextDecimalPlaces(calc);
     ExpectStack({{H, 255, "&&FF"}, {D, 0.12, "0.120"}});
-    options.set(Option::DecUpdate, 0);
+    options.Set(Option::DecUpdate, 0);
     NextDecimalPlaces(calc);
     ExpectStack({{H, 255, "&&FF"}, {D, 0.12, "0.120"}});
-    options.set(Option::DecUpdate, 1);
+    options.Set(Option::DecUpdate, 1);
     ChooseDecimalsRow(calc, 11);  // 4 places again: no change, no reformat
     ExpectStack({{H, 255, "&&FF"}, {D, 0.12, "0.120"}});
 }

@@ -57,8 +57,8 @@ TEST_F(FunctionsWindowTest, EveryCheckBoxShowsAndEditsItsOption) {
         f.tabOptions->setCurrentIndex(c.page);
         box->setCheckState(Qt::Unchecked);
         QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(8, box->height() / 2));
-        EXPECT_EQ(model.value(c.id), 1);
-        model.set(c.id, 2);
+        EXPECT_EQ(model.Value(c.id), 1);
+        model.Set(c.id, 2);
         EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
     }
 }
@@ -68,10 +68,10 @@ TEST_F(FunctionsWindowTest, ScrollBarSetsTheCalculatorsOpacityDownTo50AndIsSaved
     frmCommands& f = F();
     EXPECT_EQ(f.scrTransp->value(), 128);
     f.scrTransp->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(P().Options().value(Option::Transparency), 153);
+    EXPECT_EQ(P().Options().Value(Option::Transparency), 153);
     EXPECT_NEAR(W().windowOpacity(), 153 / 255.0, 0.01);
     f.scrTransp->setValue(10);
-    EXPECT_EQ(P().Options().value(Option::Transparency), 50);
+    EXPECT_EQ(P().Options().Value(Option::Transparency), 50);
     Key(Qt::Key_F1, Qt::NoModifier, &f);  // hides and saves
     EXPECT_TRUE(IniHas("Transparency= 50\r\n")) << IniText();
 }
@@ -118,7 +118,7 @@ TEST_F(FunctionsWindowTest, KeysReachTheCalculatorWhicheverControlHasTheFocus) {
     EXPECT_EQ(Values(), std::vector<double>{12});
     EXPECT_EQ(box->checkState(), Qt::Unchecked);  // a typed character does not tick the box
     Key(Qt::Key_Space, Qt::NoModifier, box);     // space still does
-    EXPECT_EQ(P().Options().value(Option::DirectExit), 1);
+    EXPECT_EQ(P().Options().Value(Option::DirectExit), 1);
     // The skins list must not take a typed letter for a search, nor Ctrl+C for its own copy.
     f.tabOptions->setCurrentIndex(0);
     f.flstSkins->addItem("only.qsd");
