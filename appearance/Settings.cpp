@@ -205,7 +205,7 @@ void ApplySettingsLine(std::string_view line, SettingsContext& ctx) {
     } else if (key == kRadians) {
         ctx.calc.SetAngleRadians(ReadRadians(value));
     } else if (key == kSkinFile) {
-        ctx.skin.SkinFile = std::string(value);
+        ctx.skin.skinFile = std::string(value);
     } else {
         for (const OptionInfo& info : OptionTable()) {
             if (key == info.settingsKey) {
@@ -241,7 +241,7 @@ std::string SettingsText(const SettingsContext& ctx) {
     line(kDecimals, NumberForm(ctx.calc.DecimalPlaces()));
     line(kRadians, ctx.calc.AngleRadians() ? "True" : "False");
     for (Option id : kAfterAngle) line(InfoOf(id).settingsKey, NumberForm(ctx.options.Value(id)));
-    line(kSkinFile, ctx.skin.SkinFile);
+    line(kSkinFile, ctx.skin.skinFile);
     return out;
 }
 

@@ -41,7 +41,7 @@ public:
 struct SettingsContext {
     OptionsModel& options;
     Calculator& calc;     // DecimalPlaces, AngleRadians
-    Skin& skin;           // SkinFile only
+    Skin& skin;           // skinFile only
     SettingsTarget& target;
 };
 

@@ -80,7 +80,7 @@ void Program::Main() {
     SettingsContext ctx = Context();
     Report(LoadSettings(SettingsPath(), ctx), "SETTINGS UNREADABLE");
     ShowAboutWindow();
-    if (skin_.SkinFile != kDefaultSkinName) LoadSkin();
+    if (skin_.skinFile != kDefaultSkinName) LoadSkin();
     // A position saved on a screen that is gone would leave the window out of reach.
     main_->move(platform::PullOntoScreen(QRect(main_->pos(), main_->SkinPicture().size()),
                                          platform::AvailableScreenAreas()));
@@ -205,7 +205,7 @@ std::string Program::ManualPage() {
 
 bool Program::LoadSkin(bool chosen) {
     const Skin before = skin_;
-    const std::string& path = skin_.SkinFile;
+    const std::string& path = skin_.skinFile;
     // A description that is simply gone at start-up (the program was moved) says nothing.
     const textfile::Head head = textfile::ReadHead(path, 0);
     if (head.status != textfile::Head::Read) {
@@ -217,25 +217,25 @@ bool Program::LoadSkin(bool chosen) {
     }
     if (!quorva::LoadSkin(skin_, SkinFolderList())) {
         // Its colours and places apply, on the picture shown.
-        if (!skin_.SkinBitmapFile.empty()) {
+        if (!skin_.skinBitmapFile.empty()) {
             std::fprintf(stderr, "quorva: the skin %s names the picture %s, which is not there; the current "
-                                 "picture stays\n", path.c_str(), skin_.SkinBitmapFile.c_str());
+                                 "picture stays\n", path.c_str(), skin_.skinBitmapFile.c_str());
         }
         return true;
     }
-    const QImage picture = platform::LoadPicture(QString::fromStdString(skin_.SkinBitmapFile));
+    const QImage picture = platform::LoadPicture(QString::fromStdString(skin_.skinBitmapFile));
     if (picture.isNull()) {
         // Its places belong to a picture that cannot be shown: the whole skin stays as it was.
         std::fprintf(stderr, "quorva: cannot use the skin %s: its picture %s cannot be read as a picture; the "
-                             "current skin stays\n", path.c_str(), skin_.SkinBitmapFile.c_str());
-        const std::string wanted = skin_.SkinFile;
+                             "current skin stays\n", path.c_str(), skin_.skinBitmapFile.c_str());
+        const std::string wanted = skin_.skinFile;
         skin_ = before;
-        skin_.SkinFile = wanted;
+        skin_.skinFile = wanted;
         return false;
     }
     // NAME@2x.png beside the picture is read only where a screen can show it.
     QImage sharper;
-    const QString sharperFile = QString::fromStdString(SharperPictureFile(skin_.SkinBitmapFile));
+    const QString sharperFile = QString::fromStdString(SharperPictureFile(skin_.skinBitmapFile));
     if (SharpScreen() && QFileInfo::exists(sharperFile)) sharper = platform::LoadPicture(sharperFile);
     main_->SetSkinPicture(picture, sharper);
     return true;

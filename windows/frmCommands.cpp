@@ -143,7 +143,7 @@ frmCommands::frmCommands(Program& program)
     setFixedSize(PixelsX(10245), PixelsY(8310));
 
     // The command list: 39 rows of one height, all in sight.
-    const int rowHeight = program.SkinRecord().FunctionListRowHeight;
+    const int rowHeight = program.SkinRecord().functionListRowHeight;
     lstFunctions->setObjectName(QStringLiteral("lstFunctions"));
     lstFunctions->setGeometry(PixelsX(45), PixelsY(45), PixelsX(3450), PixelsY(8220));
     lstFunctions->setFont(Font("Courier New", 8.25, true));
@@ -444,7 +444,7 @@ void frmCommands::hideEvent(QHideEvent* event) {
 }
 
 int frmCommands::RowAt(int y) const {
-    const int height = program_.SkinRecord().FunctionListRowHeight;
+    const int height = program_.SkinRecord().functionListRowHeight;
     if (y < 0 || height <= 0) return -1;
     return y / height;
 }
@@ -471,7 +471,7 @@ void frmCommands::tabOptions_Click(int) { picLogo->raise(); }
 void frmCommands::cmdChangeSkin_Click() {
     const QListWidgetItem* item = flstSkins->currentItem();
     if (item == nullptr || item->text().isEmpty()) return;
-    std::string& skinFile = program_.SkinRecord().SkinFile;
+    std::string& skinFile = program_.SkinRecord().skinFile;
     const std::string shown = skinFile;
     skinFile = item->data(Qt::UserRole).toString().toStdString();
     // A skin that cannot be had leaves the saved choice on the one shown.

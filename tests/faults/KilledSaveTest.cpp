@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 struct Saver : test::AppState {
     std::string Text(int which) {
         calc.SetDecimalPlaces(which == 0 ? 3 : 12);
-        skin.SkinFile = which == 0 ? "default" : "/usr/share/quorva/skins/" + std::string(200, 'p') + ".qsd";
+        skin.skinFile = which == 0 ? "default" : "/usr/share/quorva/skins/" + std::string(200, 'p') + ".qsd";
         return SettingsText(ctx);
     }
     bool Save(const std::string& path, int which) {

@@ -30,7 +30,7 @@ protected:
         if (P().FunctionsWindow() == nullptr || !P().FunctionsWindow()->isVisible()) Key(Qt::Key_F1);
         return *P().FunctionsWindow();
     }
-    int RowHeight() { return P().SkinRecord().FunctionListRowHeight; }
+    int RowHeight() { return P().SkinRecord().functionListRowHeight; }
     QWidget* List() { return F().lstFunctions->viewport(); }
     QPoint RowPoint(int row) { return QPoint(30, row * RowHeight() + RowHeight() / 2); }
     void ClickRow(int row) { QTest::mouseClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(row)); }
@@ -153,7 +153,7 @@ TEST_F(FunctionsWindowTest, SkinsFromEveryFolderChangeTheCalculatorAndReturnToTh
     ASSERT_EQ(f.flstSkins->count(), 2);
     f.flstSkins->setCurrentRow(0);
     f.cmdChangeSkin->click();
-    EXPECT_EQ(P().SkinRecord().SkinFile, (own + "/blue.qsd").toStdString());
+    EXPECT_EQ(P().SkinRecord().skinFile, (own + "/blue.qsd").toStdString());
     EXPECT_EQ(W().size(), QSize(300, 200));
     EXPECT_TRUE(W().mask().isEmpty());  // one colour: the whole rectangle shows
     EXPECT_EQ(W().lblStackDisplay->x(), 5);
