@@ -1,8 +1,5 @@
 #include "Settings.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -65,17 +62,6 @@ void ApplyOption(Option id, std::string_view value, SettingsContext& ctx) {
     } else if (id == Option::ShowFunctions) {
         ctx.target.SetFunctionsWindowShown(ctx.options.On(Option::ShowFunctions));
     }
-}
-
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
-    return {};
-}
-
-std::string WithoutTrailingSlash(std::string folder) {
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    return folder;
 }
 
 }  // namespace
@@ -159,31 +145,6 @@ std::string NumberForm(float v) {
     std::string text(buf, ec == std::errc{} ? end : buf);
     std::replace(text.begin(), text.end(), 'e', 'E');
     return v < 0 ? text : " " + text;
-}
-
-std::string SettingsFolder(const SettingsPlace& place) {
-    if (!place.forcedFolder.empty()) return WithoutTrailingSlash(place.forcedFolder);
-    if (!place.programFolder.empty()) {
-        std::error_code ec;
-        // A "bin" folder is an installed program even when we may write there (as root).
-        const std::string folder = WithoutTrailingSlash(place.programFolder);
-        const bool installed = std::filesystem::path(folder).filename() == "bin";
-        if (!installed && std::filesystem::is_directory(folder, ec) &&
-            ::access(folder.c_str(), W_OK) == 0) {
-            return folder;
-        }
-    }
-    // The XDG rule: a relative XDG_CONFIG_HOME is ignored.
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
-        return textfile::Join(WithoutTrailingSlash(xdg), "quorva");
-    }
-    const std::string home = HomeFolder();
-    if (home.empty()) return WithoutTrailingSlash(place.programFolder);
-    return textfile::Join(WithoutTrailingSlash(home), ".config/quorva");
-}
-
-std::string SettingsFilePath(const SettingsPlace& place) {
-    return textfile::Join(SettingsFolder(place), kSettingsFileName);
 }
 
 void ApplySettingsLine(std::string_view line, SettingsContext& ctx) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "Paths.h"
 #include "Settings.h"
 #include "TextFile.h"
 
@@ -107,7 +108,7 @@ void SetDefaultSkin(Skin& skin, double twipsPerPixelX) {
 
 SkinFolders MakeSkinFolders(const std::string& programFolder, const std::string& dataFolder) {
     SkinFolders out;
-    out.folders.push_back(textfile::Join(programFolder, "skins"));
+    out.folders.push_back(JoinPath(programFolder, "skins"));
     if (!dataFolder.empty() && Comparable(dataFolder) != Comparable(out.folders.front())) {
         out.folders.push_back(dataFolder);
     }
@@ -129,7 +130,7 @@ void ApplySkinText(Skin& skin, std::string_view text, const std::string& skinsFo
         if (key == "bitmap_file") {
             std::string relative(value);
             std::replace(relative.begin(), relative.end(), '\\', '/');
-            if (StaysInside(relative)) skin.skinBitmapFile = textfile::Join(skinsFolder, relative);
+            if (StaysInside(relative)) skin.skinBitmapFile = JoinPath(skinsFolder, relative);
             return;
         }
         for (const SkinKey& k : kSkinKeys) {

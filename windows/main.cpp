@@ -16,7 +16,7 @@
 
 #include "Instance.h"
 #include "Launch.h"
-#include "Settings.h"
+#include "Paths.h"
 #include "Version.h"
 
 #ifndef QUORVA_LIBRARY_RELATIVE
