@@ -12,8 +12,8 @@
 
 #include <cstdio>
 
-#include "Platform.h"
 #include "Program.h"
+#include "Window.h"
 #include "frmLargeStack.h"
 
 using namespace quorva;

@@ -17,11 +17,15 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "Activation.h"
 #include "Commands.h"
-#include "Platform.h"
+#include "Desktop.h"
+#include "Pictures.h"
+#include "Screens.h"
 #include "TextFile.h"
 #include "TrayIcon.h"
 #include "Version.h"
+#include "Window.h"
 #include "frmAbout.h"
 #include "frmCommands.h"
 #include "frmLargeStack.h"

@@ -10,11 +10,11 @@
 
 #include "Instance.h"
 #include "Launch.h"
-#include "Platform.h"
 #include "Program.h"
 #include "QuitSignals.h"
 #include "SingleInstance.h"
 #include "Version.h"
+#include "Window.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "Platform.h"
+#include "Pictures.h"
 #include "Version.h"
 
 namespace quorva {

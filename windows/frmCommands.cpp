@@ -1,6 +1,6 @@
 #include "frmCommands.h"
 
-#include "Platform.h"
+#include "Window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

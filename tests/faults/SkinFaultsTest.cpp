@@ -16,7 +16,7 @@
 #include <random>
 #include <string>
 
-#include "Platform.h"
+#include "Pictures.h"
 #include "ProgramFixture.h"
 #include "StderrCapture.h"
 #include "frmCommands.h"
