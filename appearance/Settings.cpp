@@ -1,8 +1,5 @@
 #include "Settings.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -51,32 +48,21 @@ void ApplyOption(Option id, std::string_view value, SettingsContext& ctx) {
     int16_t v = *read;
     if (id == Option::Transparency) {
         v = std::clamp(v, kTransparencyMin, kTransparencyMax);
-        ctx.options.set(id, v);
-        ctx.target.SetTransparency(static_cast<uint8_t>(ctx.options.value(id)));
+        ctx.options.Set(id, v);
+        ctx.target.SetTransparency(static_cast<uint8_t>(ctx.options.Value(id)));
         return;
     }
     if (v < 0 || v > 2) return;  // a check box holds 0, 1 or 2
-    ctx.options.set(id, v);
+    ctx.options.Set(id, v);
     if (id == Option::OnTop) {
-        if (ctx.options.on(Option::OnTop)) {
+        if (ctx.options.On(Option::OnTop)) {
             ctx.target.SetOnTop();
         } else {
             ctx.target.SetNotOnTop();
         }
     } else if (id == Option::ShowFunctions) {
-        ctx.target.SetFunctionsWindowShown(ctx.options.on(Option::ShowFunctions));
+        ctx.target.SetFunctionsWindowShown(ctx.options.On(Option::ShowFunctions));
     }
-}
-
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
-    return {};
-}
-
-std::string WithoutTrailingSlash(std::string folder) {
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    return folder;
 }
 
 }  // namespace
@@ -162,31 +148,6 @@ std::string NumberForm(float v) {
     return v < 0 ? text : " " + text;
 }
 
-std::string SettingsFolder(const SettingsPlace& place) {
-    if (!place.forcedFolder.empty()) return WithoutTrailingSlash(place.forcedFolder);
-    if (!place.programFolder.empty()) {
-        std::error_code ec;
-        // A "bin" folder is an installed program even when we may write there (as root).
-        const std::string folder = WithoutTrailingSlash(place.programFolder);
-        const bool installed = std::filesystem::path(folder).filename() == "bin";
-        if (!installed && std::filesystem::is_directory(folder, ec) &&
-            ::access(folder.c_str(), W_OK) == 0) {
-            return folder;
-        }
-    }
-    // The XDG rule: a relative XDG_CONFIG_HOME is ignored.
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
-        return textfile::Join(WithoutTrailingSlash(xdg), "quorva");
-    }
-    const std::string home = HomeFolder();
-    if (home.empty()) return WithoutTrailingSlash(place.programFolder);
-    return textfile::Join(WithoutTrailingSlash(home), ".config/quorva");
-}
-
-std::string SettingsFilePath(const SettingsPlace& place) {
-    return textfile::Join(SettingsFolder(place), kSettingsFileName);
-}
-
 void ApplySettingsLine(std::string_view line, SettingsContext& ctx) {
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) return;
@@ -206,7 +167,7 @@ void ApplySettingsLine(std::string_view line, SettingsContext& ctx) {
     } else if (key == kRadians) {
         ctx.calc.SetAngleRadians(ReadRadians(value));
     } else if (key == kSkinFile) {
-        ctx.skin.SkinFile = std::string(value);
+        ctx.skin.skinFile = std::string(value);
     } else {
         for (const OptionInfo& info : OptionTable()) {
             if (key == info.settingsKey) {
@@ -238,11 +199,11 @@ std::string SettingsText(const SettingsContext& ctx) {
     };
     line(kPosX, NumberForm(static_cast<float>(ctx.target.MainWindowLeft())));
     line(kPosY, NumberForm(static_cast<float>(ctx.target.MainWindowTop())));
-    for (Option id : kBeforeAngle) line(InfoOf(id).settingsKey, NumberForm(ctx.options.value(id)));
+    for (Option id : kBeforeAngle) line(InfoOf(id).settingsKey, NumberForm(ctx.options.Value(id)));
     line(kDecimals, NumberForm(ctx.calc.DecimalPlaces()));
     line(kRadians, ctx.calc.AngleRadians() ? "True" : "False");
-    for (Option id : kAfterAngle) line(InfoOf(id).settingsKey, NumberForm(ctx.options.value(id)));
-    line(kSkinFile, ctx.skin.SkinFile);
+    for (Option id : kAfterAngle) line(InfoOf(id).settingsKey, NumberForm(ctx.options.Value(id)));
+    line(kSkinFile, ctx.skin.skinFile);
     return out;
 }
 

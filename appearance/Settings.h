@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "Paths.h"
 #include "Skin.h"
 
 namespace quorva {
@@ -16,7 +17,6 @@ namespace quorva {
 class Calculator;
 class OptionsModel;
 
-inline constexpr const char* kSettingsFileName = "quorva.ini";
 // Only this much of the file is read; a line cut by the limit is dropped, the rest ignored.
 inline constexpr std::size_t kSettingsReadLimit = 64 * 1024;
 // The transparency scroll bar's range; the lower end keeps the window visible.
@@ -41,18 +41,10 @@ public:
 struct SettingsContext {
     OptionsModel& options;
     Calculator& calc;     // DecimalPlaces, AngleRadians
-    Skin& skin;           // SkinFile only
+    Skin& skin;           // skinFile only
     SettingsTarget& target;
 };
 
-// Where the file lives: forcedFolder when given (--config-dir); else programFolder when it is a
-// writable folder (a portable install); else $XDG_CONFIG_HOME/quorva (~/.config/quorva).
-struct SettingsPlace {
-    std::string programFolder;
-    std::string forcedFolder;
-};
-std::string SettingsFolder(const SettingsPlace& place);
-std::string SettingsFilePath(const SettingsPlace& place);  // folder + "/quorva.ini"
 
 struct SettingsResult {
     bool ok = true;        // false: the file exists but could not be read, or could not be written

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "Paths.h"
 #include "Settings.h"
 #include "TextFile.h"
 
@@ -91,7 +92,7 @@ int32_t Colour(const SkinColor& c) {
 }
 
 void SetDefaultSkin(Skin& skin, double twipsPerPixelX) {
-    skin.SkinFile = kDefaultSkinName;
+    skin.skinFile = kDefaultSkinName;
     skin.stackText = skin.entryText = skin.angleText = skin.decimalText = SkinColor{};
     skin.stack = {17, 50};
     skin.entry = {17, 152};
@@ -102,12 +103,12 @@ void SetDefaultSkin(Skin& skin, double twipsPerPixelX) {
     skin.largeStack = {216, 86};
     skin.functions = {216, 113};
     skin.largeFonts = twipsPerPixelX == 12.0;
-    skin.FunctionListRowHeight = skin.largeFonts ? 16 : 14;
+    skin.functionListRowHeight = skin.largeFonts ? 16 : 14;
 }
 
 SkinFolders MakeSkinFolders(const std::string& programFolder, const std::string& dataFolder) {
     SkinFolders out;
-    out.folders.push_back(textfile::Join(programFolder, "skins"));
+    out.folders.push_back(JoinPath(programFolder, "skins"));
     if (!dataFolder.empty() && Comparable(dataFolder) != Comparable(out.folders.front())) {
         out.folders.push_back(dataFolder);
     }
@@ -129,7 +130,7 @@ void ApplySkinText(Skin& skin, std::string_view text, const std::string& skinsFo
         if (key == "bitmap_file") {
             std::string relative(value);
             std::replace(relative.begin(), relative.end(), '\\', '/');
-            if (StaysInside(relative)) skin.SkinBitmapFile = textfile::Join(skinsFolder, relative);
+            if (StaysInside(relative)) skin.skinBitmapFile = JoinPath(skinsFolder, relative);
             return;
         }
         for (const SkinKey& k : kSkinKeys) {
@@ -153,10 +154,10 @@ std::string SharperPictureFile(const std::string& bitmap) {
 }
 
 bool LoadSkin(Skin& skin, const SkinFolders& folders) {
-    const textfile::Head head = textfile::ReadHead(skin.SkinFile, kSkinReadLimit);
+    const textfile::Head head = textfile::ReadHead(skin.skinFile, kSkinReadLimit);
     if (head.status != textfile::Head::Read) return false;
-    ApplySkinText(skin, head.bytes, SkinsFolderOf(skin.SkinFile, folders));
-    const std::string& bitmap = skin.SkinBitmapFile;
+    ApplySkinText(skin, head.bytes, SkinsFolderOf(skin.skinFile, folders));
+    const std::string& bitmap = skin.skinBitmapFile;
     if (bitmap.empty() || bitmap.find('\0') != std::string::npos) return false;
     std::error_code ec;
     return fs::is_regular_file(bitmap, ec);

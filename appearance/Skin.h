@@ -25,15 +25,15 @@ int32_t Colour(const SkinColor& c);
 
 struct Skin {
     // "default" (the built-in skin) or the full path of a description file; also a setting.
-    std::string SkinFile = "default";
+    std::string skinFile = "default";
     // Full path of the current picture; empty until a description named one. The default skin
     // leaves it alone, so a later description without a picture reloads this one.
-    std::string SkinBitmapFile;
+    std::string skinBitmapFile;
 
     SkinColor stackText, entryText, angleText, decimalText;
     SkinPos stack, entry, quit, angle, decimal, onTop, largeStack, functions;
 
-    int FunctionListRowHeight = 14;  // pixels per row of the Functions list
+    int functionListRowHeight = 14;  // pixels per row of the Functions list
     // A 120 dots-per-inch screen (exactly 12 twips per pixel): the window uses 8-point display
     // fonts, 6-point angle and decimals fonts and display labels 1.25 times narrower.
     bool largeFonts = false;
@@ -47,7 +47,7 @@ inline constexpr const char* kSkinPattern = "*.qsd";
 inline constexpr std::size_t kSkinReadLimit = 64 * 1024;
 
 // The built-in skin's record side: default positions, black text, row height 14 (16 and large
-// fonts at exactly 12 twips per pixel). SkinBitmapFile is kept. The window shows the built-in
+// fonts at exactly 12 twips per pixel). skinBitmapFile is kept. The window shows the built-in
 // picture afterwards.
 void SetDefaultSkin(Skin& skin, double twipsPerPixelX);
 
@@ -61,9 +61,9 @@ struct SkinFolders {
 // and differs.
 SkinFolders MakeSkinFolders(const std::string& programFolder, const std::string& dataFolder = {});
 
-// Overlay the description named by skin.SkinFile on the record. A missing or unreadable
+// Overlay the description named by skin.skinFile on the record. A missing or unreadable
 // description changes nothing. "bitmap_file" is taken relative to the skins folder holding the
-// description, "\" read as "/". Returns whether SkinBitmapFile now names an existing file: the
+// description, "\" read as "/". Returns whether skinBitmapFile now names an existing file: the
 // window then loads that picture, otherwise it keeps the one it shows.
 bool LoadSkin(Skin& skin, const SkinFolders& folders);
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Calculator.h"
+#include "Paths.h"
 #include "TextFile.h"
 
 namespace quorva {
@@ -300,7 +301,7 @@ StackFileRead ReadStackFileText(std::string_view text) {
 
 std::string StackFilePathFor(const std::string& settingsPath) {
     const fs::path settings(settingsPath);
-    return settings.has_parent_path() ? textfile::Join(settings.parent_path().string(), kStackFileName)
+    return settings.has_parent_path() ? JoinPath(settings.parent_path().string(), kStackFileName)
                                       : std::string(kStackFileName);
 }
 

@@ -58,13 +58,6 @@ void RemoveStaleTemps(const fs::path& folder, const std::string& base) {
 
 }  // namespace
 
-std::string Join(const std::string& folder, std::string_view name) {
-    std::string out = folder;
-    if (!out.empty() && out.back() != '/') out += '/';
-    out += name;
-    return out;
-}
-
 Head ReadHead(const std::string& path, std::size_t limit) {
     Head head;
     if (!Usable(path)) return head;

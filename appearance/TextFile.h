@@ -23,9 +23,6 @@ Head ReadHead(const std::string& path, std::size_t limit);
 // the same file left behind.
 std::string WriteReplacing(const std::string& path, std::string_view bytes);
 
-// folder + "/" + name, without doubling a trailing "/".
-std::string Join(const std::string& folder, std::string_view name);
-
 // Calls f(key, value) for every line holding "=", in file order. A line ends at CR LF, a lone
 // CR or a lone LF (a file edited by hand here has LF endings); empty lines and lines without "=" are skipped; the key is what precedes the first "=",
 // nothing is trimmed. Beyond limit bytes the text is ignored, and so is a line cut by it.

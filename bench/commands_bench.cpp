@@ -24,12 +24,12 @@ void BM_PlusKeyOn299Items(benchmark::State& state) {
 
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        calc.Form_KeyDown(kPlusKeyCode, 1);
-        calc.Form_KeyPress('+');
+        calc.KeyDown(kPlusKeyCode, 1);
+        calc.CharacterTyped('+');
         const auto end = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
 
-        calc.Form_KeyPress('u');  // back to 299 items, untimed
+        calc.CharacterTyped('u');  // back to 299 items, untimed
         if (calc.Stack().StackCount() != 299) {
             state.SkipWithError("undo did not restore the 299 items");
             break;

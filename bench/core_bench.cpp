@@ -15,8 +15,8 @@ void Fill(Calculator& calc, int items) {
 }
 
 void TypeKey(Calculator& calc, int16_t code, int16_t ch) {
-    calc.Form_KeyDown(code, 0);
-    calc.Form_KeyPress(ch);
+    calc.KeyDown(code, 0);
+    calc.CharacterTyped(ch);
 }
 
 // 15 digits and Enter onto 299 items: 16 keys, the last one pushes and rebuilds both views.
@@ -83,7 +83,7 @@ BENCHMARK(BM_DecimalTextOfTwoThirds)
 void BM_PushDecimal(benchmark::State& state) {
     test::FakeHost host;
     OptionsModel options;
-    options.set(Option::FullPrecision, static_cast<int16_t>(state.range(0)));
+    options.Set(Option::FullPrecision, static_cast<int16_t>(state.range(0)));
     Calculator calc(host, options);
     Fill(calc, 299);
     for (auto _ : state) {

@@ -12,8 +12,8 @@
 
 #include <cstdio>
 
-#include "Platform.h"
 #include "Program.h"
+#include "Window.h"
 #include "frmLargeStack.h"
 
 using namespace quorva;
@@ -21,8 +21,8 @@ using namespace quorva;
 namespace {
 
 void TypeKey(Calculator& calc, int16_t code, int16_t ch) {
-    calc.Form_KeyDown(code, 0);
-    if (ch != 0) calc.Form_KeyPress(ch);
+    calc.KeyDown(code, 0);
+    if (ch != 0) calc.CharacterTyped(ch);
 }
 
 struct PaintCounter : QObject {

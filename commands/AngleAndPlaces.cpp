@@ -9,7 +9,7 @@ namespace {
 void ApplyDecimalPlaces(Calculator& calc, int places) {
     const int old = calc.DecimalPlaces();
     calc.SetDecimalPlaces(static_cast<int16_t>(places));
-    if (places != old && calc.Options().on(Option::DecUpdate)) calc.Stack().ReformatDecimals();
+    if (places != old && calc.Options().On(Option::DecUpdate)) calc.Stack().ReformatDecimals();
 }
 
 // The platform's number-to-text: a blank stands where the sign of a negative number would be.

@@ -11,84 +11,84 @@ namespace {
 
 constexpr int kSlotWidth = 5;
 
-// Slot by slot, the words of the word table; the empty ones separate the groups.
-constexpr std::array<std::string_view, kCommandSlots> kWords = {
-    "+",  "-",  "*",  "/",  "p",  "i",  "ad", "av",  "%",   "rt",  "ln",
-    "lo", "e",  "m",  "rd", "t",  "f",  "",   ";a",  ";o",  ";n",  ";x",
-    ";b", ";d", ";h", "",   ";;p", ";;s", ";;c", ";;t", ";;as", ";;ac", ";;at",
+using Command = void (*)(Calculator&);
+
+// A row of the function list. Rows 1 to 33 are also the matcher's word slots; the blank rows
+// separate the groups and run nothing.
+struct CommandRow {
+    std::string_view word;
+    std::string_view help;
+    Command run;
 };
 
-constexpr std::array<std::string_view, kFunctionRows> kHelp = {
-    "+    ...addition",
-    "-    ...substraction",
-    "*    ...multiplication",
-    "/    ...division",
-    "p    ...power",
-    "i    ...inverse",
-    "ad   ...sum all",
-    "av   ...average",
-    "%    ...percent",
-    "rt   ...square root",
-    "ln   ...log (neperian)",
-    "lo   ...log (base 10)",
-    "e    ...exponential",
-    "m    ...mod",
-    "rd   ...round",
-    "t    ...a x 10^b",
-    "f    ...factor",
-    " ",
-    ";a   ...and",
-    ";o   ...or",
-    ";n   ...not",
-    ";x   ...xor",
-    ";b   ...to binary",
-    ";d   ...to decimal",
-    ";h   ...to hexadecimal",
-    " ",
-    ";;p  ...pi",
-    ";;s  ...sin",
-    ";;c  ...cos",
-    ";;t  ...tan",
-    ";;as ...arcsin",
-    ";;ac ...arccos",
-    ";;at ...arctan",
-    " ",
-    "c    ...clear stack",
-    "d    ...drop item",
-    "o    ...change sign",
-    "s    ...swap items",
-    "u    ...undo",
-};
+// The stack keys of the last group are typed alone, not as words.
+void ClearStackRow(Calculator& calc) { calc.ClearStackCommand(); }
+void DropRow(Calculator& calc) { calc.DropCommand(); }
+void ChangeSignRow(Calculator& calc) { calc.ChangeSignCommand(); }
+void SwapRow(Calculator& calc) { calc.SwapCommand(); }
+void UndoRow(Calculator& calc) { calc.UndoCommand(); }
+
+constexpr std::array<CommandRow, kFunctionRows> kRows{{
+    {"+", "+    ...addition", Add},
+    {"-", "-    ...substraction", Subtract},
+    {"*", "*    ...multiplication", Multiply},
+    {"/", "/    ...division", DivideCommand},
+    {"p", "p    ...power", Power},
+    {"i", "i    ...inverse", Inverse},
+    {"ad", "ad   ...sum all", SumAll},
+    {"av", "av   ...average", Average},
+    {"%", "%    ...percent", Percent},
+    {"rt", "rt   ...square root", SquareRoot},
+    {"ln", "ln   ...log (neperian)", NaturalLog},
+    {"lo", "lo   ...log (base 10)", CommonLog},
+    {"e", "e    ...exponential", Exponential},
+    {"m", "m    ...mod", Modulo},
+    {"rd", "rd   ...round", RoundCommand},
+    {"t", "t    ...a x 10^b", Scale},
+    {"f", "f    ...factor", Factorial},
+    {"", " ", nullptr},
+    {";a", ";a   ...and", And},
+    {";o", ";o   ...or", Or},
+    {";n", ";n   ...not", Not},
+    {";x", ";x   ...xor", Xor},
+    {";b", ";b   ...to binary", ToBinary},
+    {";d", ";d   ...to decimal", ToDecimal},
+    {";h", ";h   ...to hexadecimal", ToHexadecimal},
+    {"", " ", nullptr},
+    {";;p", ";;p  ...pi", PushPi},
+    {";;s", ";;s  ...sin", Sine},
+    {";;c", ";;c  ...cos", Cosine},
+    {";;t", ";;t  ...tan", Tangent},
+    {";;as", ";;as ...arcsin", ArcSine},
+    {";;ac", ";;ac ...arccos", ArcCosine},
+    {";;at", ";;at ...arctan", ArcTangent},
+    {"", " ", nullptr},
+    {"", "c    ...clear stack", ClearStackRow},
+    {"", "d    ...drop item", DropRow},
+    {"", "o    ...change sign", ChangeSignRow},
+    {"", "s    ...swap items", SwapRow},
+    {"", "u    ...undo", UndoRow},
+}};
+
+constexpr int kFirstSingleKeyRow = 35;
 
 std::string BuildWords() {
     std::string words;
     words.reserve(kCommandSlots * kSlotWidth);
-    for (std::string_view w : kWords) {
-        std::string slot = " ";
-        slot += w;
-        slot.resize(kSlotWidth, ' ');
-        words += slot;
+    for (int slot = 0; slot < kCommandSlots; ++slot) {
+        std::string cell = " ";
+        cell += kRows[slot].word;
+        cell.resize(kSlotWidth, ' ');
+        words += cell;
     }
     return words;
 }
 
 std::array<std::string, kFunctionRows> BuildHelp() {
     std::array<std::string, kFunctionRows> help;
-    for (int i = 0; i < kFunctionRows; ++i) help[i] = std::string(kHelp[i]);
+    for (int i = 0; i < kFunctionRows; ++i) help[i] = std::string(kRows[i].help);
     return help;
 }
-
-using Command = void (*)(Calculator&);
-
-constexpr std::array<Command, kCommandSlots> kCommands = {
-    Add,         Subtract,  Multiply,   DivideCommand, Power,    Inverse,   SumAll,
-    Average,     Percent,   SquareRoot, NaturalLog,    CommonLog, Exponential, Modulo,
-    RoundCommand, Scale,    Factorial,  nullptr,       And,      Or,        Not,
-    Xor,         ToBinary,  ToDecimal,  ToHexadecimal, nullptr,  PushPi,    Sine,
-    Cosine,      Tangent,   ArcSine,    ArcCosine,     ArcTangent,
-};
-
-constexpr int kFirstSingleKeyRow = 35;
 
 }  // namespace
 
@@ -104,7 +104,7 @@ const std::array<std::string, kFunctionRows>& CommandHelp() {
 
 int CommandLength(int slot) {
     if (slot < 1 || slot > kCommandSlots) return 0;
-    return static_cast<int>(kWords[slot - 1].size());
+    return static_cast<int>(kRows[slot - 1].word.size());
 }
 
 void MatchCommandWord(Calculator& calc) {
@@ -123,7 +123,7 @@ void MatchCommandWord(Calculator& calc) {
 
 void RunCommand(Calculator& calc, int slot) {
     if (slot < 1 || slot > kCommandSlots) return;
-    if (Command command = kCommands[slot - 1]) command(calc);
+    if (Command command = kRows[slot - 1].run) command(calc);
 }
 
 int16_t ResultKind(int16_t kindA, int16_t kindB, double value) {
@@ -140,22 +140,17 @@ void InstallCommands(Calculator& calc) {
     });
 }
 
-void lstFunctions_DblClick(Calculator& calc) {
+void RunFunctionRow(Calculator& calc) {
     const int k = calc.FunctionRow() + 1;
-    calc.tmrEntry_Timer();
+    calc.EntryTimerFired();
     if (k >= 1 && k < kFirstSingleKeyRow) {
         // A number still being typed is the operand of the command.
         calc.Guarded([&calc] { calc.PushEntry(); });
         calc.Guarded([&calc, k] { RunCommand(calc, k); });
         return;
     }
-    switch (k) {
-        case 35: calc.Guarded([&calc] { calc.ClearStackCommand(); }); break;
-        case 36: calc.Guarded([&calc] { calc.DropCommand(); }); break;
-        case 37: calc.Guarded([&calc] { calc.ChangeSignCommand(); }); break;
-        case 38: calc.Guarded([&calc] { calc.SwapCommand(); }); break;
-        case 39: calc.Guarded([&calc] { calc.UndoCommand(); }); break;
-        default: break;
+    if (k >= kFirstSingleKeyRow && k <= kFunctionRows) {
+        calc.Guarded([&calc, k] { kRows[k - 1].run(calc); });
     }
 }
 

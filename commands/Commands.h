@@ -35,7 +35,7 @@ int16_t ResultKind(int16_t kindA, int16_t kindB, double value);
 
 // A press (or double click) on the function list: runs the selected row (calc.FunctionRow()).
 // Errors are reported in the entry line; never raises.
-void lstFunctions_DblClick(Calculator& calc);
+void RunFunctionRow(Calculator& calc);
 
 // Angle mode and decimal places.
 void ToggleAngleMode(Calculator& calc);    // F3

@@ -23,9 +23,6 @@ bool IsSeparator(char c) {
 bool IsOperator(char c) {
     return IsLower(c) || c == '%' || c == ';' || c == '+' || c == '-' || c == '*' || c == '/';
 }
-bool IsHexDigit(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 
 }  // namespace
 
@@ -55,10 +52,10 @@ void Calculator::Guarded(const std::function<void()>& step) {
     Guard(step);
 }
 
-// ---------------------------------------------------------------- key handlers
+// ---------------------------------------------------------------- keys
 
-void Calculator::Form_KeyDown(int16_t keyCode, int16_t shift, KeyWindow from) {
-    tmrEntry_Timer();
+void Calculator::KeyDown(int16_t keyCode, int16_t shift, KeyWindow from) {
+    EntryTimerFired();
     keyDownMessage_ = false;
     Guard([&] {
         switch (keyCode) {
@@ -104,58 +101,59 @@ void Calculator::Form_KeyDown(int16_t keyCode, int16_t shift, KeyWindow from) {
     keyDownMessage_ = timerRunning_;
 }
 
-void Calculator::Form_KeyPress(int16_t ch) {
+void Calculator::CharacterTyped(int16_t ch) {
     if (keyDownMessage_)
         keyDownMessage_ = false;
     else
-        tmrEntry_Timer();
+        EntryTimerFired();
     if (ch <= 0 || ch > 127) return;  // no state knows other characters
     const char c = static_cast<char>(ch);
-    if (idle_)
-        KeyPressIdle(c);
-    else if (decimal_)
-        KeyPressDecimal(c);
-    else if (binary_)
-        KeyPressBinary(c);
-    else if (hex_)
-        KeyPressHex(c);
-    else if (command_)
-        KeyPressCommand(c);
+    if (Immediate(c)) return;
+    switch (entry_.State()) {
+        case EntryState::Idle: TypedIdle(c); break;
+        case EntryState::Decimal: TypedDecimal(c); break;
+        case EntryState::Binary: TypedBinary(c); break;
+        case EntryState::Hex: TypedHex(c); break;
+        case EntryState::Command: TypedCommand(c); break;
+    }
 }
 
-void Calculator::tmrEntry_Timer() {
+void Calculator::EntryTimerFired() {
     StopTimer();
     ShowEntry();
 }
 
+void Calculator::Begin(EntryState state, std::string_view text) {
+    entry_.Begin(state);
+    Append(text);
+}
+
 void Calculator::Append(std::string_view s) {
-    entryText_ += s;
+    entry_.Append(s);
     ShowEntry();
 }
 
+// The stack keys that act at once, whatever is being typed. A hexadecimal entry keeps "c" and
+// "d" as digits, a binary one "o" as the letter it ends with; a word takes every letter.
 bool Calculator::Immediate(char c) {
+    static constexpr std::string_view kKeys[] = {"cdsou", "cdsou", "cdsu", "su", ""};
+    if (kKeys[static_cast<int>(entry_.State())].find(c) == std::string_view::npos) return false;
     switch (c) {
-        case 'c':
-            Guard([this] { ClearStackCommand(); });
-            return true;
-        case 'd':
-            Guard([this] { DropCommand(); });
-            return true;
-        case 's':
-            Guard([this] { SwapCommand(); });
-            return true;
-        case 'u':
-            Guard([this] { UndoCommand(); });
-            return true;
+        case 'c': Guard([this] { ClearStackCommand(); }); break;
+        case 'd': Guard([this] { DropCommand(); }); break;
+        case 's': Guard([this] { SwapCommand(); }); break;
+        case 'u': Guard([this] { UndoCommand(); }); break;
         case 'o':
-            if (idle_)
+            if (entry_.Is(EntryState::Idle))
                 Guard([this] { ChangeSignCommand(); });
             else
-                Guard([this] { ChangeSignOfEntry(); });
-            return true;
-        default:
-            return false;
+                Guard([this] {
+                    entry_.ChangeSign();
+                    ShowEntry();
+                });
+            break;
     }
+    return true;
 }
 
 // A character that ends the number being typed: the number is pushed, then the character
@@ -163,18 +161,12 @@ bool Calculator::Immediate(char c) {
 bool Calculator::EndsNumber(char c) {
     if (c == '&') {
         Guard([this] { PushEntry(); });
-        Guard([this] {
-            BeginHex();
-            Append("&&");
-        });
+        Guard([this] { Begin(EntryState::Hex, "&&"); });
         return true;
     }
     if (c == '\'') {
         Guard([this] { PushEntry(); });
-        Guard([this] {
-            BeginBinary();
-            Append("'");
-        });
+        Guard([this] { Begin(EntryState::Binary, "'"); });
         return true;
     }
     if (IsOperator(c)) {
@@ -185,71 +177,63 @@ bool Calculator::EndsNumber(char c) {
     return false;
 }
 
-void Calculator::KeyPressIdle(char c) {
+void Calculator::TypedIdle(char c) {
     if (IsDigit(c)) {
-        BeginDecimal();
-        Append(std::string_view(&c, 1));
+        Begin(EntryState::Decimal, std::string_view(&c, 1));
     } else if (IsSeparator(c)) {
-        BeginDecimal();
-        Append(".");
-        hasPoint_ = true;
+        Begin(EntryState::Decimal, ".");
+        entry_.SetHasPoint(true);
     } else if (c == '&') {
-        BeginHex();
-        Append("&&");
+        Begin(EntryState::Hex, "&&");
     } else if (c == '\'') {
-        BeginBinary();
-        Append("'");
-    } else if (c == 'c' || c == 'd' || c == 's' || c == 'o' || c == 'u') {
-        Immediate(c);
+        Begin(EntryState::Binary, "'");
     } else if (IsOperator(c)) {
         Guard([this, c] { StartWord(c); });
     }
 }
 
-void Calculator::KeyPressDecimal(char c) {
+void Calculator::TypedDecimal(char c) {
     if (IsDigit(c)) {
         Append(std::string_view(&c, 1));
     } else if (IsSeparator(c)) {
-        if (!hasPoint_) {
+        if (!entry_.HasPoint()) {
             Append(".");
-            hasPoint_ = true;
+            entry_.SetHasPoint(true);
         }
     } else if (c == kKeyBack) {
-        BackspaceEdit();
-    } else if (c == 'c' || c == 'd' || c == 's' || c == 'o' || c == 'u') {
-        Immediate(c);
+        entry_.Backspace();
+        ShowEntry();
     } else {
         EndsNumber(c);
     }
 }
 
-void Calculator::KeyPressBinary(char c) {
+void Calculator::TypedBinary(char c) {
     if (c == '0' || c == '1') {
-        if (entryText_.size() < 33) Append(std::string_view(&c, 1));
+        if (entry_.Text().size() < 33) Append(std::string_view(&c, 1));
     } else if (c == kKeyBack) {
-        BackspaceEdit();
-    } else if (c == 'c' || c == 'd' || c == 's' || c == 'u') {
-        Immediate(c);
+        entry_.Backspace();
+        ShowEntry();
     } else {
         EndsNumber(c);
     }
 }
 
-void Calculator::KeyPressHex(char c) {
+void Calculator::TypedHex(char c) {
     if (IsDigit(c) || (c >= 'a' && c <= 'f')) {
-        if (entryText_.size() < 10) Append(std::string_view(&c, 1));
+        if (entry_.Text().size() < 10) Append(std::string_view(&c, 1));
     } else if (c == kKeyBack) {
-        BackspaceEdit();
-    } else if (c == 's' || c == 'u') {
-        Immediate(c);
+        entry_.Backspace();
+        ShowEntry();
     } else {
         EndsNumber(c);
     }
 }
 
-void Calculator::KeyPressCommand(char c) {
+void Calculator::TypedCommand(char c) {
     if (c == kKeyBack) {
-        BackspaceEdit();
+        entry_.Backspace();
+        ShowEntry();
     } else if (c == ';' || IsLower(c)) {
         Guard([this, c] {
             Append(std::string_view(&c, 1));
@@ -259,8 +243,7 @@ void Calculator::KeyPressCommand(char c) {
 }
 
 void Calculator::StartWord(char c) {
-    BeginCommandWord();
-    Append(std::string_view(&c, 1));
+    Begin(EntryState::Command, std::string_view(&c, 1));
     MatchWord();
 }
 
@@ -268,133 +251,56 @@ void Calculator::MatchWord() {
     if (hooks_.matchCommandWord)
         hooks_.matchCommandWord();
     else
-        ShowMessage(entryText_ + " ...unknown function");
+        ShowMessage(entry_.Text() + " ...unknown function");
 }
 
-// ---------------------------------------------------------------- entry state
-
-EntryState Calculator::State() const {
-    if (idle_) return EntryState::Idle;
-    if (decimal_) return EntryState::Decimal;
-    if (binary_) return EntryState::Binary;
-    if (hex_) return EntryState::Hex;
-    return EntryState::Command;
-}
-
-void Calculator::SetFlags(bool idle, bool decimal, bool hex, bool binary, bool command) {
-    idle_ = idle;
-    decimal_ = decimal;
-    hex_ = hex;
-    binary_ = binary;
-    command_ = command;
-}
-
-void Calculator::BeginDecimal() {
-    SetFlags(false, true, false, false, false);
-    positive_ = true;
-    hasPoint_ = false;
-}
-
-void Calculator::BeginCommandWord() {
-    SetFlags(false, false, false, false, true);
-    positive_ = hasPoint_ = false;
-}
-
-void Calculator::BeginBinary() {
-    SetFlags(false, false, false, true, false);
-    positive_ = hasPoint_ = false;
-}
-
-void Calculator::BeginHex() {
-    SetFlags(false, false, true, false, false);
-    positive_ = hasPoint_ = false;
-}
-
-void Calculator::BackToIdle() {
-    SetFlags(true, false, false, false, false);
-    positive_ = hasPoint_ = false;
-}
-
-void Calculator::ToggleSign() {
-    SetFlags(false, true, false, false, false);
-    positive_ = !positive_;
-}
-
-void Calculator::TogglePoint() {
-    SetFlags(false, true, false, false, false);
-    hasPoint_ = !hasPoint_;
-}
+// ---------------------------------------------------------------- entry line
 
 void Calculator::ShowEntry() {
-    entryCaption_ = entryText_;
+    entryCaption_ = entry_.Text();
     host_.ViewsChanged(kViewEntry);
 }
 
 void Calculator::PushEntry() {
-    if (idle_) return;
-    if (decimal_)
-        stack_.Push(kKindDecimal, LeadingNumberValue(entryText_));
-    else if (binary_)
-        stack_.Push(kKindBinary, BinaryValue(entryText_));
-    else if (hex_)
-        stack_.Push(kKindHex, HexValue(entryText_));
-    entryText_.clear();
-    BackToIdle();
+    switch (entry_.State()) {
+        case EntryState::Idle: return;
+        case EntryState::Decimal: stack_.Push(kKindDecimal, LeadingNumberValue(entry_.Text())); break;
+        case EntryState::Binary: stack_.Push(kKindBinary, BinaryValue(entry_.Text())); break;
+        case EntryState::Hex: stack_.Push(kKindHex, HexValue(entry_.Text())); break;
+        case EntryState::Command: break;
+    }
+    entry_.Clear();
     ShowEntry();
 }
 
 void Calculator::Enter() {
     stack_.WithdrawUndo();
-    if (idle_) {
-        if (stack_.StackCount() > 0) {
-            const StackItem& item = stack_.ItemRef(ChosenPosition());
-            stack_.Push(item.kind, item.value);
-        } else {
-            entryText_.assign(1, '0');  // a literal here trips a GCC 12 -Wrestrict false alarm
-            BeginDecimal();
-            PushEntry();
-        }
+    if (!entry_.Is(EntryState::Idle)) {
+        PushEntry();
+    } else if (stack_.StackCount() > 0) {
+        const StackItem& item = stack_.ItemRef(ChosenPosition());
+        stack_.Push(item.kind, item.value);
     } else {
+        entry_.Begin(EntryState::Decimal);
+        entry_.SetText(std::string(1, '0'));  // a literal here trips a GCC 12 -Wrestrict false alarm
         PushEntry();
     }
 }
 
 void Calculator::Escape() {
-    if (!idle_) {
-        entryText_.clear();
-        BackToIdle();
+    if (!entry_.Is(EntryState::Idle)) {
+        entry_.Clear();
         ShowEntry();
     } else if (stack_.StackCount() > 0) {
         SetLargeSelected(stack_.StackCount() - 1);
     }
 }
 
-void Calculator::BackspaceEdit() {
-    if (idle_) return;
-    if (!entryText_.empty()) entryText_.pop_back();
-    if (entryText_ == "&") entryText_.clear();
-    if (entryText_.empty()) BackToIdle();
-    if (entryText_.find('.') == std::string::npos) hasPoint_ = false;
-    ShowEntry();
-}
-
-void Calculator::ChangeSignOfEntry() {
-    if (positive_) {
-        ToggleSign();
-        entryText_.insert(entryText_.begin(), '-');
-    } else {
-        ToggleSign();
-        if (!entryText_.empty()) entryText_.erase(entryText_.begin());
-    }
-    ShowEntry();
-}
-
 void Calculator::ShowMessage(const std::string& message) {
-    entryText_ = message;
-    ShowEntry();
+    entryCaption_ = message;
+    host_.ViewsChanged(kViewEntry);
     StartTimer();
-    entryText_.clear();
-    BackToIdle();
+    entry_.Clear();
 }
 
 void Calculator::ShowNotice(const std::string& message) {
@@ -420,102 +326,56 @@ void Calculator::StopTimer() {
 
 // ---------------------------------------------------------------- paste
 
-namespace {
-
-std::string_view Trimmed(std::string_view s) {
-    constexpr std::string_view kBlanks = " \t\r\n";
-    const size_t first = s.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
-    return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
-}
-
-}  // namespace
-
-bool IsHexadecimal(std::string& text) {
-    if (text.empty() || text[0] != '&') return false;
-    if (text.size() < 2 || text[1] != '&') text.insert(text.begin(), '&');
-    return std::all_of(text.begin() + 2, text.end(), IsHexDigit);
-}
-
-bool IsBinary(std::string_view text) {
-    if (text.empty() || text[0] != '\'') return false;
-    return std::all_of(text.begin() + 1, text.end(), [](char c) { return c == '0' || c == '1'; });
-}
-
-bool IsDecimal(std::string_view text) {
-    size_t i = 0;
-    const size_t n = text.size();
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    bool digit = false, separator = false;
-    for (; i < n; ++i) {
-        if (IsDigit(text[i]))
-            digit = true;
-        else if (IsSeparator(text[i]) && !separator)
-            separator = true;
-        else
-            break;
-    }
-    if (!digit) return false;
-    if (i < n && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
-        ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-        const size_t digits = i;
-        while (i < n && IsDigit(text[i])) ++i;
-        if (i == digits) return false;
-    }
-    return i == n;
-}
-
 void Calculator::Paste() {
     const std::string clip = host_.ClipboardText();
-    if (clip.empty() || command_) return;
-    std::string joined = entryText_;
+    if (clip.empty() || entry_.Is(EntryState::Command)) return;
+    std::string joined = entry_.Text();
     joined += Trimmed(clip);
-    if (joined == entryText_) return;
-    auto commasToDots = [](std::string& s) { std::replace(s.begin(), s.end(), ',', '.'); };
-    // The flags follow the value, not the look of the text: a pasted "4.0" is whole, so a
-    // "." typed next is still appended.
-    auto notWhole = [](double v) { return std::isfinite(v) && v != std::trunc(v); };
-    auto adoptDecimal = [&](std::string text, bool fresh) {
-        commasToDots(text);
-        entryText_ = std::move(text);
-        const double v = LeadingNumberValue(entryText_);
-        if (fresh) {
-            BeginDecimal();
-            if (v < 0) ToggleSign();
-            if (notWhole(v)) TogglePoint();
-        } else if (notWhole(v)) {
-            hasPoint_ = true;
-        }
-        ShowEntry();
+    if (joined == entry_.Text()) return;
+    // A fresh entry begins; one being typed keeps its state and takes the longer text.
+    auto adopt = [this](EntryState state, std::string text) {
+        if (!entry_.Is(state)) entry_.Begin(state);
+        entry_.SetText(std::move(text));
     };
-    if (idle_) {
-        if (joined[0] == '&') {
+    // The entry follows the value, not the look of the text: a pasted "4.0" is whole, so a
+    // "." typed next is still appended.
+    auto adoptDecimal = [&](std::string text) {
+        if (!IsDecimal(text)) return false;
+        std::replace(text.begin(), text.end(), ',', '.');
+        const bool fresh = entry_.Is(EntryState::Idle);
+        adopt(EntryState::Decimal, std::move(text));
+        const double v = LeadingNumberValue(entry_.Text());
+        if (fresh && v < 0) entry_.SetPositive(false);
+        if (std::isfinite(v) && v != std::trunc(v)) entry_.SetHasPoint(true);
+        return true;
+    };
+    switch (entry_.State()) {
+        case EntryState::Idle:
+            if (joined[0] == '&') {
+                if (!IsHexadecimal(joined)) return;
+                adopt(EntryState::Hex, std::move(joined));
+            } else if (joined[0] == '\'') {
+                if (!IsBinary(joined)) return;
+                adopt(EntryState::Binary, std::move(joined));
+            } else if (!adoptDecimal(std::move(joined))) {
+                return;
+            }
+            break;
+        case EntryState::Decimal:
+            if (!adoptDecimal(std::move(joined))) return;
+            break;
+        case EntryState::Hex:
             if (!IsHexadecimal(joined)) return;
-            entryText_ = std::move(joined);
-            BeginHex();
-            ShowEntry();
-        } else if (joined[0] == '\'') {
+            adopt(EntryState::Hex, std::move(joined));
+            break;
+        case EntryState::Binary:
             if (!IsBinary(joined)) return;
-            entryText_ = std::move(joined);
-            BeginBinary();
-            ShowEntry();
-        } else if (IsDecimal(joined)) {
-            adoptDecimal(std::move(joined), true);
-        }
-    } else if (decimal_) {
-        if (IsDecimal(joined)) adoptDecimal(std::move(joined), false);
-    } else if (hex_) {
-        if (IsHexadecimal(joined)) {
-            entryText_ = std::move(joined);
-            ShowEntry();
-        }
-    } else if (binary_) {
-        if (IsBinary(joined)) {
-            entryText_ = std::move(joined);
-            ShowEntry();
-        }
+            adopt(EntryState::Binary, std::move(joined));
+            break;
+        case EntryState::Command:
+            return;
     }
+    ShowEntry();
 }
 
 // ---------------------------------------------------------------- stack commands and views
@@ -575,8 +435,8 @@ void Calculator::MoveSelectedToTop() {
 DecimalFormat Calculator::Format() const {
     DecimalFormat f;
     f.places = decimalPlaces_;
-    f.fill = options_.on(Option::FillDecimals);
-    f.engineering = options_.on(Option::EngFormat);
+    f.fill = options_.On(Option::FillDecimals);
+    f.engineering = options_.On(Option::EngFormat);
     f.separator = separator_;
     return f;
 }

@@ -32,7 +32,7 @@ public:
     virtual void ToggleLargeStackWindow() = 0;
 
     // tmrEntry: start (3000 ms, restarted if running) or stop. The calculator never times
-    // anything itself: the host calls Calculator::tmrEntry_Timer when it fires.
+    // anything itself: the host calls Calculator::EntryTimerFired when it fires.
     virtual void EntryTimerChanged(bool running) = 0;
 
     // Some display texts changed (View bits); the host repaints them when it likes.

@@ -17,6 +17,13 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+bool IsSeparator(char c) {
+    return c == '.' || c == ',';
+}
+bool IsHexDigit(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
 // The reader skips these anywhere inside a number.
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -312,5 +319,48 @@ double LocaleValue(std::string_view text, char separator) {
 double RoundHalfEven(double v) {
     return std::nearbyint(v);
 }
+
+std::string_view Trimmed(std::string_view s) {
+    constexpr std::string_view kBlanks = " \t\r\n";
+    const size_t first = s.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
+}
+
+bool IsHexadecimal(std::string& text) {
+    if (text.empty() || text[0] != '&') return false;
+    if (text.size() < 2 || text[1] != '&') text.insert(text.begin(), '&');
+    return std::all_of(text.begin() + 2, text.end(), IsHexDigit);
+}
+
+bool IsBinary(std::string_view text) {
+    if (text.empty() || text[0] != '\'') return false;
+    return std::all_of(text.begin() + 1, text.end(), [](char c) { return c == '0' || c == '1'; });
+}
+
+bool IsDecimal(std::string_view text) {
+    size_t i = 0;
+    const size_t n = text.size();
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    bool digit = false, separator = false;
+    for (; i < n; ++i) {
+        if (IsDigit(text[i]))
+            digit = true;
+        else if (IsSeparator(text[i]) && !separator)
+            separator = true;
+        else
+            break;
+    }
+    if (!digit) return false;
+    if (i < n && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+        const size_t digits = i;
+        while (i < n && IsDigit(text[i])) ++i;
+        if (i == digits) return false;
+    }
+    return i == n;
+}
+
 
 }  // namespace quorva

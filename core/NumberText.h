@@ -42,6 +42,13 @@ double HexValue(std::string_view text);
 double BinaryValue(std::string_view text);
 double LocaleValue(std::string_view text, char separator);
 
+// Whole texts as a paste may bring them. IsHexadecimal may put the second "&" in front.
+bool IsHexadecimal(std::string& text);
+bool IsBinary(std::string_view text);
+bool IsDecimal(std::string_view text);  // sign, digits with one "." or ",", optional exponent
+// Without the blanks and line ends around it.
+std::string_view Trimmed(std::string_view s);
+
 // Nearest integer, halves to the even neighbour.
 double RoundHalfEven(double v);
 

@@ -51,7 +51,7 @@ void OperandStack::MakeText(StackItem& item) const {
         case kKindDecimal: {
             const DecimalFormat f = format_();
             item.text = DecimalText(item.value, f);
-            if (!options_.on(Option::FullPrecision))
+            if (!options_.On(Option::FullPrecision))
                 item.value = Normalised(LocaleValue(item.text, f.separator));
             break;
         }

@@ -28,7 +28,7 @@ OptionsModel::OptionsModel() {
         values_[static_cast<int>(info.id)] = info.designValue;
 }
 
-void OptionsModel::set(Option id, int16_t v) {
+void OptionsModel::Set(Option id, int16_t v) {
     int16_t& slot = values_[static_cast<int>(id)];
     if (slot == v) return;
     slot = v;
@@ -37,13 +37,13 @@ void OptionsModel::set(Option id, int16_t v) {
     for (const auto& [token, listener] : listeners) listener(id, v);
 }
 
-int OptionsModel::subscribe(Listener listener) {
+int OptionsModel::Subscribe(Listener listener) {
     const int token = nextToken_++;
     listeners_.emplace_back(token, std::move(listener));
     return token;
 }
 
-void OptionsModel::unsubscribe(int token) {
+void OptionsModel::Unsubscribe(int token) {
     std::erase_if(listeners_, [token](const auto& entry) { return entry.first == token; });
 }
 

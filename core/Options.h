@@ -44,14 +44,14 @@ public:
 
     OptionsModel();  // design values
 
-    int16_t value(Option id) const { return values_[static_cast<int>(id)]; }
-    bool on(Option id) const { return value(id) == 1; }
+    int16_t Value(Option id) const { return values_[static_cast<int>(id)]; }
+    bool On(Option id) const { return Value(id) == 1; }
 
     // Listeners hear every change, in the order they subscribed; setting the same value again
     // is not a change.
-    void set(Option id, int16_t v);
-    int subscribe(Listener listener);
-    void unsubscribe(int token);
+    void Set(Option id, int16_t v);
+    int Subscribe(Listener listener);
+    void Unsubscribe(int token);
 
 private:
     std::array<int16_t, kOptionCount> values_{};

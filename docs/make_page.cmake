@@ -1,5 +1,5 @@
 # Turns the manual into the HTML page the Functions window opens:
-#   cmake -DCMARK=... -DSOURCE=manual.md -DHEAD=... -DTAIL=... -DOUTPUT=quorva.html -P make_page.cmake
+#   cmake -DCMARK=... -DSOURCE=manual.md -DHEAD=... -DTAIL=... -DOUTPUT=quorva.html -DVERSION=4.00 -P make_page.cmake
 execute_process(COMMAND ${CMARK} --extension table --to html ${SOURCE}
                 OUTPUT_VARIABLE body RESULT_VARIABLE failed)
 if(failed)
@@ -18,4 +18,6 @@ foreach(h IN LISTS headings)
 endforeach()
 file(READ ${HEAD} head)
 file(READ ${TAIL} tail)
+string(REPLACE "@QUORVA_VERSION@" "${VERSION}" head "${head}")
+string(REPLACE "@QUORVA_VERSION@" "${VERSION}" tail "${tail}")
 file(WRITE ${OUTPUT} "${head}${body}${tail}")

@@ -16,7 +16,8 @@
 #include <cerrno>
 
 #include "FuzzCheck.h"
-#include "Platform.h"
+#include "Pictures.h"
+#include "Window.h"
 
 using namespace quorva;
 

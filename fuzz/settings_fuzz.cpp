@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ApplySettingsText(text, w.ctx);
 
     for (const OptionInfo& info : OptionTable()) {
-        const int16_t v = w.options.value(info.id);
-        if (v == design.value(info.id)) continue;
+        const int16_t v = w.options.Value(info.id);
+        if (v == design.Value(info.id)) continue;
         if (info.isCheckBox) {
             QUORVA_FUZZ_CHECK(v >= 0 && v <= 2, std::string(info.settingsKey) + std::to_string(v));
         } else {
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     QUORVA_FUZZ_CHECK(w.windows.alpha == -1 ||
-                          w.windows.alpha == w.options.value(Option::Transparency),
+                          w.windows.alpha == w.options.Value(Option::Transparency),
                       std::to_string(w.windows.alpha));
     QUORVA_FUZZ_CHECK(Position(w.windows.left) && Position(w.windows.top),
                       std::to_string(w.windows.left) + "," + std::to_string(w.windows.top));

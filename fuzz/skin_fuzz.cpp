@@ -27,19 +27,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string folder = "/usr/share/quorva/skins";
     Skin skin;
     SetDefaultSkin(skin, 15);
-    skin.SkinFile = folder + "/plum.qsd";
+    skin.skinFile = folder + "/plum.qsd";
     const Skin before = skin;
     ApplySkinText(skin, text, folder);
 
     for (const SkinColor& c : {skin.stackText, skin.entryText, skin.angleText, skin.decimalText})
         QUORVA_FUZZ_CHECK(Component(c.r) && Component(c.g) && Component(c.b),
                           std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b));
-    QUORVA_FUZZ_CHECK(skin.SkinBitmapFile == before.SkinBitmapFile ||
-                          Inside(skin.SkinBitmapFile, folder),
-                      skin.SkinBitmapFile);
-    QUORVA_FUZZ_CHECK(skin.SkinFile == before.SkinFile &&
-                          skin.FunctionListRowHeight == before.FunctionListRowHeight &&
+    QUORVA_FUZZ_CHECK(skin.skinBitmapFile == before.skinBitmapFile ||
+                          Inside(skin.skinBitmapFile, folder),
+                      skin.skinBitmapFile);
+    QUORVA_FUZZ_CHECK(skin.skinFile == before.skinFile &&
+                          skin.functionListRowHeight == before.functionListRowHeight &&
                           skin.largeFonts == before.largeFonts,
-                      skin.SkinFile);
+                      skin.skinFile);
     return 0;
 }

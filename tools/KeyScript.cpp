@@ -218,14 +218,14 @@ void Run(const Step& s, Calculator& calc) {
     switch (s.action) {
         case Action::Type:
         case Action::KeyDownPress:
-            calc.Form_KeyDown(s.code, s.shift, s.window);
-            calc.Form_KeyPress(s.ch);
+            calc.KeyDown(s.code, s.shift, s.window);
+            calc.CharacterTyped(s.ch);
             break;
         case Action::KeyDown:
-            calc.Form_KeyDown(s.code, s.shift, s.window);
+            calc.KeyDown(s.code, s.shift, s.window);
             break;
         case Action::Tick:
-            calc.tmrEntry_Timer();
+            calc.EntryTimerFired();
             break;
         case Action::Row:
             if (s.number >= static_cast<int>(calc.Views().largeRows.size()))
@@ -237,7 +237,7 @@ void Run(const Step& s, Calculator& calc) {
             break;
         case Action::Fn:
             calc.SetFunctionRow(s.number - 1);
-            lstFunctions_DblClick(calc);
+            RunFunctionRow(calc);
             break;
         case Action::Angle:
             ChooseAngleRow(calc, s.number);

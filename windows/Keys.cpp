@@ -108,9 +108,9 @@ std::vector<int16_t> KeyPressChars(int qtKey, Qt::KeyboardModifiers modifiers, c
 }
 
 void FeedKey(Calculator& calc, const QKeyEvent& event, KeyWindow from) {
-    calc.Form_KeyDown(VirtualKeyCode(event.key(), event.modifiers()), ShiftMask(event.modifiers()),
+    calc.KeyDown(VirtualKeyCode(event.key(), event.modifiers()), ShiftMask(event.modifiers()),
                       from);
-    for (const int16_t c : KeyPressChars(event.key(), event.modifiers(), event.text())) calc.Form_KeyPress(c);
+    for (const int16_t c : KeyPressChars(event.key(), event.modifiers(), event.text())) calc.CharacterTyped(c);
 }
 
 }  // namespace quorva

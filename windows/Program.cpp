@@ -17,11 +17,16 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "Activation.h"
 #include "Commands.h"
-#include "Platform.h"
+#include "Desktop.h"
+#include "Pictures.h"
+#include "Screens.h"
 #include "StackFile.h"
 #include "TextFile.h"
 #include "TrayIcon.h"
+#include "Version.h"
+#include "Window.h"
 #include "frmAbout.h"
 #include "frmCommands.h"
 #include "frmLargeStack.h"
@@ -59,7 +64,7 @@ Program::Program(StartOptions start)
     endProgram = [] { QCoreApplication::exit(0); };
     trayHostAvailable = [] { return TrayIcon::HostAvailable(); };
     // The transparency scroll bar's change handler: every new value applies at once.
-    options_.subscribe([this](Option id, int16_t value) {
+    options_.Subscribe([this](Option id, int16_t value) {
         if (id == Option::Transparency && main_) {
             quorva::SetTransparency(*main_, static_cast<uint8_t>(std::clamp<int>(value, 0, 255)));
         }
@@ -79,14 +84,14 @@ void Program::Main() {
     }
     SettingsContext ctx = Context();
     Report(LoadSettings(SettingsPath(), ctx), "SETTINGS UNREADABLE");
-    if (options_.on(Option::KeepStack)) LoadStack();
+    if (options_.On(Option::KeepStack)) LoadStack();
     ShowAboutWindow();
-    if (skin_.SkinFile != kDefaultSkinName) LoadSkin();
+    if (skin_.skinFile != kDefaultSkinName) LoadSkin();
     // A position saved on a screen that is gone would leave the window out of reach.
     main_->move(platform::PullOntoScreen(QRect(main_->pos(), main_->SkinPicture().size()),
                                          platform::AvailableScreenAreas()));
     // Hidden with no notification area, nothing would show where the calculator went.
-    bool startHidden = options_.on(Option::Hide) && !start_.startShown;
+    bool startHidden = options_.On(Option::Hide) && !start_.startShown;
     if (startHidden && !TrayHost()) {
         std::fprintf(stderr, "quorva: \"Start minimized\" is ticked, but there is no notification "
                              "area for the icon: starting shown\n");
@@ -132,7 +137,7 @@ void Program::StartupWindowTexts() {
     // it; the title and the command list are set when the Functions window is made; the
     // splash takes its version text when it is due.
     main_ = std::make_unique<frmQuorva>(*this);
-    options_.set(Option::Transparency, 255);
+    options_.Set(Option::Transparency, 255);
     quorva::SetTransparency(*main_, 255);
     main_->SetOnTop();
     FunctionsWindowShown = false;
@@ -206,7 +211,7 @@ std::string Program::ManualPage() {
 
 bool Program::LoadSkin(bool chosen) {
     const Skin before = skin_;
-    const std::string& path = skin_.SkinFile;
+    const std::string& path = skin_.skinFile;
     // A description that is simply gone at start-up (the program was moved) says nothing.
     const textfile::Head head = textfile::ReadHead(path, 0);
     if (head.status != textfile::Head::Read) {
@@ -218,25 +223,25 @@ bool Program::LoadSkin(bool chosen) {
     }
     if (!quorva::LoadSkin(skin_, SkinFolderList())) {
         // Its colours and places apply, on the picture shown.
-        if (!skin_.SkinBitmapFile.empty()) {
+        if (!skin_.skinBitmapFile.empty()) {
             std::fprintf(stderr, "quorva: the skin %s names the picture %s, which is not there; the current "
-                                 "picture stays\n", path.c_str(), skin_.SkinBitmapFile.c_str());
+                                 "picture stays\n", path.c_str(), skin_.skinBitmapFile.c_str());
         }
         return true;
     }
-    const QImage picture = platform::LoadPicture(QString::fromStdString(skin_.SkinBitmapFile));
+    const QImage picture = platform::LoadPicture(QString::fromStdString(skin_.skinBitmapFile));
     if (picture.isNull()) {
         // Its places belong to a picture that cannot be shown: the whole skin stays as it was.
         std::fprintf(stderr, "quorva: cannot use the skin %s: its picture %s cannot be read as a picture; the "
-                             "current skin stays\n", path.c_str(), skin_.SkinBitmapFile.c_str());
-        const std::string wanted = skin_.SkinFile;
+                             "current skin stays\n", path.c_str(), skin_.skinBitmapFile.c_str());
+        const std::string wanted = skin_.skinFile;
         skin_ = before;
-        skin_.SkinFile = wanted;
+        skin_.skinFile = wanted;
         return false;
     }
     // NAME@2x.png beside the picture is read only where a screen can show it.
     QImage sharper;
-    const QString sharperFile = QString::fromStdString(SharperPictureFile(skin_.SkinBitmapFile));
+    const QString sharperFile = QString::fromStdString(SharperPictureFile(skin_.skinBitmapFile));
     if (SharpScreen() && QFileInfo::exists(sharperFile)) sharper = platform::LoadPicture(sharperFile);
     main_->SetSkinPicture(picture, sharper);
     return true;
@@ -265,7 +270,7 @@ void Program::ShowSplashNow() {
     if (!aboutDue_) return;
     aboutDue_ = false;
     about_ = std::make_unique<frmAbout>(twipsX_, twipsY_);
-    about_->lblVersion->setText(QStringLiteral("version 4.00"));
+    about_->lblVersion->setText(QStringLiteral("version " QUORVA_VERSION));
     about_->ShowCentred(main_->screen());
     // Its first paint comes when the window system has it on screen; the artwork painted
     // ahead is taken meanwhile.
@@ -346,7 +351,7 @@ void Program::AtRequest(const instance::Request& request) {
 }
 
 void Program::QuitProgram() {
-    if (options_.on(Option::ConfirmExit)) {
+    if (options_.On(Option::ConfirmExit)) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Confirmation"),
                         QStringLiteral("     Quit Quorva ?    "), QMessageBox::Yes | QMessageBox::No,
                         main_->isVisible() ? main_.get() : nullptr);
@@ -379,7 +384,7 @@ void Program::SessionEnding() {
 void Program::SaveAtQuit() {
     SaveSettings();
     // Unticked, the stack of an earlier run must not come back one day.
-    const StackFileResult r = options_.on(Option::KeepStack) ? SaveStackFile(StackPath(), calc_)
+    const StackFileResult r = options_.On(Option::KeepStack) ? SaveStackFile(StackPath(), calc_)
                                                              : RemoveStackFile(StackPath());
     Tell(stackTrouble_, r.ok, r.message, "STACK NOT SAVED");
 }

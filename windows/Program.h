@@ -67,9 +67,9 @@ public:
 
     // Skins.
     void SetDefaultSkin();
-    // Overlays the description SkinFile names and loads its picture. False when the skin could not
+    // Overlays the description skinFile names and loads its picture. False when the skin could not
     // be taken (missing or unreadable description, unreadable picture): the record is as before
-    // but for SkinFile, and stderr says why; chosen: the user picked it (a missing file is told).
+    // but for skinFile, and stderr says why; chosen: the user picked it (a missing file is told).
     bool LoadSkin(bool chosen = false);
     void ApplySkin();
     SkinFolders SkinFolderList() const;

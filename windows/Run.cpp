@@ -10,10 +10,11 @@
 
 #include "Instance.h"
 #include "Launch.h"
-#include "Platform.h"
 #include "Program.h"
 #include "QuitSignals.h"
 #include "SingleInstance.h"
+#include "Version.h"
+#include "Window.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaSta
         return Usage((std::string("unknown argument: ") + launch->argv[1]).c_str());
     }
     QApplication::setApplicationName(QStringLiteral("Quorva"));
-    QApplication::setApplicationVersion(QStringLiteral("4.00"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORVA_VERSION));
     // Hidden windows come back; only the program's own quit ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -8,7 +8,8 @@
 
 #include <algorithm>
 
-#include "Platform.h"
+#include "Pictures.h"
+#include "Version.h"
 
 namespace quorva {
 
@@ -146,7 +147,7 @@ TrayIcon::TrayIcon(Handlers handlers)
     QObject::connect(mnuQuit, &QAction::triggered, this, run(handlers_.mnuQuit_Click));
 
     icon_.setIcon(SmallIcon());
-    icon_.setToolTip(QStringLiteral(" Quorva 4.00 "));
+    icon_.setToolTip(QStringLiteral(" Quorva " QUORVA_VERSION " "));
     icon_.setContextMenu(mnuInTray);
     QObject::connect(&icon_, &QSystemTrayIcon::activated, this,
                      [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });

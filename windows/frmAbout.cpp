@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Platform.h"
+#include "Pictures.h"
 
 namespace quorva {
 

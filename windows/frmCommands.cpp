@@ -1,6 +1,6 @@
 #include "frmCommands.h"
 
-#include "Platform.h"
+#include "Window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -33,6 +33,7 @@
 #include "Keys.h"
 #include "Program.h"
 #include "Settings.h"
+#include "Version.h"
 #include "frmQuorva.h"
 
 namespace quorva {
@@ -136,13 +137,13 @@ frmCommands::frmCommands(Program& program)
       tabOptions(new QTabWidget(this)),
       program_(program) {
     setObjectName(QStringLiteral("frmCommands"));
-    setWindowTitle(QStringLiteral("Quorva 4.00 - Functions and Settings"));
+    setWindowTitle(QStringLiteral("Quorva " QUORVA_VERSION " - Functions and Settings"));
     setWindowIcon(QIcon(QStringLiteral(":/quorva.png")));
     setFocusPolicy(Qt::StrongFocus);
     setFixedSize(PixelsX(10245), PixelsY(8310));
 
     // The command list: 39 rows of one height, all in sight.
-    const int rowHeight = program.SkinRecord().FunctionListRowHeight;
+    const int rowHeight = program.SkinRecord().functionListRowHeight;
     lstFunctions->setObjectName(QStringLiteral("lstFunctions"));
     lstFunctions->setAccessibleName(QStringLiteral("Functions"));
     lstFunctions->setGeometry(PixelsX(45), PixelsY(45), PixelsX(3450), PixelsY(8220));
@@ -198,8 +199,8 @@ frmCommands::frmCommands(Program& program)
                                                 : WebPage().toString(QUrl::PreferLocalFile));
     QObject::connect(cmdInternet, &QPushButton::clicked, this, [this] { cmdInternet_Click(); });
 
-    for (const OptionInfo& info : OptionTable()) ShowOption(info.id, program_.Options().value(info.id));
-    optionsToken_ = program_.Options().subscribe([this](Option id, int16_t v) { ShowOption(id, v); });
+    for (const OptionInfo& info : OptionTable()) ShowOption(info.id, program_.Options().Value(info.id));
+    optionsToken_ = program_.Options().Subscribe([this](Option id, int16_t v) { ShowOption(id, v); });
 
     // Every key reaches the calculator first, whichever control has the focus.
     for (QWidget* child : findChildren<QWidget*>()) {
@@ -209,7 +210,7 @@ frmCommands::frmCommands(Program& program)
     Refresh(kViewFunctionRow);
 }
 
-frmCommands::~frmCommands() { program_.Options().unsubscribe(optionsToken_); }
+frmCommands::~frmCommands() { program_.Options().Unsubscribe(optionsToken_); }
 
 int frmCommands::PixelsX(double twips) const {
     return static_cast<int>(std::lround(twips / program_.TwipsX()));
@@ -223,7 +224,7 @@ QCheckBox* frmCommands::MakeCheckBox(Option id, const char* text) {
     box->setObjectName(QString::fromLatin1(InfoOf(id).control));
     boxes_[static_cast<size_t>(id)] = box;
     QObject::connect(box, &QCheckBox::stateChanged, this, [this, id](int state) {
-        program_.Options().set(id, state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0);
+        program_.Options().Set(id, state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0);
     });
     return box;
 }
@@ -447,7 +448,7 @@ void frmCommands::hideEvent(QHideEvent* event) {
 }
 
 int frmCommands::RowAt(int y) const {
-    const int height = program_.SkinRecord().FunctionListRowHeight;
+    const int height = program_.SkinRecord().functionListRowHeight;
     if (y < 0 || height <= 0) return -1;
     return y / height;
 }
@@ -467,14 +468,14 @@ void frmCommands::lstFunctions_MouseDown(int y) {
     lstFunctions_DblClick();
 }
 
-void frmCommands::lstFunctions_DblClick() { quorva::lstFunctions_DblClick(program_.Calc()); }
+void frmCommands::lstFunctions_DblClick() { quorva::RunFunctionRow(program_.Calc()); }
 
 void frmCommands::tabOptions_Click(int) { picLogo->raise(); }
 
 void frmCommands::cmdChangeSkin_Click() {
     const QListWidgetItem* item = flstSkins->currentItem();
     if (item == nullptr || item->text().isEmpty()) return;
-    std::string& skinFile = program_.SkinRecord().SkinFile;
+    std::string& skinFile = program_.SkinRecord().skinFile;
     const std::string shown = skinFile;
     skinFile = item->data(Qt::UserRole).toString().toStdString();
     // A skin that cannot be had leaves the saved choice on the one shown.
@@ -488,7 +489,7 @@ void frmCommands::cmdDefaultSkin_Click() {
 }
 
 void frmCommands::scrTransp_Change(int value) {
-    program_.Options().set(Option::Transparency, static_cast<int16_t>(value));
+    program_.Options().Set(Option::Transparency, static_cast<int16_t>(value));
 }
 
 void frmCommands::cmdInternet_Click() {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform.h"
+#include "Window.h"
 
 class QListView;
 

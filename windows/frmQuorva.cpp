@@ -299,7 +299,7 @@ void frmQuorva::EntryTimerChanged(bool running) {
     }
 }
 
-void frmQuorva::tmrEntry_Timer() { program_.Calc().tmrEntry_Timer(); }
+void frmQuorva::tmrEntry_Timer() { program_.Calc().EntryTimerFired(); }
 
 // --- the mouse ---
 
@@ -325,7 +325,7 @@ void frmQuorva::lblOnTop_Click() {
 }
 
 void frmQuorva::lblQuit_Click() {
-    if (program_.Options().on(Option::DirectExit)) {
+    if (program_.Options().On(Option::DirectExit)) {
         program_.QuitProgram();
     } else {
         program_.HideAllWindows();

@@ -10,8 +10,8 @@
 #include <functional>
 #include <string>
 
-#include "Platform.h"
 #include "Skin.h"
+#include "Window.h"
 
 class QLabel;
 class QListWidget;

@@ -16,7 +16,8 @@
 
 #include "Instance.h"
 #include "Launch.h"
-#include "Settings.h"
+#include "Paths.h"
+#include "Version.h"
 
 #ifndef QUORVA_LIBRARY_RELATIVE
 #define QUORVA_LIBRARY_RELATIVE "../lib/quorva"
@@ -24,7 +25,7 @@
 
 namespace {
 
-constexpr const char* kVersion = "Quorva 4.00";
+constexpr const char* kVersion = "Quorva " QUORVA_VERSION;
 
 constexpr const char* kHelp =
     "Usage: quorva [--config-dir DIR] [--toggle | --quit]\n"
@@ -137,10 +138,6 @@ int main(int argc, char** argv) {
         if (arg == "--version") {
             std::puts(kVersion);
             return 0;
-        }
-        if (arg == "--paths") {
-            paths = true;
-            continue;
         }
         if (arg == "--config-dir") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') return Usage("--config-dir needs a folder");

@@ -49,7 +49,7 @@ struct AppState {
     FakeTarget target;
     SettingsContext ctx{options, calc, skin, target};
 
-    AppState() { options.set(Option::Transparency, 255); }
+    AppState() { options.Set(Option::Transparency, 255); }
 };
 
 struct ScratchFolder {

@@ -23,15 +23,15 @@ TEST(DefaultSkin, RestoresAllButThePicturePathAndSuitsTheScreen) {
     const std::tuple<double, int, bool> cases[] = {{15, 14, false}, {12, 16, true}, {12.5, 14, false}, {10, 14, false}};
     for (const auto& [twips, rowHeight, large] : cases) {
         const Skin s = DefaultSkin(twips);
-        EXPECT_EQ(s.FunctionListRowHeight, rowHeight) << twips;
+        EXPECT_EQ(s.functionListRowHeight, rowHeight) << twips;
         EXPECT_EQ(s.largeFonts, large) << twips;
     }
     Skin s = DefaultSkin();
     ApplySkinText(s, "stack_x=1\rcommands_zone_y=2\rdecimal_text_color_B=9\rbitmap_file=a.bmp", "/s");
-    s.SkinFile = "/s/a.qsd";
+    s.skinFile = "/s/a.qsd";
     SetDefaultSkin(s, 15);
     Skin expected = DefaultSkin();
-    expected.SkinBitmapFile = "/s/a.bmp";
+    expected.skinBitmapFile = "/s/a.bmp";
     EXPECT_EQ(s, expected);
     EXPECT_EQ(Colour(s.stackText), 0);  // black text
 }
@@ -56,7 +56,7 @@ TEST(SkinText, EveryKeyLandsInItsField) {
     }
     Skin s = DefaultSkin();
     ApplySkinText(s, text, "/skins");
-    const Skin e{.SkinBitmapFile = "",
+    const Skin e{.skinBitmapFile = "",
                  .stackText = {1, 2, 3}, .entryText = {4, 5, 6}, .angleText = {7, 8, 9}, .decimalText = {10, 11, 12},
                  .stack = {13, 14}, .entry = {15, 16}, .quit = {17, 18}, .angle = {19, 20}, .decimal = {21, 22},
                  .onTop = {23, 24}, .largeStack = {25, 26}, .functions = {27, 28}};
@@ -75,8 +75,8 @@ TEST(SkinText, NumberRulesAndThePicturePath) {
         {"stack_text_color_R= 1E9", [](Skin& e) { e.stackText.r = 255; }},
         {"stack_text_color_R=254.5", [](Skin& e) { e.stackText.r = 254; }},
         {"stack_text_color_R=9\rstack_text_color_R=-5\rentry_zone_text_color_G=9\rentry_zone_text_color_G=no", [](Skin&) {}},
-        {"bitmap_file=sub\\blue.bmp", [](Skin& e) { e.SkinBitmapFile = "/p/skins/sub/blue.bmp"; }},
-        {"bitmap_file= a=b.bmp", [](Skin& e) { e.SkinBitmapFile = "/p/skins/ a=b.bmp"; }},
+        {"bitmap_file=sub\\blue.bmp", [](Skin& e) { e.skinBitmapFile = "/p/skins/sub/blue.bmp"; }},
+        {"bitmap_file= a=b.bmp", [](Skin& e) { e.skinBitmapFile = "/p/skins/ a=b.bmp"; }},
         // A picture outside the skins folder, or no file named at all, is not taken.
         {"bitmap_file=..\\..\\etc\\x.png", [](Skin&) {}},
         {"bitmap_file=sub/../../x.bmp", [](Skin&) {}},
@@ -84,7 +84,7 @@ TEST(SkinText, NumberRulesAndThePicturePath) {
         {"bitmap_file=", [](Skin&) {}},
         {"bitmap_file=sub\\", [](Skin&) {}},
         {"bitmap_file=sub\\.", [](Skin&) {}},
-        {"bitmap_file=a.bmp\rbitmap_file=..\\b.bmp", [](Skin& e) { e.SkinBitmapFile = "/p/skins/a.bmp"; }},
+        {"bitmap_file=a.bmp\rbitmap_file=..\\b.bmp", [](Skin& e) { e.skinBitmapFile = "/p/skins/a.bmp"; }},
     };
     for (const auto& [text, edit] : cases) {
         Skin s = DefaultSkin(), expected = DefaultSkin();
@@ -101,7 +101,7 @@ protected:
     Skin skin = DefaultSkin();
 
     bool Load(const std::string& path) {
-        skin.SkinFile = path;
+        skin.skinFile = path;
         return LoadSkin(skin, folders);
     }
 };
@@ -118,18 +118,18 @@ TEST_F(SkinFiles, OnlyBitmapFileChangesThePicture) {
     ASSERT_TRUE(Load(dir / "prog/skins/blue.qsd"));
     Skin expected = skin;
     ASSERT_TRUE(Load(dir / "prog/skins/red.qsd"));
-    expected.SkinFile = dir / "prog/skins/red.qsd";
-    expected.SkinBitmapFile = dir / "prog/skins/art/red.bmp";
+    expected.skinFile = dir / "prog/skins/red.qsd";
+    expected.skinBitmapFile = dir / "prog/skins/art/red.bmp";
     EXPECT_EQ(skin, expected);
     SetDefaultSkin(skin, 15);
     EXPECT_TRUE(Load(dir / "prog/skins/plain.qsd"));
-    EXPECT_EQ(skin.SkinBitmapFile, dir / "prog/skins/art/red.bmp");
+    EXPECT_EQ(skin.skinBitmapFile, dir / "prog/skins/art/red.bmp");
 }
 
 TEST_F(SkinFiles, MissingDescriptionOrPictureChangesWhatItMust) {
     // The program was moved: the saved description no longer exists.
     Skin expected = skin;
-    expected.SkinFile = dir / "gone/skins/blue.qsd";
+    expected.skinFile = dir / "gone/skins/blue.qsd";
     EXPECT_FALSE(Load(dir / "gone/skins/blue.qsd"));
     EXPECT_EQ(skin, expected);
     // A folder or a NUL in the name is no description either.
@@ -142,7 +142,7 @@ TEST_F(SkinFiles, MissingDescriptionOrPictureChangesWhatItMust) {
     WriteFile(dir / "prog/skins/lost.qsd", "stack_x=44\rbitmap_file=lost.bmp");
     EXPECT_FALSE(Load(dir / "prog/skins/lost.qsd"));
     EXPECT_EQ(skin.stack.x, 44);
-    EXPECT_EQ(skin.SkinBitmapFile, dir / "prog/skins/lost.bmp");
+    EXPECT_EQ(skin.skinBitmapFile, dir / "prog/skins/lost.bmp");
 }
 
 TEST_F(SkinFiles, PictureIsLookedForInTheFolderHoldingTheDescription) {
@@ -151,17 +151,17 @@ TEST_F(SkinFiles, PictureIsLookedForInTheFolderHoldingTheDescription) {
     // In the data folder, even below it: beside the descriptions of that folder.
     WriteFile(dir / "share/quorva/skins/x/nested.qsd", "bitmap_file=n.bmp");
     Load(dir / "share/quorva/skins/x/nested.qsd");
-    EXPECT_EQ(skin.SkinBitmapFile, dir / "share/quorva/skins/n.bmp");
+    EXPECT_EQ(skin.skinBitmapFile, dir / "share/quorva/skins/n.bmp");
 
     // Outside every skins folder: the program's own.
     WriteFile(dir / "elsewhere/own.qsd", "bitmap_file=own.bmp");
     WriteFile(dir / "prog/skins/own.bmp", "BM");
     EXPECT_TRUE(Load(dir / "elsewhere/own.qsd"));
-    EXPECT_EQ(skin.SkinBitmapFile, dir / "prog/skins/own.bmp");
+    EXPECT_EQ(skin.skinBitmapFile, dir / "prog/skins/own.bmp");
     // A folder whose name merely starts like a skins folder is outside it.
     WriteFile(dir / "share/quorva/skins2/own.qsd", "bitmap_file=own.bmp");
     Load(dir / "share/quorva/skins2/own.qsd");
-    EXPECT_EQ(skin.SkinBitmapFile, dir / "prog/skins/own.bmp");
+    EXPECT_EQ(skin.skinBitmapFile, dir / "prog/skins/own.bmp");
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ protected:
         calc.Stack().WithdrawUndo();
     }
     std::string Type(std::string_view keys) {
-        for (char c : keys) calc.Form_KeyPress(c);
+        for (char c : keys) calc.CharacterTyped(c);
         return calc.EntryCaption();
     }
     void ExpectStack(const std::vector<Item>& want, double tol = 0.0) {

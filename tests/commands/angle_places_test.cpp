@@ -14,7 +14,7 @@ TEST(AnglePlacesTexts, SettingsNumberTooltipAndPickerRows) {
 }
 
 TEST_F(CommandTest, F3F4AndThePickersSetModeAndPlaces) {
-    calc.Form_KeyDown(kKeyF3, 0);
+    calc.KeyDown(kKeyF3, 0);
     EXPECT_FALSE(calc.AngleRadians());
     EXPECT_TRUE(host.views & kViewAngle);
     ChooseAngleRow(calc, 0);
@@ -23,7 +23,7 @@ TEST_F(CommandTest, F3F4AndThePickersSetModeAndPlaces) {
     const struct { int16_t from, to; } steps[] = {{15, 0}, {0, 1}, {7, 8}, {40, 9}, {-3, 14}};
     for (const auto& s : steps) {
         calc.SetDecimalPlaces(s.from);
-        calc.Form_KeyDown(kKeyF4, 0);
+        calc.KeyDown(kKeyF4, 0);
         EXPECT_EQ(calc.DecimalPlaces(), s.to) << s.from;
     }
     EXPECT_TRUE(host.views & kViewPlaces);
@@ -36,17 +36,17 @@ TEST_F(CommandTest, F3F4AndThePickersSetModeAndPlaces) {
 // With the update on and full precision off the value follows its shorter text, and the
 // lost digits do not come back; with the update off, or the same places again, no reformat.
 TEST_F(CommandTest, ANewNumberOfPlacesReformatsTheDecimalItems) {
-    options.set(Option::FullPrecision, 0);
-    options.set(Option::EngFormat, 0);
+    options.Set(Option::FullPrecision, 0);
+    options.Set(Option::EngFormat, 0);
     Load({{H, 255}, {D, 0.125}});
     ChooseDecimalsRow(calc, 13);
     ExpectStack({{H, 255, "&&FF"}, {D, 0.12, "0.12"}});
     NextDecimalPlaces(calc);
     ExpectStack({{H, 255, "&&FF"}, {D, 0.12, "0.120"}});
-    options.set(Option::DecUpdate, 0);
+    options.Set(Option::DecUpdate, 0);
     NextDecimalPlaces(calc);
     ExpectStack({{H, 255, "&&FF"}, {D, 0.12, "0.120"}});
-    options.set(Option::DecUpdate, 1);
+    options.Set(Option::DecUpdate, 1);
     ChooseDecimalsRow(calc, 11);  // 4 places again: no change, no reformat
     ExpectStack({{H, 255, "&&FF"}, {D, 0.12, "0.120"}});
 }

@@ -34,7 +34,7 @@ TEST_F(CommandTest, PartialAndUnknownWords) {
         {"x", "x ...unknown function", EntryState::Idle, -1},
     };
     for (const auto& r : rows) {
-        calc.Escape();
+        calc.KeyDown(kKeyEscape, 0);
         calc.SetFunctionRow(-1);
         EXPECT_EQ(Type(r.keys), r.caption) << r.keys;
         EXPECT_EQ(calc.State(), r.state) << r.keys;
@@ -63,13 +63,13 @@ TEST_F(CommandTest, FunctionListRows) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        calc.Escape();
+        calc.KeyDown(kKeyEscape, 0);
         calc.Stack().Clear();
         Load(c.start);
         Type(c.typed);
         for (int row : c.rows) {
             calc.SetFunctionRow(row);
-            lstFunctions_DblClick(calc);
+            RunFunctionRow(calc);
         }
         EXPECT_EQ(calc.EntryCaption(), c.entry);
         ExpectStack(c.after);

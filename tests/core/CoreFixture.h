@@ -35,19 +35,19 @@ protected:
     // "\x1b" Escape.
     void Type(std::string_view keys) {
         for (char c : keys) {
-            calc.Form_KeyDown(c == '\r' ? kKeyEnter : c == '\x1b' ? kKeyEscape : 0, 0);
-            calc.Form_KeyPress(c);
+            calc.KeyDown(c == '\r' ? kKeyEnter : c == '\x1b' ? kKeyEscape : 0, 0);
+            calc.CharacterTyped(c);
         }
     }
-    void Key(int16_t code, int16_t shift = 0) { calc.Form_KeyDown(code, shift); }
+    void Key(int16_t code, int16_t shift = 0) { calc.KeyDown(code, shift); }
     // The entry line shows its text; a decimal entry's flags agree with that text.
     void ExpectEntry(const std::string& text, EntryState state) {
         EXPECT_EQ(calc.EntryText(), text);
         EXPECT_EQ(calc.EntryCaption(), text);
         EXPECT_EQ(calc.State(), state);
         if (state != EntryState::Decimal) return;
-        EXPECT_EQ(calc.EntryPositive(), text[0] != '-');
-        EXPECT_EQ(calc.EntryHasPoint(), text.find('.') != std::string::npos);
+        EXPECT_EQ(calc.Entry().Positive(), text[0] != '-');
+        EXPECT_EQ(calc.Entry().HasPoint(), text.find('.') != std::string::npos);
     }
     void Push(std::initializer_list<double> values) {
         for (double v : values) calc.Stack().Push(kKindDecimal, v);

@@ -90,7 +90,7 @@ TEST_F(EntryKeys, ArrowsShowTheLargeStackAndMoveWithinItsRowsEscapeSelectsTheTop
     Key(kKeyDown);
     EXPECT_TRUE(host.largeShown);  // shown stays shown
     EXPECT_EQ(calc.LargeSelected(), 2);
-    calc.Form_KeyDown(kKeyUp, 0, KeyWindow::LargeStack);  // the list moves by itself there
+    calc.KeyDown(kKeyUp, 0, KeyWindow::LargeStack);  // the list moves by itself there
     EXPECT_EQ(calc.LargeSelected(), 2);
 }
 

@@ -66,8 +66,8 @@ TEST_F(Paste, FlagsFollowTheValueAndTypingGoesOn) {
         Key(kKeyV, kShiftCtrl);
         const std::string flags = r.flags;
         SCOPED_TRACE(std::string(r.typed) + " + " + r.clip);
-        EXPECT_EQ(calc.EntryPositive(), flags.find('-') == std::string::npos);
-        EXPECT_EQ(calc.EntryHasPoint(), flags.find('.') != std::string::npos);
+        EXPECT_EQ(calc.Entry().Positive(), flags.find('-') == std::string::npos);
+        EXPECT_EQ(calc.Entry().HasPoint(), flags.find('.') != std::string::npos);
         Type(r.after);
         EXPECT_EQ(calc.EntryText(), r.entry);
         Type("\r");

@@ -41,8 +41,8 @@ TEST_F(Stack, DecisionNegativeZeroIsStoredAndShownAsZero) {
     calc.Stack().Push(kKindDecimal, -0.0);
     Push({0});
     Type("o");  // change sign of the top item
-    options.set(Option::FullPrecision, 0);
-    options.set(Option::EngFormat, 0);
+    options.Set(Option::FullPrecision, 0);
+    options.Set(Option::EngFormat, 0);
     calc.SetDecimalPlaces(2);
     Push({-0.001});  // shown as rounded, with its sign; read back from "-0.00" as zero
     EXPECT_EQ(Texts(), (T{"0.000000000000000", "0.000000000000000", "-0.00"}));
@@ -50,8 +50,8 @@ TEST_F(Stack, DecisionNegativeZeroIsStoredAndShownAsZero) {
 }
 
 TEST_F(Stack, WithoutFullPrecisionACommaTextIsReadBackToo) {
-    options.set(Option::FullPrecision, 0);
-    options.set(Option::EngFormat, 0);
+    options.Set(Option::FullPrecision, 0);
+    options.Set(Option::EngFormat, 0);
     Calculator comma(host, options, ',');
     comma.SetDecimalPlaces(3);
     comma.Stack().Push(kKindDecimal, 2.0 / 3);

@@ -32,17 +32,17 @@ TEST_F(Views, ARowOutsideTheListIsNeverSelectedNorMoved) {
 TEST(OptionsModel, ListenersHearRealChangesInOrder) {
     OptionsModel m;
     std::string heard;
-    m.subscribe([&](Option id, int16_t v) {
+    m.Subscribe([&](Option id, int16_t v) {
         heard += "a" + std::to_string(static_cast<int>(id)) + "=" + std::to_string(v) + " ";
     });
-    const int b = m.subscribe([&](Option, int16_t) { heard += "b "; });
-    m.set(Option::FillDecimals, 0);
-    m.set(Option::FillDecimals, 0);  // the same value again is not a change
-    m.unsubscribe(b);
-    m.set(Option::Transparency, 255);
+    const int b = m.Subscribe([&](Option, int16_t) { heard += "b "; });
+    m.Set(Option::FillDecimals, 0);
+    m.Set(Option::FillDecimals, 0);  // the same value again is not a change
+    m.Unsubscribe(b);
+    m.Set(Option::Transparency, 255);
     EXPECT_EQ(heard, "a4=0 b a3=255 ");
-    m.set(Option::FillDecimals, 2);  // grey: not on
-    EXPECT_FALSE(m.on(Option::FillDecimals));
+    m.Set(Option::FillDecimals, 2);  // grey: not on
+    EXPECT_FALSE(m.On(Option::FillDecimals));
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ if [ -n "$table" ]; then
     grep -qF -- "| \`$word\` | \`$help\` |" "$manual" &&
       grep -F -- "| \`$word\` | \`$help\` |" "$manual" | grep -q '` → `' ||
       { echo "the manual has no row with an example for \"$help\""; failed=$((failed + 1)); }
-  done < <(sed -n 's/^ *"\([^ "]\{1,4\} \{1,4\}\.\.\.[^"]*\)",$/\1/p' "$table")
+  done < <(sed -n 's/^ *{"[^"]*", "\([^ "]\{1,4\} \{1,4\}\.\.\.[^"]*\)", [A-Za-z]*},$/\1/p' "$table")
   [ "$helps" -eq 36 ] || { echo "found $helps help texts in $table, not 36"; exit 1; }
 fi
 

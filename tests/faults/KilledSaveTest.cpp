@@ -39,7 +39,7 @@ const Kept kKept[] = {
     {"Settings", kSettingsFileName,
      [](test::AppState& s, int which) {
          s.calc.SetDecimalPlaces(which == 0 ? 3 : 12);
-         s.skin.SkinFile = which == 0 ? "default" : "/usr/share/quorva/skins/" + std::string(200, 'p') + ".qsd";
+         s.skin.skinFile = which == 0 ? "default" : "/usr/share/quorva/skins/" + std::string(200, 'p') + ".qsd";
          return SettingsText(s.ctx);
      },
      [](test::AppState& s, const std::string& path) { return SaveSettings(path, s.ctx).ok; }},

@@ -229,7 +229,7 @@ TEST_P(StackFaultTest, OldStackFileStaysUserIsToldOnceProgramGoesOn) {
 
     // Unticked under the fault: only a read-only folder keeps the file from going, and says so.
     ASSERT_EQ(fault.make(Folder()), "");
-    P().Options().set(Option::KeepStack, 0);
+    P().Options().Set(Option::KeepStack, 0);
     P().QuitWithoutAsking();
     const bool kept = fs::exists(Stack());
     EXPECT_EQ(kept, std::string(fault.name) == "ReadOnlyFolder");

@@ -16,7 +16,7 @@
 #include <random>
 #include <string>
 
-#include "Platform.h"
+#include "Pictures.h"
 #include "ProgramFixture.h"
 #include "StderrCapture.h"
 #include "frmCommands.h"
@@ -159,11 +159,11 @@ TEST_P(SkinFaultTest, ChoosingTheSpoiltSkinKeepsTheCurrentOneAndSaysWhy) {
         EXPECT_EQ(W().lblStackDisplay->pos(), stackAt);
     } else {
         EXPECT_EQ(P().SkinRecord().stack.x, 9);
-        EXPECT_EQ(P().SkinRecord().SkinFile, (folder / "second.qsd").string());
+        EXPECT_EQ(P().SkinRecord().skinFile, (folder / "second.qsd").string());
     }
     // The program goes on, and the skin it saves is the one it shows.
     Key(Qt::Key_F1, Qt::NoModifier, &f);  // closing the window saves
-    EXPECT_TRUE(IniHas("SkinFile=" + P().SkinRecord().SkinFile + "\r\n"));
+    EXPECT_TRUE(IniHas("SkinFile=" + P().SkinRecord().skinFile + "\r\n"));
     Type("6");
     Key(Qt::Key_Return);
     Type("7*");

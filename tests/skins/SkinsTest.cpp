@@ -57,7 +57,7 @@ Skin Record(const Shipped& s) {
 
 QString PictureOf(const Shipped& s, const Skin& skin) {
     return s.bitmap == nullptr ? QStringLiteral(QUORVA_RESOURCES_DIR "/default_skin.png")
-                               : QString::fromStdString(skin.SkinBitmapFile);
+                               : QString::fromStdString(skin.skinBitmapFile);
 }
 
 uint32_t Rgb(QRgb c) { return c & 0xFFFFFFu; }
@@ -112,13 +112,13 @@ TEST(ShippedSkins, PictureFoundWhereTheDescriptionSays) {
         const std::string text = ReadFile(kSkins + "/" + s.name + ".qsd");
         EXPECT_NE(text.find(std::string("bitmap_file=") + s.bitmap + "\r\n"), std::string::npos);
         Skin skin;
-        skin.SkinFile = (kSkins + "/" + s.name + ".qsd").toStdString();
+        skin.skinFile = (kSkins + "/" + s.name + ".qsd").toStdString();
         // a description outside the folders still takes its picture from the skins folder
         ASSERT_TRUE(LoadSkin(skin, SkinFolders{{kSkins.toStdString()}}));
         std::string relative = s.bitmap;
         std::replace(relative.begin(), relative.end(), '\\', '/');
-        EXPECT_EQ(QDir::cleanPath(QString::fromStdString(skin.SkinBitmapFile)), kSkins + "/" + QString::fromStdString(relative));
-        EXPECT_FALSE(QImage(QString::fromStdString(skin.SkinBitmapFile)).isNull());
+        EXPECT_EQ(QDir::cleanPath(QString::fromStdString(skin.skinBitmapFile)), kSkins + "/" + QString::fromStdString(relative));
+        EXPECT_FALSE(QImage(QString::fromStdString(skin.skinBitmapFile)).isNull());
     }
 }
 

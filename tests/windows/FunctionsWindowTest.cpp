@@ -30,7 +30,7 @@ protected:
         if (P().FunctionsWindow() == nullptr || !P().FunctionsWindow()->isVisible()) Key(Qt::Key_F1);
         return *P().FunctionsWindow();
     }
-    int RowHeight() { return P().SkinRecord().FunctionListRowHeight; }
+    int RowHeight() { return P().SkinRecord().functionListRowHeight; }
     QWidget* List() { return F().lstFunctions->viewport(); }
     QPoint RowPoint(int row) { return QPoint(30, row * RowHeight() + RowHeight() / 2); }
     void ClickRow(int row) { QTest::mouseClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(row)); }
@@ -58,8 +58,8 @@ TEST_F(FunctionsWindowTest, EveryCheckBoxShowsAndEditsItsOption) {
         f.tabOptions->setCurrentIndex(c.page);
         box->setCheckState(Qt::Unchecked);
         QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(8, box->height() / 2));
-        EXPECT_EQ(model.value(c.id), 1);
-        model.set(c.id, 2);
+        EXPECT_EQ(model.Value(c.id), 1);
+        model.Set(c.id, 2);
         EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
     }
 }
@@ -69,10 +69,10 @@ TEST_F(FunctionsWindowTest, ScrollBarSetsTheCalculatorsOpacityDownTo50AndIsSaved
     frmCommands& f = F();
     EXPECT_EQ(f.scrTransp->value(), 128);
     f.scrTransp->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(P().Options().value(Option::Transparency), 153);
+    EXPECT_EQ(P().Options().Value(Option::Transparency), 153);
     EXPECT_NEAR(W().windowOpacity(), 153 / 255.0, 0.01);
     f.scrTransp->setValue(10);
-    EXPECT_EQ(P().Options().value(Option::Transparency), 50);
+    EXPECT_EQ(P().Options().Value(Option::Transparency), 50);
     Key(Qt::Key_F1, Qt::NoModifier, &f);  // hides and saves
     EXPECT_TRUE(IniHas("Transparency= 50\r\n")) << IniText();
 }
@@ -119,7 +119,7 @@ TEST_F(FunctionsWindowTest, KeysReachTheCalculatorWhicheverControlHasTheFocus) {
     EXPECT_EQ(Values(), std::vector<double>{12});
     EXPECT_EQ(box->checkState(), Qt::Unchecked);  // a typed character does not tick the box
     Key(Qt::Key_Space, Qt::NoModifier, box);     // space still does
-    EXPECT_EQ(P().Options().value(Option::DirectExit), 1);
+    EXPECT_EQ(P().Options().Value(Option::DirectExit), 1);
     // The skins list must not take a typed letter for a search, nor Ctrl+C for its own copy.
     f.tabOptions->setCurrentIndex(0);
     f.flstSkins->addItem("only.qsd");
@@ -154,7 +154,7 @@ TEST_F(FunctionsWindowTest, SkinsFromEveryFolderChangeTheCalculatorAndReturnToTh
     ASSERT_EQ(f.flstSkins->count(), 2);
     f.flstSkins->setCurrentRow(0);
     f.cmdChangeSkin->click();
-    EXPECT_EQ(P().SkinRecord().SkinFile, (own + "/blue.qsd").toStdString());
+    EXPECT_EQ(P().SkinRecord().skinFile, (own + "/blue.qsd").toStdString());
     EXPECT_EQ(W().size(), QSize(300, 200));
     EXPECT_TRUE(W().mask().isEmpty());  // one colour: the whole rectangle shows
     EXPECT_EQ(W().lblStackDisplay->x(), 5);

@@ -8,8 +8,9 @@
 #include <QImage>
 #include <QScreen>
 
-#include "Platform.h"
+#include "Pictures.h"
 #include "ProgramFixture.h"
+#include "Window.h"
 
 namespace quorva {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "Keys.h"
 #include "ProgramFixture.h"
+#include "Screens.h"
 #include "frmCommands.h"
 
 namespace quorva {

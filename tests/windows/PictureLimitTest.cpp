@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "Platform.h"
+#include "Pictures.h"
 
 namespace quorva::platform {
 namespace {

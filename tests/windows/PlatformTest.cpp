@@ -16,9 +16,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "Platform.h"
+#include "Activation.h"
 #include "QuitSignals.h"
+#include "Screens.h"
 #include "SingleInstance.h"
+#include "Window.h"
 
 namespace quorva::platform {
 namespace {

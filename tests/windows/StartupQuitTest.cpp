@@ -196,7 +196,7 @@ TEST_F(StartupQuitTest, TheKeptStackComesBackAtTheNextStartAndGoesOnceTheOptionI
     EXPECT_EQ(Count(), 0);
     Type("uu");  // the clear comes undone, one level only
     EXPECT_EQ(Values(), (std::vector<double>{5, 255, 5}));
-    P().Options().set(Option::KeepStack, 0);
+    P().Options().Set(Option::KeepStack, 0);
     P().QuitWithoutAsking();
     EXPECT_FALSE(std::filesystem::exists(stack));
     EXPECT_TRUE(IniHas("KeepStack= 0\r\n"));
