@@ -10,7 +10,6 @@
 
 #include "Host.h"
 #include "Keys.h"
-#include "Program.h"
 
 namespace quorva {
 
@@ -37,7 +36,7 @@ void LargeStackModel::RowsChanged() {
     if (count_ > 0) emit dataChanged(index(0), index(count_ - 1), {Qt::DisplayRole});
 }
 
-frmLargeStack::frmLargeStack(Program& program)
+frmLargeStack::frmLargeStack(LargeStackOwner& program)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       lstLargeStack(new QListView(this)),
       program_(program),

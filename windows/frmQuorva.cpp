@@ -14,7 +14,6 @@
 
 #include "Commands.h"
 #include "Keys.h"
-#include "Program.h"
 
 namespace quorva {
 
@@ -115,7 +114,7 @@ PickerWindow::PickerWindow(QWidget* owner, const char* name, const char* listNam
     timer->setInterval(10000);
 }
 
-frmQuorva::frmQuorva(Program& program)
+frmQuorva::frmQuorva(MainWindowOwner& program)
     // A normal top-level window (listed by the window manager) that has no frame.
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       imgSkin(new QLabel(this)),
