@@ -543,24 +543,11 @@ bool frmCommands::eventFilter(QObject* watched, QEvent* event) {
         FeedKey(program_.Calc(), *key, KeyWindow::Functions);
         // Moving between the controls and ticking a box still work; nothing else reaches a
         // control (a list would copy on Ctrl+C, or jump to a row on a typed letter).
-        switch (key->key()) {
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-        case Qt::Key_Home:
-        case Qt::Key_End:
-        case Qt::Key_Space:
+        if (IsMoveKey(key->key(), true)) {
             // Handled here, so the key does not travel on to a parent that would feed it again.
             watched->event(event);
-            return true;
-        default:
-            return true;
         }
+        return true;
     }
     if (event->type() == QEvent::ShortcutOverride) {
         event->accept();

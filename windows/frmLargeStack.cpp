@@ -147,17 +147,7 @@ bool frmLargeStack::eventFilter(QObject* watched, QEvent* event) {
             FeedKey(program_.Calc(), key, KeyWindow::LargeStack);
             // The list moves its own selection; it must not see typed characters, which
             // would jump to a row or copy it.
-            switch (key.key()) {
-            case Qt::Key_Up:
-            case Qt::Key_Down:
-            case Qt::Key_PageUp:
-            case Qt::Key_PageDown:
-            case Qt::Key_Home:
-            case Qt::Key_End:
-                return false;
-            default:
-                return true;
-            }
+            return !IsMoveKey(key.key());
         }
     }
     return QWidget::eventFilter(watched, event);

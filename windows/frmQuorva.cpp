@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "Commands.h"
+#include "FirstPaint.h"
 #include "Keys.h"
 
 namespace quorva {
@@ -375,15 +376,7 @@ bool frmQuorva::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Paint:
         if (label == imgSkin && !painted_) {
             painted_ = true;
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (auto next = std::move(firstPainted)) {
-                        firstPainted = nullptr;
-                        next();
-                    }
-                },
-                Qt::QueuedConnection);
+            TellFirstPaint(this, firstPainted);
         }
         break;
     default:
