@@ -12,12 +12,20 @@ class OptionsModel;
 struct Skin;
 struct SkinFolders;
 
-class MainWindowOwner {
+// Every window: the calculator its keys go to, and the screen's twips per pixel.
+class FormOwner {
 public:
     virtual Calculator& Calc() = 0;
-    virtual OptionsModel& Options() = 0;
     virtual double TwipsX() const = 0;
     virtual double TwipsY() const = 0;
+
+protected:
+    ~FormOwner() = default;
+};
+
+class MainWindowOwner : public FormOwner {
+public:
+    virtual OptionsModel& Options() = 0;
     virtual void ToggleFunctionsWindow() = 0;
     virtual void ToggleLargeStackWindow() = 0;
     virtual void HideAllWindows() = 0;
@@ -29,12 +37,9 @@ protected:
     ~MainWindowOwner() = default;
 };
 
-class FunctionsOwner {
+class FunctionsOwner : public FormOwner {
 public:
-    virtual Calculator& Calc() = 0;
     virtual OptionsModel& Options() = 0;
-    virtual double TwipsX() const = 0;
-    virtual double TwipsY() const = 0;
     virtual void ToggleFunctionsWindow() = 0;
     virtual int FunctionListRowHeight() const = 0;
     virtual SkinFolders SkinFolderList() const = 0;
@@ -47,11 +52,8 @@ protected:
     ~FunctionsOwner() = default;
 };
 
-class LargeStackOwner {
+class LargeStackOwner : public FormOwner {
 public:
-    virtual Calculator& Calc() = 0;
-    virtual double TwipsX() const = 0;
-    virtual double TwipsY() const = 0;
     virtual void ToggleLargeStackWindow() = 0;
 
 protected:
