@@ -8,26 +8,13 @@
 #include <vector>
 
 #include "Calculator.h"
+#include "PlainHost.h"
 #include "Settings.h"
 
 namespace quorva::keys {
 
-// The program around the calculator: a clipboard, two window flags and the entry timer.
-class DriverHost : public Host {
-  public:
-    std::string clipboard;
-    bool functionsShown = false;
-    bool largeShown = false;
-    bool timerRunning = false;
-
-    std::string ClipboardText() override { return clipboard; }
-    void SetClipboardText(const std::string& text) override { clipboard = text; }
-    bool LargeStackVisible() const override { return largeShown; }
-    void ToggleFunctionsWindow() override { functionsShown = !functionsShown; }
-    void ToggleLargeStackWindow() override { largeShown = !largeShown; }
-    void EntryTimerChanged(bool running) override { timerRunning = running; }
-    void ViewsChanged(unsigned) override {}
-};
+// The program around the calculator, as quorva-keys and the key fuzzer give it.
+using DriverHost = PlainHost;
 
 // A script or an option the driver refuses; the message is for the user.
 struct Failure {

@@ -113,4 +113,24 @@ void FeedKey(Calculator& calc, const QKeyEvent& event, KeyWindow from) {
     for (const int16_t c : KeyPressChars(event.key(), event.modifiers(), event.text())) calc.CharacterTyped(c);
 }
 
+bool IsMoveKey(int qtKey, bool withControls) {
+    switch (qtKey) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Space:
+        return withControls;
+    default:
+        return false;
+    }
+}
+
 }  // namespace quorva

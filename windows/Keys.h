@@ -23,6 +23,10 @@ int16_t ShiftMask(Qt::KeyboardModifiers modifiers);
 // keys that type nothing on that keyboard (Delete).
 std::vector<int16_t> KeyPressChars(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text);
 
+// The keys that move within a list (arrows, pages, Home, End); with withControls also those
+// that move between controls and tick a box (Tab, Left, Right, Space).
+bool IsMoveKey(int qtKey, bool withControls = false);
+
 // Feed one key event into the calculator as the window `from` received it.
 void FeedKey(Calculator& calc, const QKeyEvent& event, KeyWindow from);
 

@@ -86,7 +86,7 @@ void Program::Main() {
     Report(LoadSettings(SettingsPath(), ctx), "SETTINGS UNREADABLE");
     if (options_.On(Option::KeepStack)) LoadStack();
     ShowAboutWindow();
-    if (skin_.skinFile != kDefaultSkinName) LoadSkin();
+    if (skin_.skinFile != kDefaultSkinName) LoadSkin(skin_.skinFile);
     // A position saved on a screen that is gone would leave the window out of reach.
     main_->move(platform::PullOntoScreen(QRect(main_->pos(), main_->SkinPicture().size()),
                                          platform::AvailableScreenAreas()));
@@ -209,41 +209,40 @@ std::string Program::ManualPage() {
     return frmCommands::WebPage().toLocalFile().toStdString();
 }
 
-bool Program::LoadSkin(bool chosen) {
-    const Skin before = skin_;
-    const std::string& path = skin_.skinFile;
+bool Program::LoadSkin(const std::string& file, bool chosen) {
     // A description that is simply gone at start-up (the program was moved) says nothing.
-    const textfile::Head head = textfile::ReadHead(path, 0);
+    const textfile::Head head = textfile::ReadHead(file, 0);
     if (head.status != textfile::Head::Read) {
         if (chosen || head.status == textfile::Head::Failed) {
-            std::fprintf(stderr, "quorva: cannot use the skin %s: %s; the current skin stays\n", path.c_str(),
+            std::fprintf(stderr, "quorva: cannot use the skin %s: %s; the current skin stays\n", file.c_str(),
                          head.status == textfile::Head::Missing ? "there is no such file" : head.error.c_str());
         }
         return false;
     }
-    if (!quorva::LoadSkin(skin_, SkinFolderList())) {
+    Skin next = skin_;
+    next.skinFile = file;
+    if (!quorva::LoadSkin(next, SkinFolderList())) {
         // Its colours and places apply, on the picture shown.
-        if (!skin_.skinBitmapFile.empty()) {
+        if (!next.skinBitmapFile.empty()) {
             std::fprintf(stderr, "quorva: the skin %s names the picture %s, which is not there; the current "
-                                 "picture stays\n", path.c_str(), skin_.skinBitmapFile.c_str());
+                                 "picture stays\n", file.c_str(), next.skinBitmapFile.c_str());
         }
+        skin_ = std::move(next);
         return true;
     }
-    const QImage picture = platform::LoadPicture(QString::fromStdString(skin_.skinBitmapFile));
+    const QImage picture = platform::LoadPicture(QString::fromStdString(next.skinBitmapFile));
     if (picture.isNull()) {
         // Its places belong to a picture that cannot be shown: the whole skin stays as it was.
         std::fprintf(stderr, "quorva: cannot use the skin %s: its picture %s cannot be read as a picture; the "
-                             "current skin stays\n", path.c_str(), skin_.skinBitmapFile.c_str());
-        const std::string wanted = skin_.skinFile;
-        skin_ = before;
-        skin_.skinFile = wanted;
+                             "current skin stays\n", file.c_str(), next.skinBitmapFile.c_str());
         return false;
     }
     // NAME@2x.png beside the picture is read only where a screen can show it.
     QImage sharper;
-    const QString sharperFile = QString::fromStdString(SharperPictureFile(skin_.skinBitmapFile));
+    const QString sharperFile = QString::fromStdString(SharperPictureFile(next.skinBitmapFile));
     if (SharpScreen() && QFileInfo::exists(sharperFile)) sharper = platform::LoadPicture(sharperFile);
     main_->SetSkinPicture(picture, sharper);
+    skin_ = std::move(next);
     return true;
 }
 

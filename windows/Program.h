@@ -12,6 +12,7 @@
 #include "Host.h"
 #include "Instance.h"
 #include "Options.h"
+#include "Owners.h"
 #include "Settings.h"
 #include "Skin.h"
 
@@ -35,7 +36,11 @@ struct StartOptions {
     bool startShown = false;
 };
 
-class Program final : public Host, public SettingsTarget {
+class Program final : public Host,
+                      public SettingsTarget,
+                      public MainWindowOwner,
+                      public FunctionsOwner,
+                      public LargeStackOwner {
 public:
     explicit Program(StartOptions start = {});
     ~Program() override;
@@ -50,11 +55,12 @@ public:
     // paints the splash's artwork while the calculator is built; it ends by itself.
     void PrepareMeanwhile();
 
-    Calculator& Calc() { return calc_; }
-    OptionsModel& Options() { return options_; }
+    Calculator& Calc() override { return calc_; }
+    OptionsModel& Options() override { return options_; }
     Skin& SkinRecord() { return skin_; }
-    double TwipsX() const { return twipsX_; }
-    double TwipsY() const { return twipsY_; }
+    int FunctionListRowHeight() const override { return skin_.functionListRowHeight; }
+    double TwipsX() const override { return twipsX_; }
+    double TwipsY() const override { return twipsY_; }
 
     frmQuorva& MainWindow() { return *main_; }
     frmCommands* FunctionsWindow() const { return functions_.get(); }  // nullptr until first use
@@ -66,23 +72,24 @@ public:
     bool LargeStackShown = false;
 
     // Skins.
-    void SetDefaultSkin();
-    // Overlays the description skinFile names and loads its picture. False when the skin could not
-    // be taken (missing or unreadable description, unreadable picture): the record is as before
-    // but for skinFile, and stderr says why; chosen: the user picked it (a missing file is told).
-    bool LoadSkin(bool chosen = false);
-    void ApplySkin();
-    SkinFolders SkinFolderList() const;
+    void SetDefaultSkin() override;
+    // Overlays the description file on the current skin and loads its picture. False when the
+    // skin cannot be had (missing or unreadable description, unreadable picture): the skin stays
+    // as it was, the saved choice with it, and stderr says why; chosen: the user picked it (a
+    // missing file is told too).
+    bool LoadSkin(const std::string& file, bool chosen = false) override;
+    void ApplySkin() override;
+    SkinFolders SkinFolderList() const override;
     static QImage DefaultSkinPicture();
     // The primary screen has two device pixels per pixel or more.
     static bool SharpScreen();
 
     // Windows as a group, the splash, and the end.
     void ShowAboutWindow();  // the splash is due: it comes once the calculator is on screen
-    void HideAllWindows();
+    void HideAllWindows() override;
     void ShowAllWindows();
-    void QuitProgram();        // asks first when chkConfExit is ticked
-    void QuitWithoutAsking();  // hide, save, remove the icon, end
+    void QuitProgram() override;        // asks first when chkConfExit is ticked
+    void QuitWithoutAsking() override;  // hide, save, remove the icon, end
     std::function<void()> endProgram;  // ends the event loop; tests replace it
     // Whether a notification area holds our icon; tests replace it.
     std::function<bool()> trayHostAvailable;
@@ -96,7 +103,7 @@ public:
     void AtRequest(const instance::Request& request);
     void ShowAtRequest(const instance::Request& request = {});
     // After the hide zone: without a notification area, say once how to come back.
-    void TellIfStranded();
+    void TellIfStranded() override;
     // The desktop session ends or a signal asks us to: save as quitting does, ask nothing.
     void SessionEnding();
 

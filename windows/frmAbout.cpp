@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "FirstPaint.h"
 #include "Pictures.h"
 
 namespace quorva {
@@ -147,17 +148,7 @@ QImage frmAbout::ShippedArtwork(QSize size, qreal dpr) {
 }
 
 void frmAbout::paintEvent(QPaintEvent*) {
-    if (firstPainted) {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (auto next = std::move(firstPainted)) {
-                    firstPainted = nullptr;
-                    next();
-                }
-            },
-            Qt::QueuedConnection);
-    }
+    TellFirstPaint(this, firstPainted);
     QPainter p(this);
     if (!art_.isNull() && art_.deviceIndependentSize().toSize() == size() &&
         qFuzzyCompare(art_.devicePixelRatio(), devicePixelRatioF())) {

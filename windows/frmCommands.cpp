@@ -31,7 +31,6 @@
 #include "Commands.h"
 #include "Host.h"
 #include "Keys.h"
-#include "Program.h"
 #include "Settings.h"
 #include "Version.h"
 #include "frmQuorva.h"
@@ -130,7 +129,7 @@ const std::array<const char*, 4>& KeyboardHelp2() {
     return lines;
 }
 
-frmCommands::frmCommands(Program& program)
+frmCommands::frmCommands(FunctionsOwner& program)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint),
       lstFunctions(new QListWidget(this)),
@@ -143,7 +142,7 @@ frmCommands::frmCommands(Program& program)
     setFixedSize(PixelsX(10245), PixelsY(8310));
 
     // The command list: 39 rows of one height, all in sight.
-    const int rowHeight = program.SkinRecord().functionListRowHeight;
+    const int rowHeight = program.FunctionListRowHeight();
     lstFunctions->setObjectName(QStringLiteral("lstFunctions"));
     lstFunctions->setAccessibleName(QStringLiteral("Functions"));
     lstFunctions->setGeometry(PixelsX(45), PixelsY(45), PixelsX(3450), PixelsY(8220));
@@ -448,7 +447,7 @@ void frmCommands::hideEvent(QHideEvent* event) {
 }
 
 int frmCommands::RowAt(int y) const {
-    const int height = program_.SkinRecord().functionListRowHeight;
+    const int height = program_.FunctionListRowHeight();
     if (y < 0 || height <= 0) return -1;
     return y / height;
 }
@@ -475,11 +474,7 @@ void frmCommands::tabOptions_Click(int) { picLogo->raise(); }
 void frmCommands::cmdChangeSkin_Click() {
     const QListWidgetItem* item = flstSkins->currentItem();
     if (item == nullptr || item->text().isEmpty()) return;
-    std::string& skinFile = program_.SkinRecord().skinFile;
-    const std::string shown = skinFile;
-    skinFile = item->data(Qt::UserRole).toString().toStdString();
-    // A skin that cannot be had leaves the saved choice on the one shown.
-    if (!program_.LoadSkin(true)) skinFile = shown;
+    program_.LoadSkin(item->data(Qt::UserRole).toString().toStdString(), true);
     program_.ApplySkin();
 }
 
@@ -552,24 +547,11 @@ bool frmCommands::eventFilter(QObject* watched, QEvent* event) {
         FeedKey(program_.Calc(), *key, KeyWindow::Functions);
         // Moving between the controls and ticking a box still work; nothing else reaches a
         // control (a list would copy on Ctrl+C, or jump to a row on a typed letter).
-        switch (key->key()) {
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-        case Qt::Key_Home:
-        case Qt::Key_End:
-        case Qt::Key_Space:
+        if (IsMoveKey(key->key(), true)) {
             // Handled here, so the key does not travel on to a parent that would feed it again.
             watched->event(event);
-            return true;
-        default:
-            return true;
         }
+        return true;
     }
     if (event->type() == QEvent::ShortcutOverride) {
         event->accept();

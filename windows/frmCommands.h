@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Options.h"
+#include "Owners.h"
 
 class QCheckBox;
 class QLabel;
@@ -20,7 +21,6 @@ class QTabWidget;
 
 namespace quorva {
 
-class Program;
 
 // The keyboard help of the " Controls " page as the labels store it ("&&" is one "&").
 const std::array<const char*, 13>& KeyboardHelp1();
@@ -28,7 +28,7 @@ const std::array<const char*, 4>& KeyboardHelp2();
 
 class frmCommands : public QWidget {
 public:
-    explicit frmCommands(Program& program);
+    explicit frmCommands(FunctionsOwner& program);
     ~frmCommands() override;
 
     QListWidget* const lstFunctions;
@@ -89,7 +89,7 @@ private:
     void ShowOption(Option id, int16_t value);
     void ShowTranslucencyNote();
 
-    Program& program_;
+    FunctionsOwner& program_;
     std::array<QCheckBox*, kOptionCount> boxes_{};
     int optionsToken_ = 0;
     QLabel* noSkins_ = nullptr;

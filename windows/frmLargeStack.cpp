@@ -10,7 +10,6 @@
 
 #include "Host.h"
 #include "Keys.h"
-#include "Program.h"
 
 namespace quorva {
 
@@ -37,7 +36,7 @@ void LargeStackModel::RowsChanged() {
     if (count_ > 0) emit dataChanged(index(0), index(count_ - 1), {Qt::DisplayRole});
 }
 
-frmLargeStack::frmLargeStack(Program& program)
+frmLargeStack::frmLargeStack(LargeStackOwner& program)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       lstLargeStack(new QListView(this)),
       program_(program),
@@ -149,17 +148,7 @@ bool frmLargeStack::eventFilter(QObject* watched, QEvent* event) {
             FeedKey(program_.Calc(), key, KeyWindow::LargeStack);
             // The list moves its own selection; it must not see typed characters, which
             // would jump to a row or copy it.
-            switch (key.key()) {
-            case Qt::Key_Up:
-            case Qt::Key_Down:
-            case Qt::Key_PageUp:
-            case Qt::Key_PageDown:
-            case Qt::Key_Home:
-            case Qt::Key_End:
-                return false;
-            default:
-                return true;
-            }
+            return !IsMoveKey(key.key());
         }
     }
     return QWidget::eventFilter(watched, event);

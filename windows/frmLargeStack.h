@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "Owners.h"
 #include "Window.h"
 
 class QListView;
 
 namespace quorva {
 
-class Program;
 
 // The rows of the large stack list, read straight from the calculator's row texts: a refresh
 // copies and converts nothing, it inserts or removes rows at the end and repaints; only the
@@ -35,7 +35,7 @@ private:
 
 class frmLargeStack : public QWidget {
 public:
-    explicit frmLargeStack(Program& program);
+    explicit frmLargeStack(LargeStackOwner& program);
 
     QListView* const lstLargeStack;
     const LargeStackModel& Rows() const { return model_; }
@@ -55,7 +55,7 @@ protected:
 private:
     void SelectRow(int row);
 
-    Program& program_;
+    LargeStackOwner& program_;
     LargeStackModel model_;
     platform::WindowDrag drag_;
     bool following_ = false;  // the selection is being set from the calculator

@@ -15,8 +15,8 @@
 
 #include "Accessible.h"
 #include "Commands.h"
+#include "FirstPaint.h"
 #include "Keys.h"
-#include "Program.h"
 
 namespace quorva {
 
@@ -119,7 +119,7 @@ PickerWindow::PickerWindow(QWidget* owner, const char* name, const char* listNam
     timer->setInterval(10000);
 }
 
-frmQuorva::frmQuorva(Program& program)
+frmQuorva::frmQuorva(MainWindowOwner& program)
     // A normal top-level window (listed by the window manager) that has no frame.
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       imgSkin(new QLabel(this)),
@@ -386,15 +386,7 @@ bool frmQuorva::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Paint:
         if (label == imgSkin && !painted_) {
             painted_ = true;
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (auto next = std::move(firstPainted)) {
-                        firstPainted = nullptr;
-                        next();
-                    }
-                },
-                Qt::QueuedConnection);
+            TellFirstPaint(this, firstPainted);
         }
         break;
     default:

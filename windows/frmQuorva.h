@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "Owners.h"
 #include "Skin.h"
 #include "Window.h"
 
@@ -19,7 +20,6 @@ class QMouseEvent;
 
 namespace quorva {
 
-class Program;
 
 // Where the faces the layout was measured with are missing, the faces with the same metrics;
 // once for the whole program, before any text is laid out.
@@ -43,7 +43,7 @@ public:
 
 class frmQuorva : public QWidget {
 public:
-    explicit frmQuorva(Program& program);
+    explicit frmQuorva(MainWindowOwner& program);
     ~frmQuorva() override;
 
     // The skin: picSkin holds the current picture, ApplySkin gives it to the window. sharper,
@@ -127,7 +127,7 @@ private:
     PickerWindow* MakePicker(bool angle);
     void TogglePicker(PickerWindow*& picker, QLabel* label, bool angle);
 
-    Program& program_;
+    MainWindowOwner& program_;
     QImage picSkin_;
     QImage picSkin2x_;
     QTimer tmrEntry_;

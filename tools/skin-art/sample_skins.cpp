@@ -157,15 +157,7 @@ void DrawFace(QPainter& p, const Design& d) {
     sheen.setColorAt(0.0, QColor(255, 255, 255, 34));
     sheen.setColorAt(1.0, QColor(255, 255, 255, 0));
     p.fillRect(body, sheen);
-    const QRectF bevel = body.adjusted(1.5, 1.5, -1.5, -1.5);
-    QLinearGradient edge(0, bevel.top(), 0, bevel.bottom());
-    edge.setColorAt(0.0, QColor(255, 255, 255, 80));
-    edge.setColorAt(0.2, QColor(255, 255, 255, 10));
-    edge.setColorAt(0.8, QColor(0, 0, 0, 16));
-    edge.setColorAt(1.0, QColor(0, 0, 0, 70));
-    p.setPen(QPen(QBrush(edge), 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(quorva::art::Rounded(bevel, std::max(1.0, d.radius - 1.5)));
+    quorva::art::DrawBevel(p, body, std::max(2.5, d.radius), {0.2, 80, 10, 16, 70});
 
     if (d.extra) d.extra(p, d);
 

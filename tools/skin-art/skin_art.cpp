@@ -187,15 +187,7 @@ QImage drawSkin(int scale = 1) {
         sheen.setColorAt(1.0, QColor(255, 255, 255, 0));
         p.fillRect(face.rect(), sheen);
         // a bevel just inside the rim: light at the top, darker at the bottom
-        const QRectF bevel = kBody.adjusted(1.5, 1.5, -1.5, -1.5);
-        QLinearGradient edge(0, bevel.top(), 0, bevel.bottom());
-        edge.setColorAt(0.0, QColor(255, 255, 255, 70));
-        edge.setColorAt(0.15, QColor(255, 255, 255, 14));
-        edge.setColorAt(0.85, QColor(0, 0, 0, 20));
-        edge.setColorAt(1.0, QColor(0, 0, 0, 80));
-        p.setPen(QPen(QBrush(edge), 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(quorva::art::Rounded(bevel, kBodyRadius - 1.5));
+        quorva::art::DrawBevel(p, kBody, kBodyRadius, {0.15, 70, 14, 20, 80});
 
         // name plate
         p.setPen(kAmber);
