@@ -12,6 +12,7 @@
 #include "Launch.h"
 #include "Platform.h"
 #include "Program.h"
+#include "frmCommands.h"
 #include "QuitSignals.h"
 #include "SingleInstance.h"
 
@@ -34,7 +35,11 @@ int ShowPaths(const quorva::StartOptions& start, int argc, char** argv) {
         std::printf("skins: %s (%zu skins%s)\n", folder.c_str(), skins, error ? ", missing" : "");
     }
     const std::string page = quorva::Program::ManualPage();
-    std::printf("manual: %s\n", page.empty() ? "(not found)" : page.c_str());
+    if (page.empty()) {
+        std::printf("manual: (not installed: there is no %s)\n", qPrintable(quorva::frmCommands::WebPagePath()));
+    } else {
+        std::printf("manual: %s\n", page.c_str());
+    }
     return 0;
 }
 
@@ -72,21 +77,22 @@ extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaSta
         return 0;
     case quorva::platform::SingleInstance::Outcome::NoAnswer:
         std::fprintf(stderr, "quorva: a calculator with the settings file %s is running but does not "
-                             "answer\n", settings.c_str());
+                             "answer: %s\n", settings.c_str(), instance.Problem().c_str());
         return 1;
     case quorva::platform::SingleInstance::Outcome::Unguarded:
-        if (verb == Verb::Quit) break;
-        std::fprintf(stderr, "quorva: cannot make the lock file %s; a second start would not find "
-                             "this one\n", qPrintable(instance.LockPath()));
+        if (verb == Verb::Quit) {
+            std::fprintf(stderr, "quorva: %s; cannot reach a running calculator\n", instance.Problem().c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "quorva: %s; running without single-instance: a second start would not find "
+                             "this one\n", instance.Problem().c_str());
         break;
     case quorva::platform::SingleInstance::Outcome::First:
+        if (!instance.Problem().empty() && verb != Verb::Quit) {
+            std::fprintf(stderr, "quorva: %s; a second start would not find this one\n", instance.Problem().c_str());
+        }
         break;
     }
-    if (verb == Verb::Quit) {
-        std::fprintf(stderr, "quorva: no calculator runs with the settings file %s\n", settings.c_str());
-        return 1;
-    }
-
     quorva::Program program(start);
     program.PrepareMeanwhile();
     instance.onRequest = [&program](const quorva::instance::Request& r) { program.AtRequest(r); };
