@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QSessionManager>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -34,6 +37,16 @@ int ShowPaths(const quorva::StartOptions& start, int argc, char** argv) {
             skins += entry.path().extension() == ".qsd";
         std::printf("skins: %s (%zu skins%s)\n", folder.c_str(), skins, error ? ", missing" : "");
     }
+    // Only looked at: --paths makes nothing.
+    const std::string settings = quorva::Program::SettingsPathFor(start);
+    const quorva::instance::Paths instance = quorva::instance::PathsFor(settings);
+    const std::string folder = instance.lock.substr(0, instance.lock.rfind('/'));
+    struct stat st;
+    const bool missing = ::lstat(folder.c_str(), &st) != 0 && errno == ENOENT;
+    const std::string problem = missing ? std::string() : quorva::instance::PrivateFolderProblem(folder);
+    std::printf("lock: %s%s%s%s\n", instance.lock.c_str(), problem.empty() ? "" : " (not used: ", problem.c_str(),
+                problem.empty() ? "" : ")");
+    std::printf("socket: %s\n", instance.socket.c_str());
     const std::string page = quorva::Program::ManualPage();
     if (page.empty()) {
         std::printf("manual: (not installed: there is no %s)\n", qPrintable(quorva::frmCommands::WebPagePath()));
