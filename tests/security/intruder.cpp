@@ -7,7 +7,8 @@
 //   intruder stuck SOCKET...        listen with a full queue and never accept
 //   intruder flood SOCKET N         open N connections (for at most 10 s) and keep them idle
 //   intruder fill SOCKET            open connections until its queue is full, keep them
-//   intruder send SOCKET TEXT       send TEXT, print what comes back within 2 s, exit
+//   intruder send SOCKET TEXT       send TEXT, print what comes back within 2 s ("(closed)": the
+//                                   connection was closed), exit
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -159,8 +160,14 @@ int main(int argc, char** argv) {
         [[maybe_unused]] const ssize_t s = ::send(fd, argv[3], std::strlen(argv[3]), MSG_NOSIGNAL);
         pollfd p{fd, POLLIN, 0};
         char buf[256];
-        const ssize_t n = ::poll(&p, 1, 2000) > 0 ? ::recv(fd, buf, sizeof buf, 0) : -1;
-        std::printf("answer: %s\n", n > 0 ? std::string(buf, static_cast<size_t>(n)).c_str() : n == 0 ? "(closed)" : "(none)");
+        if (::poll(&p, 1, 2000) <= 0) {
+            std::puts("answer: (none)");
+            return 0;
+        }
+        // Closed with our request unread, the connection is reset rather than ended.
+        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        std::printf("answer: %s\n", n > 0 ? std::string(buf, static_cast<size_t>(n)).c_str()
+                                     : n == 0 || errno == ECONNRESET ? "(closed)" : std::strerror(errno));
         return 0;
     } else {
         std::fputs("usage: intruder listen LOG SOCKET... | hold LOCK... | stuck SOCKET... | flood SOCKET N | "
