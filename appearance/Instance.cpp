@@ -198,7 +198,7 @@ int OpenLock(const std::string& path, bool create, std::string& problem) {
         else if (errno != ENOENT || create) problem = "cannot open the lock file " + path + ": " + std::strerror(errno);
         return -1;
     }
-    struct stat st;
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
         problem = "the lock file " + path + " is not a regular file of this user (owned by uid " +
                   std::to_string(st.st_uid) + ")";
