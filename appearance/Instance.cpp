@@ -176,7 +176,8 @@ std::string PrivateFolderProblem(const std::string& folder) {
     if (st.st_uid != ::geteuid() || (st.st_mode & 077) != 0) {
         char mode[8];
         std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
-        return folder + " is not a private folder (owned by uid " + std::to_string(st.st_uid) + ", mode " + mode + ")";
+        return folder + " is not a private folder (owned by uid " + std::to_string(st.st_uid) + ", mode " +
+               mode + ")";
     }
     return {};
 }
@@ -194,8 +195,11 @@ int OpenLock(const std::string& path, bool create, std::string& problem) {
     const int flags = O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (create ? O_CREAT : 0);
     const int fd = ::open(path.c_str(), flags, 0600);
     if (fd < 0) {
-        if (errno == ELOOP) problem = "the lock file " + path + " is a symbolic link";
-        else if (errno != ENOENT || create) problem = "cannot open the lock file " + path + ": " + std::strerror(errno);
+        if (errno == ELOOP) {
+            problem = "the lock file " + path + " is a symbolic link";
+        } else if (errno != ENOENT || create) {
+            problem = "cannot open the lock file " + path + ": " + std::strerror(errno);
+        }
         return -1;
     }
     struct stat st {};

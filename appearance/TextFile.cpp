@@ -63,7 +63,9 @@ int MakeTemp(const std::string& path, std::string& temp) {
     static std::mt19937_64 random{std::random_device{}()};
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp = path + ".";
-        for (std::size_t i = 1; i < kTempSuffix.size(); ++i) temp.push_back(kChars[random() % (sizeof kChars - 1)]);
+        for (std::size_t i = 1; i < kTempSuffix.size(); ++i) {
+            temp.push_back(kChars[random() % (sizeof kChars - 1)]);
+        }
         const int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }

@@ -124,7 +124,8 @@ void SingleInstance::Accept() {
             continue;
         }
         if (callers_.size() >= kMaxCallers) {
-            const auto idle = std::find_if(callers_.begin(), callers_.end(), [](const Caller& c) { return !c.answering; });
+            const auto idle =
+                std::find_if(callers_.begin(), callers_.end(), [](const Caller& c) { return !c.answering; });
             if (idle == callers_.end()) {
                 ::close(fd);
                 continue;

@@ -102,7 +102,8 @@ extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaSta
         break;
     case quorva::platform::SingleInstance::Outcome::First:
         if (!instance.Problem().empty() && verb != Verb::Quit) {
-            std::fprintf(stderr, "quorva: %s; a second start would not find this one\n", instance.Problem().c_str());
+            std::fprintf(stderr, "quorva: %s; a second start would not find this one\n",
+                         instance.Problem().c_str());
         }
         break;
     }
