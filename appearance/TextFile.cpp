@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 namespace quorva::textfile {
@@ -26,7 +27,7 @@ bool Usable(const std::string& path) {
 
 constexpr std::string_view kTempSuffix = ".XXXXXX";
 
-// A name mkstemp may have made from base + kTempSuffix.
+// A name MakeTemp may have made from base + kTempSuffix.
 bool IsTempOf(std::string_view name, std::string_view base) {
     if (name.size() != base.size() + kTempSuffix.size() || !name.starts_with(base)) return false;
     if (name[base.size()] != '.') return false;
@@ -54,6 +55,21 @@ void RemoveStaleTemps(const fs::path& folder, const std::string& base) {
         ::close(fd);
     }
     ::closedir(dir);
+}
+
+// Like mkostemp, but with mode 0666 left to the umask (and a default ACL), as any new file.
+int MakeTemp(const std::string& path, std::string& temp) {
+    static constexpr char kChars[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    static std::mt19937_64 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = path + ".";
+        for (std::size_t i = 1; i < kTempSuffix.size(); ++i) {
+            temp.push_back(kChars[random() % (sizeof kChars - 1)]);
+        }
+        const int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -108,8 +124,8 @@ std::string WriteReplacing(const std::string& path, std::string_view bytes) {
         if (ec) return ec.message();
     }
 
-    std::string temp = path + std::string(kTempSuffix);
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    std::string temp;
+    const int fd = MakeTemp(path, temp);
     if (fd < 0) return Reason(errno);
     // Released by the kernel however this process ends; see RemoveStaleTemps.
     ::flock(fd, LOCK_EX);
@@ -127,10 +143,9 @@ std::string WriteReplacing(const std::string& path, std::string_view bytes) {
         if (n == 0) return fail(EIO);
         done += static_cast<std::size_t>(n);
     }
-    // mkstemp makes the file private; keep the mode the old file had, else a normal one.
+    // A new file has the mode the umask gives it; a replaced one keeps the mode it had.
     struct stat old {};
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    if (::fchmod(fd, mode) != 0) return fail(errno);
+    if (::stat(path.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0) return fail(errno);
     if (::fsync(fd) != 0) return fail(errno);
     // Still open, so still locked: no other save takes it for a stale one before the rename.
     if (::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,6 +20,7 @@
 #include "Instance.h"
 
 class QSocketNotifier;
+class QTimer;
 
 namespace quorva::platform {
 
@@ -33,7 +35,7 @@ public:
         First,       // we hold the lock: run, and answer later starts
         ShownOther,  // another start holds it and took the request (to show itself, ...)
         NoAnswer,    // another start holds it but did not answer in time
-        Unguarded,   // the lock could not be made at all (say, no writable folder): run anyway
+        Unguarded,   // the folder or the lock is not fit for use (Problem() says why): run anyway
     };
     // waitMs bounds the time spent waiting for a running one that is still starting up.
     // request: what a running one is asked to do.
@@ -45,22 +47,40 @@ public:
 
     const QString& LockPath() const { return lockPath_; }
     const QString& SocketPath() const { return socketPath_; }
+    // After Claim: why the lock is not used (Unguarded) or why a running one did not answer
+    // (NoAnswer); for First, why later starts cannot reach this one (the socket could not be
+    // made), else empty.
+    const std::string& Problem() const { return problem_; }
+
+    // Callers at once; when one more comes, the oldest that is not being answered goes.
+    static constexpr std::size_t kMaxCallers = 16;
+    // A caller has this long for its request (whose size RequestReader bounds).
+    static constexpr std::chrono::milliseconds kRequestTime{2000};
+    // When the process is out of file descriptors, new callers wait this long in the queue
+    // rather than wake us at once again.
+    static constexpr std::chrono::milliseconds kFullPause{200};
 
 private:
-    bool Listen();
+    std::string Listen();
     void Accept();
     void Read(int fd);
     void Close(int fd);
+    void DropLate();
 
+    std::string folder_;
     QString lockPath_;
     QString socketPath_;
+    std::string problem_;
     int lockFd_ = -1;
     int serverFd_ = -1;
     QSocketNotifier* serverNotifier_ = nullptr;
+    QTimer* lateTimer_ = nullptr;
     struct Caller {
         int fd;
         QSocketNotifier* notifier;
         instance::RequestReader reader;
+        std::chrono::steady_clock::time_point came;
+        bool answering = false;
     };
     std::vector<Caller> callers_;
 };

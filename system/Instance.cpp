@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fcntl.h>
@@ -158,13 +159,57 @@ std::string CanonicalKey(const std::string& key) {
 }
 
 std::string DefaultFolder() {
-    struct stat st;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        runtime && *runtime && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)) {
-        return runtime;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/') {
+        // After a plain su it may still be the other user's: then it is not ours to use.
+        const std::string folder = Clean(runtime);
+        if (PrivateFolderProblem(folder).empty()) return folder;
     }
-    if (const char* tmp = std::getenv("TMPDIR"); tmp && *tmp) return Clean(tmp);
-    return "/tmp";
+    const char* tmp = std::getenv("TMPDIR");
+    return (tmp && *tmp ? Clean(tmp) : std::string("/tmp")) + "/quorva-" + std::to_string(::geteuid());
+}
+
+std::string PrivateFolderProblem(const std::string& folder) {
+    struct stat st;
+    if (::lstat(folder.c_str(), &st) != 0) return "cannot use the folder " + folder + ": " + std::strerror(errno);
+    if (S_ISLNK(st.st_mode)) return folder + " is a symbolic link, not a private folder";
+    if (!S_ISDIR(st.st_mode)) return folder + " is not a folder";
+    if (st.st_uid != ::geteuid() || (st.st_mode & 077) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+        return folder + " is not a private folder (owned by uid " + std::to_string(st.st_uid) + ", mode " +
+               mode + ")";
+    }
+    return {};
+}
+
+std::string MakePrivateFolder(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        return "cannot make the folder " + folder + ": " + std::strerror(errno);
+    }
+    return PrivateFolderProblem(folder);
+}
+
+int OpenLock(const std::string& path, bool create, std::string& problem) {
+    problem.clear();
+    // O_NONBLOCK: a fifo or a device planted there must not hold up the start.
+    const int flags = O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (create ? O_CREAT : 0);
+    const int fd = ::open(path.c_str(), flags, 0600);
+    if (fd < 0) {
+        if (errno == ELOOP) {
+            problem = "the lock file " + path + " is a symbolic link";
+        } else if (errno != ENOENT || create) {
+            problem = "cannot open the lock file " + path + ": " + std::strerror(errno);
+        }
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        problem = "the lock file " + path + " is not a regular file of this user (owned by uid " +
+                  std::to_string(st.st_uid) + ")";
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 Paths PathsFor(const std::string& settingsPath, const std::string& folder) {
@@ -221,47 +266,95 @@ std::optional<Request> RequestReader::Next() {
     return std::nullopt;
 }
 
-bool Ask(const std::string& socketPath, const Request& request, int waitMs) {
+long PeerUid(int fd) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || size != sizeof peer) return -1;
+    return static_cast<long>(peer.uid);
+}
+
+bool Ask(const std::string& socketPath, const Request& request, int waitMs, std::string* problem) {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+    const auto fail = [problem](std::string why) {
+        if (problem != nullptr) *problem = std::move(why);
+        return false;
+    };
     sockaddr_un address;
-    if (!Address(socketPath, address)) return false;
+    if (!Address(socketPath, address)) return fail("the socket's name " + socketPath + " is too long");
     const std::string text = RequestText(request);
     const std::string_view expected = AnswerFor(request.verb);
+    const std::string within = " within " + std::to_string(waitMs) + " ms";
     while (true) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) return false;
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
-            bool answered = false;
-            if (::send(fd, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size())) {
+        struct stat st;
+        if (::lstat(socketPath.c_str(), &st) == 0) {
+            if (!S_ISSOCK(st.st_mode) || st.st_uid != ::geteuid()) {
+                return fail("the socket " + socketPath + " is not a socket of this user (owned by uid " +
+                            std::to_string(st.st_uid) + ")");
+            }
+            // Non-blocking: a listener that never accepts makes connect() wait for ever.
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+            if (fd < 0) return fail(std::string("cannot make a socket: ") + std::strerror(errno));
+            bool connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+            if (!connected && errno == EINPROGRESS && WaitFor(fd, POLLOUT, deadline)) {
+                int error = 0;
+                socklen_t size = sizeof error;
+                connected = ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+            }
+            if (connected) {
+                if (const long uid = PeerUid(fd); uid != static_cast<long>(::geteuid())) {
+                    ::close(fd);
+                    return fail("the socket " + socketPath + " is served by uid " + std::to_string(uid) +
+                                ", not by this user");
+                }
+                bool sent = false;
+                while (!sent && WaitFor(fd, POLLOUT, deadline)) {
+                    const ssize_t n = ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+                    if (n == static_cast<ssize_t>(text.size())) sent = true;
+                    else if (n >= 0 || (errno != EAGAIN && errno != EINTR)) break;  // a request is one write
+                }
                 std::string answer;
                 char buf[64];
-                while (answer.find('\n') == std::string::npos && WaitFor(fd, POLLIN, deadline)) {
+                while (sent && answer.find('\n') == std::string::npos && WaitFor(fd, POLLIN, deadline)) {
                     const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+                    if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
                     if (n <= 0) break;
                     answer.append(buf, static_cast<size_t>(n));
                 }
-                answered = answer == expected;
+                ::close(fd);
+                if (answer == expected) return true;
+                return fail(answer.empty() ? "no answer on the socket " + socketPath + within
+                                           : "an unknown answer on the socket " + socketPath);
             }
             ::close(fd);
-            return answered;
+            // EAGAIN: its queue is full (it does not accept); ECONNREFUSED: nobody listens yet.
         }
-        ::close(fd);
-        if (RemainingMs(deadline) == 0) return false;
+        if (RemainingMs(deadline) == 0) return fail("nothing answered on the socket " + socketPath + within);
         ::usleep(static_cast<useconds_t>(std::min(10, RemainingMs(deadline)) * 1000));
     }
 }
 
-Knock KnockAt(const Paths& paths, const Request& request, int waitMs) {
-    const int fd = ::open(paths.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return errno == ENOENT ? Knock::NotRunning : Knock::Unguarded;
+Knock KnockAt(const Paths& paths, const Request& request, int waitMs, std::string* problem) {
+    std::string why;
+    const auto report = [&](Knock knock) {
+        if (problem != nullptr) *problem = why;
+        return knock;
+    };
+    const std::string folder = paths.lock.substr(0, paths.lock.rfind('/'));
+    struct stat st;
+    if (::lstat(folder.c_str(), &st) != 0 && errno == ENOENT) return report(Knock::NotRunning);
+    why = PrivateFolderProblem(folder);
+    if (!why.empty()) return report(Knock::Unguarded);
+    const int fd = OpenLock(paths.lock, false, why);
+    if (fd < 0) return report(why.empty() ? Knock::NotRunning : Knock::Unguarded);
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         ::close(fd);  // lets go of it for the calculator that is about to start
-        return Knock::NotRunning;
+        return report(Knock::NotRunning);
     }
     const bool held = errno == EWOULDBLOCK;
+    if (!held) why = std::string("cannot lock ") + paths.lock + ": " + std::strerror(errno);
     ::close(fd);
-    if (!held) return Knock::Unguarded;
-    return Ask(paths.socket, request, waitMs) ? Knock::Answered : Knock::NoAnswer;
+    if (!held) return report(Knock::Unguarded);
+    return report(Ask(paths.socket, request, waitMs, &why) ? Knock::Answered : Knock::NoAnswer);
 }
 
 }  // namespace quorva::instance

@@ -18,8 +18,21 @@ std::string Sha1Hex(std::string_view bytes);
 // when its folder is made only later: the part that exists is resolved, the rest kept.
 std::string CanonicalKey(const std::string& path);
 
-// $XDG_RUNTIME_DIR when it is a folder, else $TMPDIR, else /tmp.
+// Where the lock and the socket go: $XDG_RUNTIME_DIR when it is a private folder of this
+// user, else quorva-UID in $TMPDIR (or /tmp), which MakePrivateFolder makes.
 std::string DefaultFolder();
+
+// Empty when folder is a real folder (no symbolic link) of this user that nobody else may
+// enter; else what is wrong with it, naming it. Another user who could write there could take
+// the socket's name or plant a link where the lock goes.
+std::string PrivateFolderProblem(const std::string& folder);
+// Makes folder (mode 0700, its parent must exist) when it is missing, then checks it as above.
+std::string MakePrivateFolder(const std::string& folder);
+
+// Opens the lock file, made when create is set, without following a symbolic link; it must be
+// a regular file of this user. -1 with problem set otherwise, or with problem empty when the
+// file is simply not there (and create is not set).
+int OpenLock(const std::string& path, bool create, std::string& problem);
 
 struct Paths {
     std::string lock;
@@ -61,14 +74,19 @@ enum class Knock {
     NotRunning,  // nobody holds the lock
     Answered,    // the running one took the request
     NoAnswer,    // somebody holds the lock but did not answer within the time
-    Unguarded,   // the lock file cannot be opened at all
+    Unguarded,   // the folder or the lock file is not fit for use, or cannot be opened at all
 };
 
-// Asks the running calculator, if any, to do request. waitMs bounds the wait for one that is
-// still starting up (it takes the lock a moment before it listens).
-Knock KnockAt(const Paths& paths, const Request& request, int waitMs);
+// Asks the running calculator, if any, to do request. waitMs bounds the whole knock, the
+// wait for one that is still starting up included (it takes the lock a moment before it
+// listens). problem, when given, says what was wrong for NoAnswer and Unguarded.
+Knock KnockAt(const Paths& paths, const Request& request, int waitMs, std::string* problem = nullptr);
 
-// Only the socket part: connects, sends, waits for the answer until waitMs are over.
-bool Ask(const std::string& socketPath, const Request& request, int waitMs);
+// Only the socket part: connects, sends, waits for the answer until waitMs are over. Only a
+// socket of this user, served by a process of this user, is asked.
+bool Ask(const std::string& socketPath, const Request& request, int waitMs, std::string* problem = nullptr);
+
+// The user id of the process at the other end of a connected Unix socket, -1 if unknown.
+long PeerUid(int fd);
 
 }  // namespace quorva::instance

@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QSessionManager>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -11,6 +14,7 @@
 #include "Instance.h"
 #include "Launch.h"
 #include "Program.h"
+#include "frmCommands.h"
 #include "QuitSignals.h"
 #include "SingleInstance.h"
 #include "Version.h"
@@ -34,8 +38,22 @@ int ShowPaths(const quorva::StartOptions& start, int argc, char** argv) {
             skins += entry.path().extension() == ".qsd";
         std::printf("skins: %s (%zu skins%s)\n", folder.c_str(), skins, error ? ", missing" : "");
     }
+    // Only looked at: --paths makes nothing.
+    const std::string settings = quorva::Program::SettingsPathFor(start);
+    const quorva::instance::Paths instance = quorva::instance::PathsFor(settings);
+    const std::string folder = instance.lock.substr(0, instance.lock.rfind('/'));
+    struct stat st;
+    const bool missing = ::lstat(folder.c_str(), &st) != 0 && errno == ENOENT;
+    const std::string problem = missing ? std::string() : quorva::instance::PrivateFolderProblem(folder);
+    std::printf("lock: %s%s%s%s\n", instance.lock.c_str(), problem.empty() ? "" : " (not used: ", problem.c_str(),
+                problem.empty() ? "" : ")");
+    std::printf("socket: %s\n", instance.socket.c_str());
     const std::string page = quorva::Program::ManualPage();
-    std::printf("manual: %s\n", page.empty() ? "(not found)" : page.c_str());
+    if (page.empty()) {
+        std::printf("manual: (not installed: there is no %s)\n", qPrintable(quorva::frmCommands::WebPagePath()));
+    } else {
+        std::printf("manual: %s\n", page.c_str());
+    }
     return 0;
 }
 
@@ -73,21 +91,23 @@ extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaSta
         return 0;
     case quorva::platform::SingleInstance::Outcome::NoAnswer:
         std::fprintf(stderr, "quorva: a calculator with the settings file %s is running but does not "
-                             "answer\n", settings.c_str());
+                             "answer: %s\n", settings.c_str(), instance.Problem().c_str());
         return 1;
     case quorva::platform::SingleInstance::Outcome::Unguarded:
-        if (verb == Verb::Quit) break;
-        std::fprintf(stderr, "quorva: cannot make the lock file %s; a second start would not find "
-                             "this one\n", qPrintable(instance.LockPath()));
+        if (verb == Verb::Quit) {
+            std::fprintf(stderr, "quorva: %s; cannot reach a running calculator\n", instance.Problem().c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "quorva: %s; running without single-instance: a second start would not find "
+                             "this one\n", instance.Problem().c_str());
         break;
     case quorva::platform::SingleInstance::Outcome::First:
+        if (!instance.Problem().empty() && verb != Verb::Quit) {
+            std::fprintf(stderr, "quorva: %s; a second start would not find this one\n",
+                         instance.Problem().c_str());
+        }
         break;
     }
-    if (verb == Verb::Quit) {
-        std::fprintf(stderr, "quorva: no calculator runs with the settings file %s\n", settings.c_str());
-        return 1;
-    }
-
     quorva::Program program(start);
     program.PrepareMeanwhile();
     instance.onRequest = [&program](const quorva::instance::Request& r) { program.AtRequest(r); };

@@ -383,16 +383,16 @@ QWidget* frmCommands::MakeExitPage() {
     return page;
 }
 
+QString frmCommands::WebPagePath() {
+    // Only beside the program, never a path of the tree it was built in: a packaged program
+    // must not open a page that whoever owns that folder may have replaced.
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/" QUORVA_DATA_FROM_BIN "/doc/quorva/quorva.html"));
+}
+
 QUrl frmCommands::WebPage() {
-    const QString candidates[] = {
-        QCoreApplication::applicationDirPath() + QStringLiteral("/" QUORVA_DATA_FROM_BIN "/doc/quorva/quorva.html"),
-        QStringLiteral(QUORVA_DOC_PAGE_IN_BUILD),
-    };
-    for (const QString& path : candidates) {
-        const QFileInfo info(path);
-        if (info.isFile()) return QUrl::fromLocalFile(info.canonicalFilePath());
-    }
-    return {};
+    const QFileInfo info(WebPagePath());
+    return info.isFile() ? QUrl::fromLocalFile(info.canonicalFilePath()) : QUrl();
 }
 
 void frmCommands::Refresh(unsigned views) {
@@ -490,7 +490,7 @@ void frmCommands::scrTransp_Change(int value) {
 void frmCommands::cmdInternet_Click() {
     const QUrl page = WebPage();
     if (page.isEmpty()) {
-        std::fprintf(stderr, "quorva: the documentation page is not installed\n");
+        std::fprintf(stderr, "quorva: the manual is not installed: there is no %s\n", qPrintable(WebPagePath()));
         return;
     }
     QDesktopServices::openUrl(page);

@@ -51,6 +51,8 @@ public:
 
     // The page of documentation cmdInternet opens: the installed page, else the one in the
     // source tree the program was built from; empty when neither is there.
+    // The manual's page beside the program (not there: WebPage() is empty).
+    static QString WebPagePath();
     static QUrl WebPage();
 
     // Repaint what the View bits name (the selected row of the list).

@@ -41,8 +41,8 @@ constexpr const char* kHelp =
     "                    none runs\n"
     "  --quit            quit the running calculator as its menu's Quit does (asking first\n"
     "                    when \"Ask for a confirmation\" is ticked); nothing runs: status 1\n"
-    "  --paths           show the settings file, skins folders and manual page this\n"
-    "                    calculator uses, and exit\n"
+    "  --paths           show the settings file, skins folders, lock, socket and manual\n"
+    "                    page this calculator uses, and exit\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
     "\n"
@@ -162,12 +162,13 @@ int main(int argc, char** argv) {
     // Options left for Qt need Qt to judge them, so only a bare start takes the short way.
     if (rest.size() == 1 && !paths) {
         const quorva::instance::Request request{verb, Env("DESKTOP_STARTUP_ID"), Env("XDG_ACTIVATION_TOKEN")};
-        switch (quorva::instance::KnockAt(quorva::instance::PathsFor(settings), request, 5000)) {
+        std::string problem;
+        switch (quorva::instance::KnockAt(quorva::instance::PathsFor(settings), request, 5000, &problem)) {
         case quorva::instance::Knock::Answered:
             return 0;
         case quorva::instance::Knock::NoAnswer:
             std::fprintf(stderr, "quorva: a calculator with the settings file %s is running but does not "
-                                 "answer\n", settings.c_str());
+                                 "answer: %s\n", settings.c_str(), problem.c_str());
             return 1;
         case quorva::instance::Knock::NotRunning:
             if (verb == quorva::instance::Verb::Quit) {
@@ -176,7 +177,7 @@ int main(int argc, char** argv) {
             }
             break;
         case quorva::instance::Knock::Unguarded:
-            break;  // the windows' library says so, and runs all the same
+            break;  // the windows' library finds the same, says so and runs all the same
         }
     }
 

@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -72,20 +79,25 @@ TEST(InstanceTest, OneFileByEveryPathIsOneKey) {
     EXPECT_EQ(p.socket, "/run/x/quorva-" + Sha1Hex("/srv/quorva.ini").substr(0, 16) + ".socket");
 }
 
-TEST(InstanceTest, TheDefaultFolderIsTheRuntimeFolderWhenThereIsOne) {
+TEST(InstanceTest, TheDefaultFolderIsTheRuntimeFolderWhenItIsPrivateElseOneOfOurOwn) {
     TempDir dir;
+    fs::create_directory(dir.path / "open");
+    fs::permissions(dir.path / "open", fs::perms(0755));
     const char* keepRuntime = std::getenv("XDG_RUNTIME_DIR");
     const char* keepTmp = std::getenv("TMPDIR");
     const std::string runtime = keepRuntime ? keepRuntime : "", tmp = keepTmp ? keepTmp : "";
+    const std::string own = "/quorva-" + std::to_string(::geteuid());
     const struct {
         const char* runtime;
         const char* tmp;
         std::string folder;
     } rows[] = {
         {dir.path.c_str(), "/var/tmp", dir.path.string()},
-        {"/no/such/folder", "/var/tmp//", "/var/tmp"},
-        {"", "", "/tmp"},
-        {nullptr, nullptr, "/tmp"},
+        {(dir.path / "open").c_str(), "/var/tmp", "/var/tmp" + own},  // others may enter it
+        {"/no/such/folder", "/var/tmp//", "/var/tmp" + own},
+        {"relative", nullptr, "/tmp" + own},
+        {"", "", "/tmp" + own},
+        {nullptr, nullptr, "/tmp" + own},
     };
     for (const auto& row : rows) {
         if (row.runtime) ::setenv("XDG_RUNTIME_DIR", row.runtime, 1); else ::unsetenv("XDG_RUNTIME_DIR");
@@ -94,6 +106,58 @@ TEST(InstanceTest, TheDefaultFolderIsTheRuntimeFolderWhenThereIsOne) {
     }
     if (keepRuntime) ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1); else ::unsetenv("XDG_RUNTIME_DIR");
     if (keepTmp) ::setenv("TMPDIR", tmp.c_str(), 1); else ::unsetenv("TMPDIR");
+}
+
+// What another user could have placed where the lock goes is refused, naming the path and what
+// is wrong; the file a planted link points at is left as it was.
+TEST(InstanceTest, OnlyAPrivateFolderAndARegularLockFileOfOursAreUsed) {
+    TempDir dir;
+    const fs::path d = dir.path;
+    fs::create_directory(d / "open");
+    fs::permissions(d / "open", fs::perms(0711));
+    fs::create_directory(d / "real");
+    fs::permissions(d / "real", fs::perms(0700));
+    fs::create_directory_symlink(d / "real", d / "link");
+    std::ofstream(d / "file") << "x";
+    const struct {
+        fs::path folder;
+        std::string problem;  // empty: usable
+    } folders[] = {
+        {d / "real", ""},
+        {d / "made", ""},  // made by MakePrivateFolder
+        {d / "open", (d / "open").string() + " is not a private folder (owned by uid " + std::to_string(::geteuid()) + ", mode 0711)"},
+        {d / "link", (d / "link").string() + " is a symbolic link, not a private folder"},
+        {d / "file", (d / "file").string() + " is not a folder"},
+        {d / "missing/sub", "cannot make the folder " + (d / "missing/sub").string() + ": No such file or directory"},
+    };
+    for (const auto& row : folders) {
+        EXPECT_EQ(MakePrivateFolder(row.folder.string()), row.problem) << row.folder;
+    }
+    EXPECT_EQ(fs::status(d / "made").permissions() & fs::perms(077), fs::perms::none);
+
+    std::ofstream(d / "precious") << "keep me";
+    fs::create_symlink(d / "precious", d / "real/link.lock");
+    ::mkfifo((d / "real/fifo.lock").c_str(), 0600);
+    std::string problem;
+    EXPECT_EQ(OpenLock((d / "real/link.lock").string(), true, problem), -1);
+    EXPECT_EQ(problem, "the lock file " + (d / "real/link.lock").string() + " is a symbolic link");
+    EXPECT_EQ(OpenLock((d / "real/fifo.lock").string(), true, problem), -1);
+    EXPECT_NE(problem.find("is not a regular file of this user"), std::string::npos) << problem;
+    EXPECT_EQ(OpenLock((d / "real/none.lock").string(), false, problem), -1);
+    EXPECT_EQ(problem, "");  // simply not there
+    const int fd = OpenLock((d / "real/none.lock").string(), true, problem);
+    EXPECT_GE(fd, 0) << problem;
+    ::close(fd);
+    std::ifstream precious(d / "precious");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(precious), {}), "keep me");
+
+    // A knock says the same and touches nothing.
+    const Paths open = PathsFor("/srv/quorva.ini", (d / "open").string());
+    EXPECT_EQ(KnockAt(open, {}, 100, &problem), Knock::Unguarded);
+    EXPECT_NE(problem.find("is not a private folder"), std::string::npos) << problem;
+    EXPECT_FALSE(fs::exists(open.lock));
+    EXPECT_EQ(KnockAt({(d / "real/link.lock").string(), (d / "real/s").string()}, {}, 100, &problem), Knock::Unguarded);
+    EXPECT_NE(problem.find("is a symbolic link"), std::string::npos) << problem;
 }
 
 TEST(InstanceTest, RequestsGoOverTheWireWithTheirTokens) {
@@ -211,10 +275,81 @@ TEST(InstanceTest, AKnockFindsOutWhetherOneRunsAndWhetherItTookTheRequest) {
         FakeRunning notListening(p, false, "");
         EXPECT_EQ(KnockAt(p, toggle, 100), Knock::NoAnswer);
     }
+    {
+        // One whose queue is full and that never accepts: the knock ends at its deadline.
+        FakeRunning stuck(p, false, "");
+        const int server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        p.socket.copy(a.sun_path, sizeof a.sun_path - 1);
+        ::unlink(p.socket.c_str());
+        ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        ASSERT_EQ(::listen(server, 0), 0);
+        std::vector<int> queued;
+        while (queued.size() < 8) {
+            queued.push_back(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+            if (::connect(queued.back(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) break;
+        }
+        ASSERT_EQ(errno, EAGAIN) << "the queue did not fill";
+        std::string problem;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(KnockAt(p, toggle, 300, &problem), Knock::NoAnswer);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+        EXPECT_EQ(problem, "nothing answered on the socket " + p.socket + " within 300 ms");
+        for (const int fd : queued) ::close(fd);
+        ::close(server);
+    }
     // The knock let go of the lock: the calculator that starts next can take it.
     const int fd = ::open(p.lock.c_str(), O_RDWR | O_CLOEXEC);
     EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     ::close(fd);
+}
+
+// Another user's listener behind a socket file that is ours (only root could arrange it):
+// the knock sees who answers and sends it nothing.
+TEST(InstanceTest, AKnockSendsNothingToAnotherUsersListener) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root, to listen as another user";
+    TempDir dir;
+    const Paths p = PathsFor("/srv/calc/quorva.ini", dir.path.string());
+    FakeRunning held(p, false, "");
+    int ready[2], report[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(report), 0);
+    ::chmod(dir.path.c_str(), 0777);  // for the stranger's bind
+    const pid_t stranger = ::fork();
+    if (stranger == 0) {
+        ::alarm(5);  // a knock that never came must not leave it waiting
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        p.socket.copy(a.sun_path, sizeof a.sun_path - 1);
+        ::umask(0);
+        if (::bind(server, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(server, 4) != 0) ::_exit(3);
+        [[maybe_unused]] ssize_t w = ::write(ready[1], "r", 1);
+        const int fd = ::accept(server, nullptr, nullptr);
+        char buf[256];
+        const ssize_t n = fd >= 0 ? ::recv(fd, buf, sizeof buf, 0) : 0;
+        w = ::write(report[1], buf, n > 0 ? static_cast<size_t>(n) : 0);
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(report[1]);
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ::chmod(dir.path.c_str(), 0700);
+    ASSERT_EQ(::chown(p.socket.c_str(), 0, 0), 0);
+    std::string problem;
+    EXPECT_EQ(KnockAt(p, {Verb::Toggle, "secret_TIME1", ""}, 1000, &problem), Knock::NoAnswer);
+    EXPECT_EQ(problem, "the socket " + p.socket + " is served by uid 65534, not by this user");
+    char got[256];
+    const ssize_t n = ::read(report[0], got, sizeof got);
+    EXPECT_EQ(n, 0) << std::string(got, n > 0 ? static_cast<size_t>(n) : 0);
+    int status = 0;
+    ::waitpid(stranger, &status, 0);
+    EXPECT_EQ(status, 0);
+    ::close(ready[0]);
+    ::close(report[0]);
 }
 
 }  // namespace

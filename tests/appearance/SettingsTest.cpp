@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <limits>
@@ -204,6 +205,37 @@ TEST(SettingsFile, UnreadableOrUnwritableFilesAreLeftAloneAndTheMessageSaysWhere
     // Once writable again the same call succeeds.
     ASSERT_TRUE(SaveSettings(path, s.ctx).ok);
     EXPECT_EQ(ReadFile(path), SavedWith("Decimals= 4"));
+}
+
+// A new settings file and its folders are as private as the umask says; a file that was there
+// keeps its mode.
+TEST(SettingsFile, NewFilesFollowTheUmaskAndAnOldOneKeepsItsMode) {
+    ScratchFolder dir;
+    const auto modeOf = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+    };
+    AppState s;
+    const struct {
+        const char* name;
+        mode_t umask;
+        int file, folder;
+    } rows[] = {{"private", 077, 0600, 0700}, {"usual", 022, 0644, 0755}, {"group", 002, 0664, 0775},
+                {"mixed", 027, 0640, 0750}};
+    for (const auto& row : rows) {
+        const std::string folder = dir / row.name;
+        const mode_t old = ::umask(row.umask);
+        const bool saved = SaveSettings(folder + "/config/quorva.ini", s.ctx).ok;
+        ::umask(old);
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(modeOf(folder + "/config/quorva.ini"), row.file) << row.name;
+        EXPECT_EQ(modeOf(folder + "/config"), row.folder) << row.name;
+        EXPECT_EQ(modeOf(folder), row.folder) << row.name;
+    }
+    const std::string kept = dir / "private/config/quorva.ini";
+    ASSERT_EQ(::chmod(kept.c_str(), 0640), 0);
+    ASSERT_TRUE(SaveSettings(kept, s.ctx).ok);
+    EXPECT_EQ(modeOf(kept), 0640);
 }
 
 }  // namespace

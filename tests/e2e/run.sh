@@ -346,7 +346,7 @@ case_hostile_env() {
     if [ "$(id -u)" != 0 ] && [ -w "$closed" ]; then e2e_log "SKIP: cannot make a folder this user cannot write"; exit 77; fi
     hostile unwritable "Cannot save the settings to $closed/quorva/quorva.ini" \
         HOME="$closed" XDG_CONFIG_HOME="$closed"
-    hostile no_runtime_no_tmp "cannot make the lock file" \
+    hostile no_runtime_no_tmp "running without single-instance" \
         HOME="$closed" XDG_CONFIG_HOME="$closed" XDG_RUNTIME_DIR="$E2E_TMP/missing" TMPDIR=/proc
     # without HOME the user's own home is used: only nobody's (which does not exist) is safe
     if [ "$(id -u)" = 0 ]; then

@@ -69,6 +69,18 @@ layout)
     grep -qx "settings: $tmp/home/.config/quorva/quorva.ini" "$tmp/paths" || fail "settings not in ~/.config/quorva"
     grep -qx "skins: $prefix/share/quorva/skins ($skins skins)" "$tmp/paths" || fail "the installed skins are not found"
     grep -qx "manual: $prefix/share/doc/quorva/quorva.html" "$tmp/paths" || fail "the installed manual is not found"
+    # No path of the build tree is compiled in (another user may own that folder): without the
+    # installed page, as minimal images have it, the program says so and looks nowhere else.
+    for f in bin/quorva lib/quorva/quorva-windows.so; do
+        # narrow strings of the read-only data (the debugging data names the build tree), and
+        # the UTF-16 ones of Qt's string literals
+        { readelf -p .rodata "$prefix/$f" && strings -a -el "$prefix/$f"; } >"$tmp/texts" || fail "readelf $f"
+        ! grep -F "$build" "$tmp/texts" || fail "$f holds a path of the build tree $build"
+    done
+    rm "$prefix/share/doc/quorva/quorva.html"
+    HOME=$tmp/home XDG_CONFIG_HOME= "$prefix/bin/quorva" --paths >"$tmp/paths" || fail "quorva --paths"
+    grep -qx "manual: (not installed: there is no $prefix/share/doc/quorva/quorva.html)" "$tmp/paths" ||
+        fail "without the installed page: $(grep manual: "$tmp/paths")"
     ;;
 desktop)
     install_into

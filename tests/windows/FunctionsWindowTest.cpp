@@ -1,8 +1,10 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QPushButton>
@@ -168,17 +170,34 @@ TEST_F(FunctionsWindowTest, SkinsFromEveryFolderChangeTheCalculatorAndReturnToTh
     EXPECT_EQ(f.flstSkins->count(), 3);
 }
 
-TEST_F(FunctionsWindowTest, WebpageButtonOpensTheShippedDocumentation) {
+// The page is looked for beside the program only, as an installed one has it; without it the
+// button says where it looked and opens nothing.
+TEST_F(FunctionsWindowTest, WebpageButtonOpensThePageBesideTheProgramOrSaysItIsMissing) {
     Start();
-    const QUrl page = frmCommands::WebPage();
-    ASSERT_TRUE(page.isLocalFile());
-    EXPECT_TRUE(QFile::exists(page.toLocalFile())) << page.toString().toStdString();
+    const QString path = frmCommands::WebPagePath();
+    EXPECT_TRUE(path.startsWith(QDir::cleanPath(QCoreApplication::applicationDirPath() + "/..") + "/")) << qPrintable(path);
+    ASSERT_FALSE(QFile::exists(path)) << "left by an earlier run: " << qPrintable(path);
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "open");
+    EXPECT_TRUE(frmCommands::WebPage().isEmpty());
+    testing::internal::CaptureStderr();
+    F().cmdInternet->click();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("there is no " + path.toStdString()), std::string::npos) << said;
+    EXPECT_TRUE(catcher.opened.empty());
+
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    QFile page(path);
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    const QUrl url = frmCommands::WebPage();
+    EXPECT_EQ(url, QUrl::fromLocalFile(QFileInfo(path).canonicalFilePath()));
     F().cmdInternet->click();
     QDesktopServices::unsetUrlHandler("file");
+    QFile::remove(path);
+    QDir().rmpath(QFileInfo(path).path());
     ASSERT_EQ(catcher.opened.size(), 1);
-    EXPECT_EQ(catcher.opened.front(), page);
+    EXPECT_EQ(catcher.opened.front(), url);
 }
 
 }  // namespace

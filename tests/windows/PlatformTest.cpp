@@ -7,13 +7,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <thread>
+#include <vector>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "Activation.h"
@@ -168,6 +174,16 @@ TEST(SingleInstanceTest, AHeldLockThatNobodyAnswersForIsReported) {
     EXPECT_EQ(SingleInstance(ini, dir.path()).Claim(300), Outcome::NoAnswer);
 }
 
+// The lock is ours but the socket cannot be made: the calculator runs, and says why later
+// starts will not find it.
+TEST(SingleInstanceTest, ASocketThatCannotBeMadeIsReportedAndTheCalculatorRuns) {
+    QTemporaryDir dir;
+    SingleInstance first("/srv/calc/quorva.ini", dir.path());
+    ASSERT_TRUE(QDir().mkpath(first.SocketPath() + "/in-the-way"));
+    EXPECT_EQ(first.Claim(300), Outcome::First);
+    EXPECT_EQ(first.Problem(), "cannot bind the socket " + first.SocketPath().toStdString() + ": Address already in use");
+}
+
 TEST(SingleInstanceTest, TheSameFileByAnotherPathIsTheSameCalculator) {
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkpath("real"));
@@ -177,6 +193,76 @@ TEST(SingleInstanceTest, TheSameFileByAnotherPathIsTheSameCalculator) {
     };
     EXPECT_EQ(lockOf("real/new/quorva.ini"), lockOf("link/../link/new/quorva.ini"));  // not made yet
     EXPECT_NE(lockOf("real/quorva.ini"), lockOf("quorva.ini"));
+}
+
+int ConnectTo(const QString& socketPath) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
+    EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    return fd;
+}
+
+// Closed by the other end: a read finds the end of the stream, not "nothing yet".
+bool Dropped(int fd) {
+    char c;
+    return ::recv(fd, &c, 1, MSG_DONTWAIT) == 0;
+}
+
+// Idle callers take no more than kMaxCallers places, the oldest going first, and none keeps
+// its place past kRequestTime; a later start is answered all along.
+TEST(SingleInstanceTest, IdleCallersAreCappedAndDroppedInTime) {
+    QTemporaryDir dir;
+    const std::string ini = "/srv/calc/quorva.ini";
+    SingleInstance first(ini, dir.path());
+    ASSERT_EQ(first.Claim(300), Outcome::First);
+    std::vector<int> idle;
+    for (std::size_t i = 0; i < SingleInstance::kMaxCallers + 4; ++i) {
+        idle.push_back(ConnectTo(first.SocketPath()));
+        QTest::qWait(5);  // taken one by one, in this order
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Dropped(idle[3]); }, 2000));
+    for (std::size_t i = 0; i < idle.size(); ++i) EXPECT_EQ(Dropped(idle[i]), i < 4) << i;
+    EXPECT_EQ(LaterStart(ini, dir.path()), Outcome::ShownOther);
+    const auto limit = SingleInstance::kRequestTime + std::chrono::milliseconds(1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Dropped(idle.back()); }, static_cast<int>(limit.count())));
+    for (const int fd : idle) ::close(fd);
+}
+
+double CpuSeconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// Out of file descriptors, a waiting caller is not accepted, and nor does the calculator spin
+// on it: it is answered once there are descriptors again.
+TEST(SingleInstanceTest, WithoutFileDescriptorsACallerWaitsAndNothingSpins) {
+    QTemporaryDir dir;
+    const std::string ini = "/srv/calc/quorva.ini";
+    SingleInstance first(ini, dir.path());
+    ASSERT_EQ(first.Claim(300), Outcome::First);
+    ASSERT_EQ(LaterStart(ini, dir.path()), Outcome::ShownOther);  // one answered first, as usual
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    rlimit few = old;
+    few.rlim_cur = std::min<rlim_t>(old.rlim_cur, 512);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+    const int caller = ConnectTo(first.SocketPath());
+    ASSERT_EQ(::send(caller, "show\n", 5, MSG_NOSIGNAL), 5);
+    std::vector<int> fillers;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) fillers.push_back(fd);
+    const double before = CpuSeconds();
+    QTest::qWait(1000);
+    const double used = CpuSeconds() - before;
+    for (const int fd : fillers) ::close(fd);
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    EXPECT_LT(used, 0.5) << "seconds of CPU in one second without file descriptors";
+    char answer[16] = {};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ::recv(caller, answer, sizeof answer - 1, MSG_DONTWAIT) > 0; }, 2000));
+    EXPECT_STREQ(answer, "shown\n");
+    ::close(caller);
 }
 
 TEST(QuitSignalsTest, EachSignalReachesTheHandlerOnTheEventLoop) {
