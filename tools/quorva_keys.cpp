@@ -19,7 +19,8 @@ using namespace quorva::keys;
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quorva-keys [--set KEY=VALUE]... [--clipboard TEXT] [--separator C] [--] SCRIPT...\n"
+    "Usage: quorva-keys [--set KEY=VALUE]... [--clipboard TEXT] [--separator C] [--only NAMES]\n"
+    "                   [--] SCRIPT...\n"
     "\n"
     "Types SCRIPT into the calculator's main window and prints every display afterwards.\n"
     "The SCRIPT arguments are joined with blanks; white space only separates tokens.\n"
@@ -35,19 +36,22 @@ constexpr const char* kUsage =
     "  <fn:K>                           press on row K (1..39) of the function list\n"
     "  <angle:R>                        angle picker row R (0 Radians, 1 Degrees)\n"
     "  <places:R>                       decimals picker row R (15 - R places)\n"
+    "  <NAME*N>                         NAME (one of these, or a character) N times: <Enter*300>\n"
     "Options:\n"
     "  --set KEY=VALUE   a settings line: FillDecimals, KeepFullPrecision,\n"
     "                    UpdateStackOnDecimal, EngineeringFormat, Decimals, Radians\n"
     "  --clipboard TEXT  the clipboard's text at the start\n"
     "  --clipboard-file FILE  the same, read from FILE (any bytes, any length)\n"
     "  --separator C     the locale's decimal separator, \".\" (default) or \",\"\n"
+    "  --only NAMES      print only the lines named (\"entry,stack,item 1\": the text before\n"
+    "                    their \":\"), each with its \"|\" lines\n"
     "  --help            this text\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> sets;
-    std::string clipboard;
+    std::string clipboard, only;
     char separator = '.';
     int i = 1;
     try {
@@ -77,6 +81,8 @@ int main(int argc, char** argv) {
                 char buf[65536];
                 for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) clipboard.append(buf, n);
                 std::fclose(f);
+            } else if (arg == "--only") {
+                only = value();
             } else if (arg == "--separator") {
                 const std::string sep = value();
                 if (sep != "." && sep != ",")
@@ -109,7 +115,8 @@ int main(int argc, char** argv) {
 
         calc.Redraw();  // as the main window does when it loads
         for (const Step& step : steps) Run(step, calc);
-        const std::string out = Report(calc, host);
+        const std::string report = Report(calc, host);
+        const std::string out = only.empty() ? report : OnlyLines(report, only);
         std::fwrite(out.data(), 1, out.size(), stdout);
         return 0;
     } catch (const Failure& f) {
