@@ -205,7 +205,22 @@ std::vector<Step> ParseScript(const std::string& script) {
                 ++end;
             if (end >= script.size() || script[end] != '>')
                 throw Failure{"unknown token: " + script.substr(i, end - i)};
-            steps.push_back(Named(script.substr(i, end - i + 1)));
+            const std::string token = script.substr(i, end - i + 1);
+            // <NAME*N>: the key, action or character NAME N times over
+            const size_t star = token.rfind('*');
+            std::optional<int> times;
+            if (star != std::string::npos && star > 1)
+                times = ParseInt(std::string_view(token).substr(star + 1, token.size() - star - 2));
+            if (times) {
+                if (*times < 1 || *times > 100000) throw Failure{"unknown token: " + token};
+                const std::string name = token.substr(1, star - 1);
+                size_t at = 0;
+                const char32_t c = NextChar(name, at);
+                const Step step = at == name.size() ? Typed(c) : Named("<" + name + ">");
+                steps.insert(steps.end(), static_cast<size_t>(*times), step);
+            } else {
+                steps.push_back(Named(token));
+            }
             i = end + 1;
         } else {
             steps.push_back(Typed(NextChar(script, i)));
@@ -246,6 +261,35 @@ void Run(const Step& s, Calculator& calc) {
             ChooseDecimalsRow(calc, s.number);
             break;
     }
+}
+
+std::string OnlyLines(const std::string& report, const std::string& names) {
+    static const std::string_view kNames[] = {"entry", "state", "timer", "stack", "large", "selected", "items",
+                                              "undo", "places", "angle", "windows", "function-row", "clipboard"};
+    std::vector<std::string> wanted;
+    for (size_t pos = 0; pos <= names.size();) {
+        size_t end = names.find(',', pos);
+        if (end == std::string::npos) end = names.size();
+        std::string name = names.substr(pos, end - pos);
+        const bool item = name.starts_with("item ") && ParseInt(std::string_view(name).substr(5)).value_or(0) > 0;
+        if (!item && std::find(std::begin(kNames), std::end(kNames), name) == std::end(kNames))
+            throw Failure{"--only: no such line: " + name};
+        wanted.push_back(std::move(name));
+        pos = end + 1;
+    }
+    std::string out;
+    bool keep = false;
+    for (size_t pos = 0; pos < report.size();) {
+        const size_t end = report.find('\n', pos) + 1;
+        const std::string_view line = std::string_view(report).substr(pos, end - pos);
+        if (line[0] != '|') {  // "|" lines go with the named line above them
+            const std::string_view name = line.substr(0, line.find(':'));
+            keep = std::find(wanted.begin(), wanted.end(), name) != wanted.end();
+        }
+        if (keep) out += line;
+        pos = end;
+    }
+    return out;
 }
 
 std::string Report(const Calculator& calc, const DriverHost& host) {

@@ -55,7 +55,8 @@ struct Step {
 
 // A typed character: the key of a US keyboard (with Shift where it needs it), then the character.
 Step Typed(char32_t c);
-// "<Enter>", "<row:3>" and the like; throws Failure for an unknown one.
+// "<Enter>", "<row:3>" and the like; throws Failure for an unknown one. Scripts may also
+// repeat one: "<Enter*300>", "<7*3>".
 Step Named(const std::string& token);
 std::vector<Step> ParseScript(const std::string& script);
 // Throws Failure for a <row:N> beyond the large stack list.
@@ -63,5 +64,8 @@ void Run(const Step& s, Calculator& calc);
 
 // Every display and the state behind it, one "name: value" line each.
 std::string Report(const Calculator& calc, const DriverHost& host);
+// The lines of a report named in NAMES ("entry,stack,item 3": the text before a line's ":"),
+// each with the "|" lines under it; throws Failure for a name no report line has.
+std::string OnlyLines(const std::string& report, const std::string& names);
 
 }  // namespace quorva::keys

@@ -21,7 +21,7 @@ using namespace quorva::keys;
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quorva-keys [--set KEY=VALUE]... [--clipboard TEXT] [--separator C]\n"
+    "Usage: quorva-keys [--set KEY=VALUE]... [--clipboard TEXT] [--separator C] [--only NAMES]\n"
     "                   [--stack-in FILE] [--stack-out FILE] [--] SCRIPT...\n"
     "\n"
     "Types SCRIPT into the calculator's main window and prints every display afterwards.\n"
@@ -38,6 +38,7 @@ constexpr const char* kUsage =
     "  <fn:K>                           press on row K (1..39) of the function list\n"
     "  <angle:R>                        angle picker row R (0 Radians, 1 Degrees)\n"
     "  <places:R>                       decimals picker row R (15 - R places)\n"
+    "  <NAME*N>                         NAME (one of these, or a character) N times: <Enter*300>\n"
     "Options:\n"
     "  --set KEY=VALUE   a settings line: FillDecimals, KeepFullPrecision,\n"
     "                    UpdateStackOnDecimal, EngineeringFormat, Decimals, Radians\n"
@@ -48,13 +49,15 @@ constexpr const char* kUsage =
     "                    calculator does with \"Keep the stack when quitting\"; a file it\n"
     "                    would refuse is an error here\n"
     "  --stack-out FILE  write the stack file FILE at the end, as quitting does\n"
+    "  --only NAMES      print only the lines named (\"entry,stack,item 1\": the text before\n"
+    "                    their \":\"), each with its \"|\" lines\n"
     "  --help            this text\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> sets;
-    std::string clipboard;
+    std::string clipboard, only;
     std::string stackIn, stackOut;
     char separator = '.';
     int i = 1;
@@ -89,6 +92,8 @@ int main(int argc, char** argv) {
                 stackIn = value();
             } else if (arg == "--stack-out") {
                 stackOut = value();
+            } else if (arg == "--only") {
+                only = value();
             } else if (arg == "--separator") {
                 const std::string sep = value();
                 if (sep != "." && sep != ",")
@@ -133,7 +138,8 @@ int main(int argc, char** argv) {
             const StackFileResult saved = SaveStackFile(stackOut, calc);
             if (!saved.ok) throw Failure{saved.message};
         }
-        const std::string out = Report(calc, host);
+        const std::string report = Report(calc, host);
+        const std::string out = only.empty() ? report : OnlyLines(report, only);
         std::fwrite(out.data(), 1, out.size(), stdout);
         return 0;
     } catch (const Failure& f) {

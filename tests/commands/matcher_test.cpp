@@ -42,38 +42,12 @@ TEST_F(CommandTest, PartialAndUnknownWords) {
     }
     EXPECT_EQ(calc.EntryText(), "");
     EXPECT_TRUE(calc.TimerRunning());
-}
-
-// A press on a row of the function list: rows up to 34 take a typed number first.
-TEST_F(CommandTest, FunctionListRows) {
-    const struct {
-        const char* name;
-        std::vector<Item> start;
-        const char* typed;  // then a press on each of the rows
-        std::vector<int> rows;
-        const char* entry;
-        std::vector<Item> after;
-    } cases[] = {
-        {"double click adds twice", {{D, 1}, {D, 2}, {D, 3}}, "", {0, 0}, "", {{D, 6}}},
-        {"error is reported", {{D, 5}}, "0", {3}, "DIVISION BY ZERO", {{D, 5}}},
-        {"blank rows only push", {}, "7", {17, 25, 33}, "", {{D, 7}}},
-        {"no row does nothing", {{D, 1}}, "7", {-1}, "7", {{D, 1}}},
-        {"change sign of item", {{D, 5}}, "3", {36}, "3", {{D, -5}}},
-        {"undo", {{D, 2}, {D, 3}}, "", {0, 38}, "", {{D, 2}, {D, 3}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        calc.KeyDown(kKeyEscape, 0);
-        calc.Stack().Clear();
-        Load(c.start);
-        Type(c.typed);
-        for (int row : c.rows) {
-            calc.SetFunctionRow(row);
-            RunFunctionRow(calc);
-        }
-        EXPECT_EQ(calc.EntryCaption(), c.entry);
-        ExpectStack(c.after);
-    }
+    // A press on no row (the key cases fn_* press on rows) runs nothing, the typed number stays.
+    Type("7");
+    calc.SetFunctionRow(-1);
+    RunFunctionRow(calc);
+    EXPECT_EQ(calc.EntryCaption(), "7");
+    EXPECT_EQ(calc.Stack().StackCount(), 0);
 }
 
 }  // namespace quorva::test

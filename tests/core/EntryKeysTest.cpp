@@ -44,22 +44,6 @@ TEST_F(EntryKeys, CharactersThatEndANumberPushItFirst) {
     EXPECT_EQ(Texts(), (T{"&&FF", "12.000000000000000", "'1", "'1"}));
 }
 
-TEST_F(EntryKeys, ImmediateLettersLeaveTheTypedNumber) {
-    Push({1, 2, 3});
-    Type("5d");
-    EXPECT_EQ(Values(), (V{1, 2}));
-    Type("s");
-    EXPECT_EQ(Values(), (V{2, 1}));
-    Type("c");
-    EXPECT_EQ(Values(), V{});
-    Type("u");
-    EXPECT_EQ(Values(), (V{2, 1}));
-    Key(kKeyDelete);
-    EXPECT_EQ(Values(), V{2});
-    EXPECT_EQ(calc.EntryText(), "5");
-    EXPECT_EQ(calc.State(), EntryState::Decimal);
-}
-
 TEST_F(EntryKeys, EnterAndCopyTakeTheSelectedRowOnlyWhileTheLargeStackIsShown) {
     host.clipboard = "42";
     Key(kKeyC, kShiftCtrl);  // nothing to copy
@@ -92,20 +76,6 @@ TEST_F(EntryKeys, ArrowsShowTheLargeStackAndMoveWithinItsRowsEscapeSelectsTheTop
     EXPECT_EQ(calc.LargeSelected(), 2);
     calc.KeyDown(kKeyUp, 0, KeyWindow::LargeStack);  // the list moves by itself there
     EXPECT_EQ(calc.LargeSelected(), 2);
-}
-
-TEST_F(EntryKeys, AnyKeyClearsAMessage) {
-    Type("x");
-    EXPECT_TRUE(host.timerRunning);
-    Key(200);  // a key that does nothing else
-    EXPECT_EQ(calc.EntryCaption(), "");
-    EXPECT_FALSE(host.timerRunning);
-}
-
-TEST_F(EntryKeys, AFailedPushStillLetsTheEndingWordRun) {
-    Type(std::string(300, '\r') + "7+");
-    EXPECT_EQ(calc.Stack().StackCount(), 300);
-    EXPECT_EQ(ran, std::vector<std::string>{"+"});
 }
 
 }  // namespace

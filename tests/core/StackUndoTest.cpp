@@ -59,31 +59,5 @@ TEST_F(Stack, WithoutFullPrecisionACommaTextIsReadBackToo) {
     EXPECT_EQ(comma.Stack().ItemRef(1).value, 0.667);
 }
 
-TEST_F(Stack, EnterSwapAndAnEmptyDropLeaveNoUndoRecord) {
-    Type("d");
-    EXPECT_FALSE(calc.Stack().UndoAvailable());
-    Push({1, 2, 3});
-    Type("d5+");  // a push by an operator keeps the record for the command that follows
-    EXPECT_TRUE(calc.Stack().UndoAvailable());
-    Type("7\r");
-    EXPECT_FALSE(calc.Stack().UndoAvailable());
-    Type("dsu");  // swap withdraws the record of the drop
-    EXPECT_EQ(Values(), (V{1, 5, 2}));
-}
-
-TEST_F(Stack, ChangeSignTurnsADecimalTopItemOnly) {
-    calc.Stack().Push(kKindHex, 5);
-    Type("o");
-    EXPECT_EQ(Texts(), T{"&&5"});
-    EXPECT_FALSE(calc.Stack().UndoAvailable());
-    Push({5});
-    Type("o");
-    EXPECT_EQ(Values(), (V{5, -5}));
-    Type("o");
-    EXPECT_EQ(Values(), (V{5, 5}));
-    Type("ou");
-    EXPECT_EQ(Values(), (V{5, 5}));
-}
-
 }  // namespace
 }  // namespace quorva::test

@@ -58,10 +58,7 @@ start_program() {
         launch no-tray
         DISPLAY_UP=1
     else
-        env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" \
-            >"$E2E_TMP/program.log" 2>&1 &
-        APP_PID=$!
-        E2E_PIDS+=("$APP_PID")
+        launch_program
     fi
 }
 

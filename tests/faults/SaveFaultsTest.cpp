@@ -94,14 +94,6 @@ protected:
         // The small file system, when mounted, is where the settings go.
         if (const char* small = std::getenv("QUORVA_SMALL_FS")) start_.configDir = small;
     }
-    std::string Folder() const { return start_.configDir.empty() ? dir_.path().toStdString() : start_.configDir; }
-    std::string Ini() const { return Folder() + "/quorva.ini"; }
-    std::string IniBytes() const {
-        std::ifstream in(Ini(), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     // The Functions window closed by F1, which saves.
     void SaveByClosingFunctions() {
         Key(Qt::Key_F1);
@@ -109,25 +101,14 @@ protected:
         Key(Qt::Key_F1);
         ASSERT_FALSE(P().FunctionsWindow()->isVisible());
     }
-    void StartWith(const std::string& ini) {
-        if (start_.configDir.empty()) {
-            Start(ini);
-            return;
-        }
-        std::ofstream(Ini(), std::ios::binary) << ini;
-        program_ = std::make_unique<Program>(start_);
-        program_->endProgram = [this] { ++ended_; };
-        program_->trayHostAvailable = [] { return true; };
-        program_->Main();
-    }
 };
 
 TEST_P(SaveFaultTest, OldFileStaysUserIsToldOnceProgramGoesOn) {
     const Fault& fault = GetParam();
-    StartWith(kOldIni);
+    Start(kOldIni);
     ASSERT_EQ(Calc().DecimalPlaces(), 4);
-    if (const std::string why = fault.make(Folder()); !why.empty()) GTEST_SKIP() << why;
-    const std::string before = fault.keepsOldFile ? IniBytes() : std::string();
+    if (const std::string why = fault.make(ConfigDir()); !why.empty()) GTEST_SKIP() << why;
+    const std::string before = fault.keepsOldFile ? IniText() : std::string();
     test::StderrCapture err;
 
     Type("12");
@@ -142,14 +123,14 @@ TEST_P(SaveFaultTest, OldFileStaysUserIsToldOnceProgramGoesOn) {
     P().SessionEnding();  // as a signal would save
     EXPECT_EQ(err.Count("Cannot save the settings"), 1);
     if (fault.keepsOldFile) {
-        EXPECT_EQ(IniBytes(), before);
+        EXPECT_EQ(IniText(), before);
     } else {
-        EXPECT_TRUE(fs::is_directory(Ini()));
-        EXPECT_TRUE(fs::exists(fs::path(Ini()) / "keep"));
+        EXPECT_TRUE(fs::is_directory(IniPath()));
+        EXPECT_TRUE(fs::exists(fs::path(IniPath()) / "keep"));
     }
-    EXPECT_TRUE(fs::directory_iterator(Folder()) != fs::directory_iterator())  // nothing but ours
+    EXPECT_TRUE(fs::directory_iterator(ConfigDir()) != fs::directory_iterator())  // nothing but ours
         << "the folder is empty";
-    for (const auto& e : fs::directory_iterator(Folder())) {
+    for (const auto& e : fs::directory_iterator(ConfigDir())) {
         const std::string name = e.path().filename().string();
         EXPECT_TRUE(name == "quorva.ini" || name == "filler") << "left behind: " << name;
     }
@@ -160,16 +141,16 @@ TEST_P(SaveFaultTest, OldFileStaysUserIsToldOnceProgramGoesOn) {
     EXPECT_EQ(Top(), 127);
 
     // Once saving works again the file is written; a new failure is told again.
-    fault.undo(Folder());
+    fault.undo(ConfigDir());
     SaveByClosingFunctions();
-    EXPECT_NE(IniBytes().find("Decimals= 4\r\n"), std::string::npos);
-    EXPECT_NE(IniBytes().find("SkinFile=old\r\n"), std::string::npos);
+    EXPECT_NE(IniText().find("Decimals= 4\r\n"), std::string::npos);
+    EXPECT_NE(IniText().find("SkinFile=old\r\n"), std::string::npos);
     EXPECT_EQ(err.Count("Cannot save the settings"), 1);
-    if (!fault.make(Folder()).empty()) return;
+    if (!fault.make(ConfigDir()).empty()) return;
     SaveByClosingFunctions();
     EXPECT_EQ(Calc().EntryCaption(), "SETTINGS NOT SAVED");
     EXPECT_EQ(err.Count("Cannot save the settings"), 2);
-    fault.undo(Folder());
+    fault.undo(ConfigDir());
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, SaveFaultTest, ::testing::ValuesIn(kFaults),

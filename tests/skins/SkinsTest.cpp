@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -197,36 +196,15 @@ TEST(ShippedSkins, SharperPictureTwiceTheSizeAndCutTheSame) {
     }
 }
 
-// Together the descriptions move every label and colour away from the built-in skin, so each
-// key of the format is read by some shipped skin.
-TEST(ShippedSkins, EveryKeyOfTheFormatChangedBySomeSkin) {
-    Skin base;
-    SetDefaultSkin(base, 15);
-    std::map<std::string, bool> changed;
-    for (const Shipped& s : kShipped) {
-        const Skin k = Record(s);
-        const struct {
-            const char* what;
-            bool differs;
-        } fields[] = {
-            {"stack_x", k.stack.x != base.stack.x},       {"stack_y", k.stack.y != base.stack.y},
-            {"entry_zone_x", k.entry.x != base.entry.x},  {"entry_zone_y", k.entry.y != base.entry.y},
-            {"quit_zone_x", k.quit.x != base.quit.x},     {"quit_zone_y", k.quit.y != base.quit.y},
-            {"rad_deg_zone_x", k.angle.x != base.angle.x}, {"rad_deg_zone_y", k.angle.y != base.angle.y},
-            {"decimal_zone_x", k.decimal.x != base.decimal.x}, {"decimal_zone_y", k.decimal.y != base.decimal.y},
-            {"ontop_zone_x", k.onTop.x != base.onTop.x},  {"ontop_zone_y", k.onTop.y != base.onTop.y},
-            {"large_stack_zone_x", k.largeStack.x != base.largeStack.x},
-            {"large_stack_zone_y", k.largeStack.y != base.largeStack.y},
-            {"commands_zone_x", k.functions.x != base.functions.x},
-            {"commands_zone_y", k.functions.y != base.functions.y},
-            {"stack_text_color", k.stackText != base.stackText},
-            {"entry_zone_text_color", k.entryText != base.entryText},
-            {"rad_deg_text_color", k.angleText != base.angleText},
-            {"decimal_text_color", k.decimalText != base.decimalText},
-        };
-        for (const auto& f : fields) changed[f.what] |= f.differs;
+// The icons are installed into the theme folders of their sizes; their corners are see-through.
+TEST(Icon, SizeOfItsThemeFolderWithTransparentCorners) {
+    for (const int s : {256, 128, 64, 48, 32, 24, 22, 16}) {
+        const QImage icon(QStringLiteral(QUORVA_RESOURCES_DIR "/quorva%1.png")
+                              .arg(s == 256 ? QString() : "-" + QString::number(s)));
+        EXPECT_EQ(icon.size(), QSize(s, s)) << s;
+        EXPECT_EQ(qAlpha(icon.pixel(0, 0)) + qAlpha(icon.pixel(s - 1, s - 1)), 0) << s;
+        EXPECT_EQ(qAlpha(icon.pixel(s / 2, s / 2)), 255) << s;
     }
-    for (const auto& [key, yes] : changed) EXPECT_TRUE(yes) << key;
 }
 
 // The committed pictures are what quorva-skin-art draws now (pixel for pixel: the encoder's

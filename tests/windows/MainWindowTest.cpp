@@ -83,11 +83,7 @@ TEST_F(MainWindowTest, StartsShapedAndTopmostWithItsZonesWhereThePictureDrawsThe
     EXPECT_TRUE(OnTop());  // without a settings file
     Type("7");
     Key(Qt::Key_F3);  // screen readers keep a zone's name while its text changes
-    const struct {
-        QPoint at;
-        QLabel* zone;
-        const char* name;
-    } zones[] = {{{10, 120}, w.imgSkin, ""},
+    const struct { QPoint at; QLabel* zone; const char* name; } zones[] = {{{10, 120}, w.imgSkin, ""},
                  {{30, 60}, w.lblStackDisplay, "Stack"},
                  {{30, 158}, w.lblEntryDisplay, "Input line"},
                  {{246, 20}, w.lblQuit, "Hide"},
@@ -122,17 +118,6 @@ TEST_F(MainWindowTest, KeysReachTheDisplaysAndReleasesNeverAct) {
     Key(Qt::Key_F4);
     EXPECT_EQ(W().lblDeg->text(), "deg");
     EXPECT_EQ(W().lblDecimal->text(), ".0");
-}
-
-TEST_F(MainWindowTest, CtrlCAndCtrlVUseTheSystemClipboard) {
-    Start();
-    Type("1\r3/");
-    Key(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Calc().Stack().GetTop().text);
-    EXPECT_EQ(Count(), 1);  // Ctrl+C is no "c"
-    QGuiApplication::clipboard()->setText(" 2,5 ");
-    Key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(W().lblEntryDisplay->text(), "2.5");
 }
 
 TEST_F(MainWindowTest, AHugePasteShowsTheEndOfTheLineAndKeepsItWhole) {

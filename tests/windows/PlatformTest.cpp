@@ -55,12 +55,7 @@ TEST(PlatformTest, TheCompositingSelectionIsTheOneOfTheDisplaysScreen) {
 
 TEST(PlatformTest, AWindowOffEveryScreenIsPulledOntoTheNearest) {
     const QRect left(0, 0, 1920, 1080), right(1920, 0, 1280, 1024), calc(0, 0, 262, 188);
-    const struct {
-        const char* what;
-        QPoint at;
-        QList<QRect> screens;
-        QPoint expected;
-    } cases[] = {
+    const struct { const char* what; QPoint at; QList<QRect> screens; QPoint expected; } cases[] = {
         {"partly off the left edge", {-200, 80}, {left}, {-200, 80}},
         {"only a sliver left", {-250, 80}, {left}, {0, 80}},
         {"on the second screen", {2500, 300}, {left, right}, {2500, 300}},
@@ -91,6 +86,16 @@ TEST(PlatformTest, SkinRegionFromPicturesAndRuns) {
     EXPECT_EQ(region, expected);  // the same area in the same bands a union makes
     EXPECT_EQ(region.rectCount(), 5);
     EXPECT_TRUE(RegionFromRuns({}).isEmpty());
+}
+
+// Pictures past the limit are refused before they are read: the fault tests (fault.skins) load
+// such pictures through the program.
+TEST(PlatformTest, APictureFitsWithBothSidesWithinTheLimitAndSomePixels) {
+    const struct { QSize size; bool fits; } cases[] = {
+        {{800, 600}, true}, {{801, 600}, false}, {{800, 601}, false}, {{1, 1}, true}, {{0, 5}, false},
+        {{100000, 100000}, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(PictureFits(c.size, {800, 600}), c.fits) << c.size.width() << "x" << c.size.height();
 }
 
 TEST(PlatformTest, TheCallersStartupIdGivesItsTimeAndEndsItsLaunchFeedback) {

@@ -21,16 +21,18 @@ namespace quorva {
 
 class ProgramFixture : public ::testing::Test {
 protected:
+    // The settings go to start_.configDir when a test chose one, else to a temporary folder.
     void Start(const std::string& ini = {}, bool trayHost = true) {
         ASSERT_TRUE(dir_.isValid());
+        start_.configDir = ConfigDir();
         if (!ini.empty()) std::ofstream(IniPath(), std::ios::binary) << ini;
-        start_.configDir = dir_.path().toStdString();
         program_ = std::make_unique<Program>(start_);
         program_->endProgram = [this] { ++ended_; };
         program_->trayHostAvailable = [trayHost] { return trayHost; };
         program_->Main();
     }
-    std::string IniPath() const { return dir_.filePath("quorva.ini").toStdString(); }
+    std::string ConfigDir() const { return start_.configDir.empty() ? dir_.path().toStdString() : start_.configDir; }
+    std::string IniPath() const { return ConfigDir() + "/quorva.ini"; }
     std::string IniText() const {
         std::ifstream in(IniPath(), std::ios::binary);
         std::stringstream s;
