@@ -21,8 +21,8 @@
 # without the idle stretch and the keys. --base PATH adds another quorva (say, one built from
 # an earlier commit) as "quorva-base", started the same way, so two builds' cold starts are
 # compared side by side in one run.
-#   summon       each round also starts a quorva of its own, and once it is on screen and its
-#                splash has gone, runs "quorva --toggle" twice: with the calculator hidden, ms
+#   summon       each round also starts a quorva of its own (and one of --base's), and once it
+#                is on screen and its splash has gone, runs "quorva --toggle" twice: with the calculator hidden, ms
 #                from exec to its main window mapped and to the last paint; with it shown and
 #                focused, ms from exec to the window unmapped; and the peak RSS of the
 #                process that ran quorva --toggle (which hands the request over and ends).
@@ -216,13 +216,13 @@ measure() {
     echo "$name $kind $line" >>"$tmp/results-$wm"
 }
 
-# summon_round WM: a calculator of its own, hidden and shown by quorva --toggle; a summon and a
-# dismiss into the results.
+# summon_round WM NAME PROGRAM: a calculator of its own, hidden and shown by PROGRAM --toggle; a
+# summon and a dismiss into the results, as NAME's.
 summon_round() {
-    local wm=$1 home=$tmp/summon-home pid line kind i
+    local wm=$1 name=$2 program=$3 home=$tmp/summon-home pid line kind i
     rm -rf "$home"
     mkdir -p "$home/quorva"
-    HOME=$home XDG_CONFIG_HOME=$home/.config QT_QPA_PLATFORM=xcb "$quorva" --config-dir "$home/quorva" \
+    HOME=$home XDG_CONFIG_HOME=$home/.config QT_QPA_PLATFORM=xcb "$program" --config-dir "$home/quorva" \
         >>"$tmp/summon.log" 2>&1 &
     pid=$!
     # on screen, its splash gone and the notification-area attempt over
@@ -230,11 +230,11 @@ summon_round() {
     for i in 0 1 2; do
         for kind in dismiss summon; do
             line=$(HOME=$home XDG_CONFIG_HOME=$home/.config "$probe" --class Quorva --pid --$kind "$pid" \
-                -- "$quorva" --config-dir "$home/quorva" --toggle 2>>"$tmp/summon.log")
+                -- "$program" --config-dir "$home/quorva" --toggle 2>>"$tmp/summon.log")
             # the first dismiss only hides the calculator that started shown
             [ "$i" = 0 ] && [ "$kind" = dismiss ] && continue
-            printf '  %-8s %-11s %-8s %s\n' "$wm" quorva "$kind" "$line" >&2
-            echo "quorva $kind $line" >>"$tmp/results-$wm"
+            printf '  %-8s %-11s %-8s %s\n' "$wm" "$name" "$kind" "$line" >&2
+            echo "$name $kind $line" >>"$tmp/results-$wm"
         done
     done
     kill -TERM "$pid" 2>/dev/null
@@ -262,7 +262,8 @@ run_pass() {
             measure "$wm" "$name" start --idle "$idle" --idle-late "$idle_late" --keys "$tmp/keys-$style-1002" --expect 501
         done
         [ "$r" = 0 ] && continue
-        [ "$summon" = 1 ] && [ -x "$quorva" ] && summon_round "$wm"
+        [ "$summon" = 1 ] && [ -x "$quorva" ] && summon_round "$wm" quorva "$quorva"
+        [ "$summon" = 1 ] && [ -n "$base" ] && summon_round "$wm" quorva-base "$base"
         [ "$starts_only" = 1 ] && continue
         for entry in "${programs[@]}"; do
             name=${entry%%|*}
@@ -370,8 +371,13 @@ print_pass() {
         # shellcheck disable=SC2059
         printf "$fmt" "" "summon: mapped" "summon: last paint" "dismiss: unmapped" "RSS MiB (summon, dismiss)"
         # shellcheck disable=SC2059
-        printf "$fmt" quorva "$(cell "$file" quorva summon map 1 %.1f "")" "$(cell "$file" quorva summon paint 1 %.1f "")" \
-            "$(cell "$file" quorva dismiss unmap 1 %.1f "")" "$(cell "$file" quorva "summon dismiss" rss 1024 %.2f "")"
+        for name in quorva quorva-base; do
+            grep -q "^$name summon " "$file" || continue
+            # shellcheck disable=SC2059
+            printf "$fmt" "$name" "$(cell "$file" "$name" summon map 1 %.1f "")" \
+                "$(cell "$file" "$name" summon paint 1 %.1f "")" "$(cell "$file" "$name" dismiss unmap 1 %.1f "")" \
+                "$(cell "$file" "$name" "summon dismiss" rss 1024 %.2f "")"
+        done
         printf '%-12s' "summon map / cold start map:"
         for entry in "${programs[@]}"; do
             name=${entry%%|*}
