@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, SaveFaultTest, ::testing::ValuesIn(kFaults),
 // file is written again.
 class StackFaultTest : public SaveFaultTest {
 protected:
-    std::string Stack() const { return Folder() + "/quorva.stack"; }
+    std::string Stack() const { return ConfigDir() + "/quorva.stack"; }
     std::string StackBytes() const {
         std::ifstream in(Stack(), std::ios::binary);
         std::stringstream s;
@@ -182,9 +182,9 @@ StackSnapshot TwoItems() { return {{StackItem{}, {kKindDecimal, 1, "1"}, {kKindH
 TEST_P(StackFaultTest, OldStackFileStaysUserIsToldOnceProgramGoesOn) {
     const Fault& fault = GetParam();
     std::ofstream(Stack(), std::ios::binary) << StackFileText({{}, TwoItems()});
-    StartWith("ConfirmQuit= 0\r\nKeepStack= 1\r\n");
+    Start("ConfirmQuit= 0\r\nKeepStack= 1\r\n");
     ASSERT_EQ(Values(), (std::vector<double>{1, 2}));
-    if (const std::string why = fault.make(Folder()); !why.empty()) GTEST_SKIP() << why;
+    if (const std::string why = fault.make(ConfigDir()); !why.empty()) GTEST_SKIP() << why;
     const std::string before = StackBytes();
     test::StderrCapture err;
 
@@ -194,14 +194,14 @@ TEST_P(StackFaultTest, OldStackFileStaysUserIsToldOnceProgramGoesOn) {
     P().SessionEnding();
     EXPECT_EQ(err.Count("Cannot save the stack to " + Stack() + ": "), 1) << err.Text();
     EXPECT_EQ(StackBytes(), before);
-    for (const auto& e : fs::directory_iterator(Folder())) {
+    for (const auto& e : fs::directory_iterator(ConfigDir())) {
         const std::string name = e.path().filename().string();
         EXPECT_TRUE(name == "quorva.ini" || name == "quorva.stack" || name == "filler") << "left behind: " << name;
     }
     Type("+");
     EXPECT_EQ(Top(), 5);
 
-    fault.undo(Folder());
+    fault.undo(ConfigDir());
     P().SessionEnding();
     const StackFileRead saved = ReadStackFileText(StackBytes());
     ASSERT_EQ(saved.trouble, StackTrouble::None) << saved.why;
@@ -209,14 +209,14 @@ TEST_P(StackFaultTest, OldStackFileStaysUserIsToldOnceProgramGoesOn) {
     EXPECT_EQ(saved.content.stack.records.at(2).value, 5);
 
     // Unticked under the fault: only a read-only folder keeps the file from going, and says so.
-    ASSERT_EQ(fault.make(Folder()), "");
+    ASSERT_EQ(fault.make(ConfigDir()), "");
     P().Options().Set(Option::KeepStack, 0);
     P().QuitWithoutAsking();
     const bool kept = fs::exists(Stack());
     EXPECT_EQ(kept, std::string(fault.name) == "ReadOnlyFolder");
     EXPECT_EQ(err.Count("Cannot remove the stack file " + Stack()), kept ? 1 : 0) << err.Text();
     EXPECT_EQ(err.Count("Cannot save the stack"), 1);
-    fault.undo(Folder());
+    fault.undo(ConfigDir());
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, StackFaultTest, ::testing::ValuesIn(StackFaults()),

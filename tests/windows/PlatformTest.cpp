@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 #include "Activation.h"
+#include "Pictures.h"
 #include "QuitSignals.h"
 #include "Screens.h"
 #include "SingleInstance.h"
