@@ -162,12 +162,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, SaveFaultTest, ::testing::ValuesIn(kFaults),
 class StackFaultTest : public SaveFaultTest {
 protected:
     std::string Stack() const { return ConfigDir() + "/quorva.stack"; }
-    std::string StackBytes() const {
-        std::ifstream in(Stack(), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string StackBytes() const { return FileText(Stack()); }
 };
 
 std::vector<Fault> StackFaults() {

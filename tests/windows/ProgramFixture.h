@@ -33,12 +33,13 @@ protected:
     }
     std::string ConfigDir() const { return start_.configDir.empty() ? dir_.path().toStdString() : start_.configDir; }
     std::string IniPath() const { return ConfigDir() + "/quorva.ini"; }
-    std::string IniText() const {
-        std::ifstream in(IniPath(), std::ios::binary);
+    static std::string FileText(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
     }
+    std::string IniText() const { return FileText(IniPath()); }
     bool IniHas(const std::string& line) const { return IniText().find(line) != std::string::npos; }
     Program& P() { return *program_; }
     frmQuorva& W() { return program_->MainWindow(); }
