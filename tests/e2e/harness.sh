@@ -1,20 +1,14 @@
-# shellcheck shell=bash disable=SC2034  # window variables are read by run.sh and by conditions
-# Sourced by the end-to-end tests: a private X server, a window manager, a notification area
-# and one program under test, all started here and all stopped on exit, whatever happens.
-# Every wait has a deadline.
-#
-# Environment: QUORVA_BIN the program; QUORVA_E2E_OUT folder for screenshots (created);
-#              QUORVA_E2E_KEEP set to 1 to keep the temporary folder for a post-mortem
+# shellcheck shell=bash disable=SC2034  # window variables are read by the callers and conditions
+# Sourced by the end-to-end tests: a private X server, a window manager, a notification area and
+# the program, all stopped on exit whatever happens; every wait has a deadline. QUORVA_BIN is the
+# program, QUORVA_E2E_OUT the screenshots' folder; QUORVA_E2E_KEEP=1 keeps the temporary folder.
 
 E2E_PIDS=()
 SKIN_W=262 SKIN_H=188
 SPLASH_W=413 SPLASH_H=227
 
-# No X client may hang a test: each call has a deadline.
 xdo() { timeout 10 xdotool "$@"; }
-
 e2e_log() { printf '[%s %s] %s\n' "$E2E_NAME" "$(date +%T.%3N)" "$*" >&2; }
-
 e2e_fail() {
     e2e_log "FAIL: $*"
     tail -n 15 "$E2E_TMP"/*.log >&2 2>/dev/null
@@ -45,11 +39,9 @@ e2e_init() {
     mkdir -p "$E2E_OUT" "$E2E_TMP/runtime" "$CONFIG" "$E2E_TMP/xdg"
     chmod 700 "$E2E_TMP/runtime"
     export XDG_RUNTIME_DIR=$E2E_TMP/runtime XDG_CONFIG_HOME=$E2E_TMP/xdg HOME=$E2E_TMP
-    # "." as the decimal separator, whatever the machine's locale
-    export LC_ALL=C.UTF-8 LANG=C.UTF-8
+    export LC_ALL=C.UTF-8 LANG=C.UTF-8 # "." as the decimal separator
     unset WAYLAND_DISPLAY SESSION_MANAGER
-    # exit code 77 tells ctest the test was skipped (SKIP_RETURN_CODE)
-    type -P Xvfb openbox trayer xdotool xclip xprop xwininfo import xcompmgr >/dev/null ||
+    type -P Xvfb openbox trayer xdotool xclip xprop xwininfo import convert xcompmgr >/dev/null ||
         { e2e_log "SKIP: an X tool is missing (scripts/deps.sh installs them)"; exit 77; }
     [ -x "${QUORVA_BIN:-}" ] || e2e_fail "no program at '${QUORVA_BIN:-}'"
 }
@@ -63,12 +55,12 @@ e2e_wait() {
 
 x_alive() { kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "the X server exited (stopped from outside?)"; }
 wm_running() { timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-# (grep reads to the end: with pipefail, an early exit of grep -q would fail xwininfo's write)
+# grep reads to the end: with pipefail, an early exit of grep -q would fail xwininfo's write
 tray_running() { timeout 5 xwininfo -root -tree | grep -F '("panel" "trayer")' >/dev/null; }
 
 # launch [no-tray|desktop-only]: Xvfb, openbox, trayer as the notification area, then the program
-# with its output in program.log (APP_PID), given LAUNCH_ARGS as well. No session bus: the icon
-# goes to the X notification area.
+# (APP_PID, output in program.log, LAUNCH_ARGS added). No session bus: the icon goes to the X
+# notification area.
 launch() {
     local fifo=$E2E_TMP/displayfd
     : >"$fifo"
@@ -87,11 +79,9 @@ launch() {
         E2E_PIDS+=($!)
         e2e_wait 10 tray_running || e2e_fail "trayer did not come up within 10 s"
     fi
-    [ "${1:-}" != desktop-only ] || return 0
-    launch_program
+    [ "${1:-}" = desktop-only ] || launch_program
 }
 
-# launch_program: the program alone, on the desktop launch made.
 launch_program() {
     # shellcheck disable=SC2086 # a word list
     env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" ${LAUNCH_ARGS:-} \
@@ -101,17 +91,19 @@ launch_program() {
     e2e_log "started the program on $DISPLAY (pid $APP_PID)"
 }
 
-# start_calculator [SETTINGS TEXT] [no-tray]: launches with that settings file and waits for the
+# start_calculator [SETTINGS TEXT] [no-tray]: launch with that settings file, then wait for the
 # calculator and for the splash to go; sets MAIN, MX, MY.
 start_calculator() {
     [ -z "${1:-}" ] || printf '%s' "$1" >"$CONFIG/quorva.ini"
     launch "${2:-}"
+    main_up
+}
+main_up() { # the calculator, once the splash has gone
     main_geometry 20
     e2e_wait 10 splash_gone || e2e_fail "the splash window is still shown after 10 s"
 }
 
-# e2e_geometry WID: sets WX WY WW WH from the X server itself (xdotool counts the frame of a
-# decorated window twice in its position).
+# e2e_geometry WID: sets WX WY WW WH (xdotool would count a frame twice).
 e2e_geometry() {
     read -r WX WY WW WH < <(timeout 5 xwininfo -id "$1" 2>/dev/null | awk -F': *' '/Absolute upper-left X/ { x = $2 }
         /Absolute upper-left Y/ { y = $2 } /Width/ { w = $2 } /Height/ { h = $2 } END { print x, y, w, h }')
@@ -127,7 +119,6 @@ find_window() {
     done
     return 1
 }
-
 splash_gone() { local WIN WX WY WW WH; ! find_window 'WW == SPLASH_W && WH == SPLASH_H'; }
 
 # main_geometry [SECONDS]: the calculator, found by its size (a change of its flags may make it
@@ -144,7 +135,6 @@ program_ended() { ! kill -0 "$APP_PID" 2>/dev/null; }
 named() { xdo search --all --onlyvisible --pid "$APP_PID" --name "^$1\$" 2>/dev/null | head -n1; }
 shown() { [ -n "$(named "$1")" ]; }
 not_shown() { [ -z "$(named "$1")" ]; }
-
 # wait_named SECONDS TITLE: sets WIN and its geometry.
 wait_named() {
     e2e_wait "$1" shown "$2" || e2e_fail "no window '$2' within $1 s"
@@ -161,9 +151,7 @@ frame() {
     FX=$((WX - l)) FY=$((WY - t)) FW=$((WW + l + r)) FH=$((WH + t + b)) FTOP=$t
 }
 
-# e2e_state WID: prints the window's _NET_WM_STATE atoms, blank-separated.
 e2e_state() { timeout 5 xprop -id "$1" _NET_WM_STATE 2>/dev/null | sed -n 's/.*= *//p' | tr -d ','; }
-
 e2e_has_focus() { [ "$(xdo getwindowfocus 2>/dev/null)" = "$WIN" ]; }
 e2e_focus() {
     xdo windowactivate --sync "$WIN" >/dev/null 2>&1 || xdo windowfocus --sync "$WIN" >/dev/null 2>&1 || true
@@ -180,24 +168,23 @@ e2e_type() {
 
 e2e_clipboard() { timeout 3 xclip -selection clipboard -o 2>/dev/null; }
 clipboard_is() { [ "$(e2e_clipboard)" = "$1" ]; }
-
-# copied EXPECTED WHAT [SECONDS]: Ctrl+C in the focused window puts EXPECTED on the real clipboard
-# within SECONDS (default 5), where a stand-in xclip (ours to stop) held something else before.
-# COPIED_MS: how long it took.
-copied() {
-    local t0 limit=${3:-5}
-    printf 'nothing copied' | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+# clip FILE: FILE's bytes on the clipboard, held by an xclip of ours.
+clip() {
+    xclip -quiet -selection clipboard -i "$1" >/dev/null 2>&1 &
     E2E_PIDS+=($!)
-    e2e_wait 5 clipboard_is 'nothing copied' || e2e_fail "could not set the clipboard"
-    t0=$(date +%s%N)
-    xdo key --delay 40 ctrl+c
-    e2e_wait "$limit" clipboard_is "$1" ||
-        e2e_fail "$2: after $limit s the clipboard holds '$(e2e_clipboard | head -c 80)', expected '$1'"
-    COPIED_MS=$((($(date +%s%N) - t0) / 1000000))
+    e2e_wait 5 clipboard_is "$(tr -d '\0' <"$1")" || e2e_fail "could not set the clipboard from $1"
 }
 
-# e2e_drag BUTTON X0 Y0 X1 Y1: press at (X0,Y0) on the screen, move in steps, release at (X1,Y1),
-# then park the pointer where it covers nothing.
+# copied EXPECTED WHAT [SECONDS]: Ctrl+C in the focused window puts EXPECTED on the clipboard
+# within SECONDS (default 5), where it held something else before.
+copied() {
+    printf 'nothing copied' >"$E2E_TMP/nothing" && clip "$E2E_TMP/nothing"
+    xdo key --delay 40 ctrl+c
+    e2e_wait "${3:-5}" clipboard_is "$1" ||
+        e2e_fail "$2: after ${3:-5} s the clipboard holds '$(e2e_clipboard | head -c 80)', expected '$1'"
+}
+
+# e2e_drag BUTTON X0 Y0 X1 Y1: press, move in steps, release, park the pointer out of the way.
 e2e_drag() {
     local i n=12
     xdo mousemove "$2" "$3" sleep 0.15 mousedown "$1" sleep 0.15
@@ -208,17 +195,17 @@ e2e_drag() {
 # e2e_click X Y [REPEAT [BUTTON]]
 e2e_click() { xdo mousemove "$1" "$2" sleep 0.15 click --repeat "${3:-1}" --delay 80 "${4:-1}"; }
 
-# shoot NAME X Y W H: the screen region, with a margin of desktop, as $E2E_OUT/NAME.
+# shoot NAME X Y W H: the screen region, with a margin of 8 pixels of desktop, as $E2E_OUT/NAME.
 shoot() {
-    local m=8 x=$(($2 - 8)) y=$(($3 - 8))
-    xdo mousemove 1275 1019 sleep 0.6 # the pointer where no tooltip is in the way
-    timeout 20 import -window root -crop "$(($4 + 2 * m))x$(($5 + 2 * m))+$((x < 0 ? 0 : x))+$((y < 0 ? 0 : y))" \
+    local x=$(($2 - 8)) y=$(($3 - 8))
+    xdo mousemove 1275 1019 sleep 0.6 # no tooltip in the way
+    timeout 20 import -window root -crop "$(($4 + 16))x$(($5 + 16))+$((x < 0 ? 0 : x))+$((y < 0 ? 0 : y))" \
         +repage "$E2E_OUT/$1" || e2e_fail "import could not take a screenshot"
 }
 shoot_window() { frame "$2" && shoot "$1" "$FX" "$FY" "$FW" "$FH"; }
 
-# again ARGS...: quorva started once more with the calculator's settings (its output in
-# again.log); its status is AGAIN.
+# again ARGS...: quorva started once more with the calculator's settings (output in again.log);
+# its status is AGAIN.
 again() {
     AGAIN=0
     timeout 20 env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" "$@" \
@@ -226,3 +213,10 @@ again() {
 }
 
 settings_has() { grep -q "^$1"$'\r'"\$" "$CONFIG/quorva.ini" 2>/dev/null; }
+
+# sigterm WHAT: SIGTERM ends the program with status 0.
+sigterm() {
+    kill -TERM "$APP_PID"
+    e2e_wait 10 program_ended || e2e_fail "$1: SIGTERM did not end the program"
+    wait "$APP_PID" || e2e_fail "$1: the program ended with status $? after SIGTERM"
+}
