@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Replays every example of the manual, written `KEYS` → `SHOWN`, through quorva-keys: SHOWN must
-# be the lowest line of the stack display, or the entry line for a message. A comment line
-# <!-- keys: ARGS --> gives the quorva-keys options of the examples after it.
-# With the command table's source, every help text must also be a row of the manual's command
-# tables, with an example: | `WORD` | `HELP` | ... `KEYS` → `SHOWN` |
-# Usage: manual_examples.sh QUORVA_KEYS MANUAL.md [COMMAND_TABLE.cpp]
+# Replays every example of the manual, `KEYS` → `SHOWN`, through quorva-keys: SHOWN is the lowest
+# stack line, or the entry line for a message; <!-- keys: ARGS --> gives the options of the
+# examples after it. With the command table, every help text must be a row of the manual's
+# tables with an example: | `WORD` | `HELP` | ... `KEYS` → `SHOWN` |
 set -uo pipefail
 keys=$1 manual=$2 table=${3:-}
 [ -x "$keys" ] && [ -r "$manual" ] || { echo "usage: $0 QUORVA_KEYS MANUAL.md [COMMAND_TABLE.cpp]" >&2; exit 2; }

@@ -16,6 +16,8 @@ from gi.repository import GLib
 
 LINES = ["entry line"] + [f"stack level {n}" for n in range(1, 6)]
 TYPED = {"2": "2", "<Enter>": "Return", "3": "3", "+": "plus"}  # quorva-keys: xdotool
+EVENTS = ("object:text-changed:insert", "object:property-change:accessible-description",
+          "object:state-changed:checked", "object:state-changed:focused")
 
 
 def fail(text):
@@ -34,12 +36,6 @@ def pump(seconds, until=lambda: False):
         time.sleep(0.02)
 
 
-def need(found, text):
-    if found is None:  # not `or`: an accessible without children is false
-        fail(text)
-    return found
-
-
 def text_of(acc):
     return acc.queryText().getText(0, -1)
 
@@ -48,24 +44,23 @@ def has(acc, state):
     return acc.getState().contains(state)
 
 
-def named(parent, name, role=None):
-    return next((c for c in parent
-                 if c is not None and c.name == name and role in (None, c.getRole())), None)
+def named(parent, name, role=None, needed=True):
+    found = next((c for c in parent
+                  if c is not None and c.name == name and role in (None, c.getRole())), None)
+    if found is None and needed:
+        fail(f"no '{name}' in '{parent.name}'")
+    return found
 
 
-def descendants(acc, role):
-    for child in acc:
-        if child is not None:
-            if child.getRole() == role:
-                yield child
-            yield from descendants(child, role)
+def of_role(acc, role):
+    return pyatspi.findAllDescendants(acc, lambda d: d.getRole() == role)
 
 
 def rows(window, list_name):
-    lists = [item for item in descendants(window, pyatspi.ROLE_LIST) if item.name == list_name]
-    if not lists:
+    found = [item for item in of_role(window, pyatspi.ROLE_LIST) if item.name == list_name]
+    if not found:
         fail(f"no list '{list_name}' in '{window.name}'")
-    return [row.name.strip() for row in lists[0] if row is not None]
+    return [row.name.strip() for row in found[0] if row is not None]
 
 
 def shown_by_keys(keys_tool, keys):
@@ -88,7 +83,7 @@ class Reader:
         if not pump(20, lambda: app() is not None):
             fail("the calculator is not on the accessibility bus")
         self.app, self.keys_tool = app(), keys_tool
-        self.window = need(named(self.app, "Quorva", pyatspi.ROLE_FRAME), "no window 'Quorva'")
+        self.window = named(self.app, "Quorva", pyatspi.ROLE_FRAME)
         self.entry = named(self.window, "entry line")
         self.events = []  # (type, source's name, text or detail1, the source's text read then, the entry's)
 
@@ -103,7 +98,7 @@ class Reader:
     def check_lines(self, keys):
         want, large = shown_by_keys(self.keys_tool, keys)
         for name in LINES:
-            line = need(named(self.window, name), f"no '{name}' in the window")
+            line = named(self.window, name)
             if line.getRole() not in (pyatspi.ROLE_LABEL, pyatspi.ROLE_STATIC):
                 fail(f"'{name}' is a {line.getRoleName()}, not a label")
             if text_of(line) != want[name]:
@@ -131,20 +126,18 @@ class Reader:
         return large
 
     def press(self, zone_name):
-        zone = need(named(self.window, zone_name, pyatspi.ROLE_PUSH_BUTTON), f"no button '{zone_name}'")
-        action = zone.queryAction()
+        action = named(self.window, zone_name, pyatspi.ROLE_PUSH_BUTTON).queryAction()
         names = [action.getName(i) for i in range(action.nActions)]
         if "Press" not in names:
             fail(f"'{zone_name}' has the actions {names}, no Press")
         del self.events[:]
         action.doAction(names.index("Press"))
-        return zone
 
     def shown_then_hidden(self, zone_name, title):
         """Presses the zone, hands over the window it shows, then presses again to hide it."""
         for seen in (True, False):
             self.press(zone_name)
-            if not pump(10, lambda: (w := named(self.app, title)) is not None
+            if not pump(10, lambda: (w := named(self.app, title, needed=False)) is not None
                         and has(w, pyatspi.STATE_SHOWING) == seen):
                 fail(f"after pressing '{zone_name}' the window '{title}' is {'not ' if seen else ''}shown")
             if seen:
@@ -174,7 +167,7 @@ class Reader:
             fail(f"the summon ended with {process.poll()}")
         focused = ("object:state-changed:focused", "entry line", "1")
         if not pump(10, lambda: has(self.window, pyatspi.STATE_SHOWING) and focused in self.events):
-            fail(f"summoned, shown: {has(self.window, pyatspi.STATE_SHOWING)}; the reader was told {self.events}")
+            fail(f"summoned, shown: {has(self.window, pyatspi.STATE_SHOWING)}; told {self.events}")
 
 
 def main():
@@ -187,9 +180,7 @@ def main():
     reader.check_lines([])
     if not pump(10, lambda: has(reader.entry, pyatspi.STATE_FOCUSED)):
         fail("at the start the keyboard focus is not on the entry line")
-    pyatspi.Registry.registerEventListener(
-        reader.heard, "object:text-changed:insert", "object:property-change:accessible-description",
-        "object:state-changed:checked", "object:state-changed:focused")
+    pyatspi.Registry.registerEventListener(reader.heard, *EVENTS)
     pump(1)  # the program learns of the listener
     large = reader.calculate()
     reader.on_top()
@@ -201,8 +192,8 @@ def main():
         if rows(window, "Large stack") != large:
             fail(f"the large stack reads {rows(window, 'Large stack')}, quorva-keys shows {large}")
     for window in reader.shown_then_hidden("Functions and Settings", "Quorva 4.00 - Functions and Settings"):
-        boxes = [b.name for b in descendants(window, pyatspi.ROLE_CHECK_BOX)]
-        tabs, commands = list(descendants(window, pyatspi.ROLE_PAGE_TAB)), rows(window, "Functions")
+        boxes = [b.name for b in of_role(window, pyatspi.ROLE_CHECK_BOX)]
+        tabs, commands = of_role(window, pyatspi.ROLE_PAGE_TAB), rows(window, "Functions")
         print(f"  Functions window: {len(tabs)} tabs, {len(commands)} commands, check boxes {boxes}")
         if len(boxes) < 9 or not all(b.strip() for b in boxes) or len(tabs) != 5 or len(commands) != 39:
             fail("the Functions window lacks a named control")

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# What only a real X server with a window manager and a notification area shows: the window's
-# shape and moves, the real clipboard, always-on-top, window places, the splash, the icon, real
-# process starts, signals and the launcher. What keys do to the displays is in tests/keys.
-#   run.sh CASE    (the case_* functions below)
-# Environment (ctest sets it): QUORVA_BIN, QUORVA_KEYS, QUORVA_SKIN_PNG the built-in skin's
-# picture, QUORVA_E2E_OUT where screenshots go.
+# run.sh CASE: what only a real X server with a window manager and a notification area shows
+# (what keys do to the displays is in tests/keys). ctest sets QUORVA_BIN, QUORVA_KEYS,
+# QUORVA_SKIN_PNG the built-in skin's picture, and QUORVA_E2E_OUT where screenshots go.
 set -uo pipefail
 # shellcheck source=harness.sh
 source "$(dirname "$0")/harness.sh"
@@ -17,11 +14,19 @@ STACK=(100 90)
 BRAND=(60 20) # the name plate: picture, no zone
 FN_TITLE="Quorva 4.00 - Functions and Settings"
 
-# The picture and the stack display move the window with either button; SIGTERM then saves
-# where it was left, as quitting does, without asking.
+# The picture and the stack display move the window with either button. SIGTERM then ends it
+# as quitting does, without asking: it saves the place, and writes the kept stack it read (300
+# items of all three kinds and an undo record, made by quorva-keys) bit for bit.
+binary() { local n=$1 digits=""; while ((n > 0)); do digits=$((n % 2))$digits n=$((n / 2)); done; echo "${digits:-0}"; }
+
 case_drag() {
-    start_calculator
-    local row button px py dx dy
+    local script="" i want=$E2E_TMP/want.stack row button px py dx dy
+    for ((i = 1; i <= 100; i++)); do script+="$i<Enter>7/&$(printf '%x' $((i * 4099)))<Enter>'$(binary "$i")<Enter>"; done
+    "$QUORVA_KEYS" --stack-out "$want" -- "$script" d >/dev/null && grep -q '^undo ' "$want" ||
+        e2e_fail "quorva-keys could not make the stack"
+    cp "$want" "$CONFIG/quorva.stack"
+    start_calculator $'KeepStack= 1\r\n'
+    rm "$CONFIG/quorva.stack" # read: SIGTERM must write it anew
     for row in "1 ${BRAND[*]}" "1 ${STACK[*]}" "3 ${BRAND[*]}"; do
         read -r button px py <<<"$row"
         main_geometry
@@ -35,6 +40,7 @@ case_drag() {
     sigterm drag
     { settings_has "WindowPositionX= $MX" && settings_has "WindowPositionY= $MY"; } ||
         e2e_fail "SIGTERM did not save the position $MX,$MY: $(tr '\r\n' ' ;' <"$CONFIG/quorva.ini" 2>&1)"
+    cmp "$want" "$CONFIG/quorva.stack" || e2e_fail "the stack SIGTERM wrote is not the one read"
 }
 at_place() { find_window "WW == SKIN_W && WH == SKIN_H && WX == $1 && WY == $2"; }
 
@@ -303,7 +309,7 @@ case_launcher_maps() {
 # calculator starts, works, ends well and says each thing it cannot do, once.
 case_hostile_env() {
     launch desktop-only
-    local closed=$E2E_TMP/closed log=$E2E_TMP/hostile.log home=() where
+    local closed=$E2E_TMP/closed log=$E2E_TMP/hostile.log home=() as where message
     chmod 711 "$E2E_TMP"
     mkdir -p "$E2E_TMP/prog" "$closed/quorva"
     cp "$QUORVA_BIN" "$(dirname "$QUORVA_BIN")/quorva-windows.so" "$E2E_TMP/prog/"
@@ -328,7 +334,6 @@ case_hostile_env() {
     focus_main
     copied 42.000000000000000 "6 Enter 7 * (the calculator did not work)"
     sigterm hostile
-    local message
     for message in "Cannot save the settings to $where" "running without single-instance"; do
         [ "$(grep -c "$message" "$log")" = 1 ] || e2e_fail "stderr does not say '$message' once: $(cat "$log")"
     done
@@ -369,32 +374,6 @@ case_paste() {
         xdo key 8 Return ctrl+v $keys Return
         perl -0777 -pe 's/\0\z//' "$f" >"$f.read"
         holds_stack "$what" --clipboard-file "$f.read" 8 '<Enter>' '<C-v>' $keys '<Enter>'
-    done
-}
-
-# "Keep the stack when quitting": 300 items of all three kinds and an undo record made by
-# quorva-keys come back; SIGTERM writes them bit for bit as quorva-keys does for the same keys,
-# and so does the next run after a drop.
-binary() { local n=$1 digits=""; while ((n > 0)); do digits=$((n % 2))$digits n=$((n / 2)); done; echo "${digits:-0}"; }
-
-case_keep_stack() {
-    [ -x "${QUORVA_KEYS:-}" ] || e2e_fail "no quorva-keys at '${QUORVA_KEYS:-}'"
-    local script="" i n made=$E2E_TMP/made.stack want=$E2E_TMP/want.stack
-    for ((i = 1; i <= 100; i++)); do script+="$i<Enter>7/&$(printf '%x' $((i * 4099)))<Enter>'$(binary "$i")<Enter>"; done
-    "$QUORVA_KEYS" --stack-out "$made" -- "$script" d >/dev/null || e2e_fail "quorva-keys could not make the stack"
-    grep -qx 'count 299' "$made" && grep -q '^undo 1 300 ' "$made" || e2e_fail "the stack made is not 299 items and an undo"
-    cp "$made" "$CONFIG/quorva.stack"
-    start_calculator $'ConfirmQuit= 0\r\nKeepStack= 1\r\n'
-    for i in u d; do # the drop quorva-keys made comes undone, then a drop in the next run
-        "$QUORVA_KEYS" --stack-in "$CONFIG/quorva.stack" --stack-out "$want" $i >/dev/null
-        focus_main
-        xdo key $i
-        n=$(sed -n 's/^count //p' "$want")
-        copied "$(sed -n "s/^$n [0-9] [0-9A-F]* \"\(.*\)\"\$/\1/p" "$want")" "the top item after $i"
-        sigterm "the run with $i"
-        cmp "$want" "$CONFIG/quorva.stack" ||
-            e2e_fail "after $i the stack written at SIGTERM is not quorva-keys': $(diff "$want" "$CONFIG/quorva.stack" | head -5)"
-        [ $i = d ] || { launch_program && main_up; }
     done
 }
 
