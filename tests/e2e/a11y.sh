@@ -19,8 +19,8 @@ QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-di
 APP_PID=$!
 E2E_PIDS+=("$APP_PID")
 main_up
-timeout 100 /usr/bin/python3 "$here/a11y_client.py" --pid "$APP_PID" --keys "$QUORVA_KEYS" \
-    --summon "$QUORVA_BIN --config-dir $CONFIG --toggle" >"$E2E_OUT/a11y-transcript.txt" 2>"$E2E_TMP/client.log"
+timeout 100 /usr/bin/python3 "$here/a11y_client.py" "$APP_PID" "$QUORVA_KEYS" \
+    "$QUORVA_BIN --config-dir $CONFIG --toggle" >"$E2E_OUT/a11y-transcript.txt" 2>"$E2E_TMP/client.log"
 status=$?
 cat "$E2E_OUT/a11y-transcript.txt" >&2
 [ "$status" = 0 ] || e2e_fail "the AT-SPI client failed (status $status): $(tail -n 5 "$E2E_TMP/client.log")"

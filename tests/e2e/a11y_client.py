@@ -1,10 +1,9 @@
 #!/usr/bin/python3
-"""Reads the running calculator through AT-SPI, as a screen reader does: the six display lines
-(as quorva-keys shows them), the events of a calculation typed key by key, every zone pressed
-through its action, the Functions window, and the focus after a summon. Exits 1 at the first
-thing that is not as it should be."""
+"""a11y_client.py PID QUORVA-KEYS SUMMON-COMMAND: reads the running calculator through AT-SPI, as
+a screen reader does: the six display lines (as quorva-keys shows them), the events of a
+calculation typed key by key, every zone pressed through its action, the Functions window, and
+the focus after a summon. Exits 1 at the first thing that is not as it should be."""
 
-import argparse
 import os
 import shlex
 import subprocess
@@ -171,12 +170,9 @@ class Reader:
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--pid", type=int, required=True, help="the calculator's process")
-    parser.add_argument("--keys", required=True, help="quorva-keys, for what the displays show")
-    parser.add_argument("--summon", required=True, help="the command that summons the calculator")
-    args = parser.parse_args()
-    reader = Reader(args.pid, args.keys)
+    if len(sys.argv) != 4:
+        fail(__doc__)
+    reader = Reader(int(sys.argv[1]), sys.argv[2])
     reader.check_lines([])
     if not pump(10, lambda: has(reader.entry, pyatspi.STATE_FOCUSED)):
         fail("at the start the keyboard focus is not on the entry line")
@@ -197,7 +193,7 @@ def main():
         print(f"  Functions window: {len(tabs)} tabs, {len(commands)} commands, check boxes {boxes}")
         if len(boxes) < 9 or not all(b.strip() for b in boxes) or len(tabs) != 5 or len(commands) != 39:
             fail("the Functions window lacks a named control")
-    reader.summon(args.summon)
+    reader.summon(sys.argv[3])
     print("all read as shown", flush=True)
 
 
