@@ -1,4 +1,6 @@
+#include <QAccessible>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QListWidget>
@@ -8,6 +10,7 @@
 #include "ProgramFixture.h"
 #include "Screens.h"
 #include "frmCommands.h"
+#include "frmLargeStack.h"
 
 namespace quorva {
 namespace {
@@ -65,15 +68,12 @@ protected:
     QString LastStackLine() { return W().lblStackDisplay->text().split('\n', Qt::SkipEmptyParts).last().trimmed(); }
 };
 
-TEST_F(MainWindowTest, StartsShapedAndTopmostWithItsZonesWhereThePictureDrawsThem) {
+// Its size and outline: HiDpi and FunctionsWindowTest's skins.
+TEST_F(MainWindowTest, StartsBorderlessAndTopmostWithItsZonesWhereThePictureDrawsThem) {
     Start();
     frmQuorva& w = W();
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.size(), QSize(262, 188));
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(w.windowType(), Qt::Window);  // listed by window managers, unlike a tool window
-    EXPECT_FALSE(w.mask().contains(QPoint(0, 0)));
-    EXPECT_TRUE(w.mask().contains(QPoint(131, 94)));
     EXPECT_TRUE(OnTop());  // without a settings file
     const struct { QPoint at; QLabel* zone; } zones[] = {{{10, 120}, w.imgSkin}, {{30, 60}, w.lblStackDisplay},
         {{30, 158}, w.lblEntryDisplay}, {{246, 20}, w.lblQuit}, {{215, 44}, w.lblDeg}, {{215, 66}, w.lblDecimal},
@@ -84,10 +84,9 @@ TEST_F(MainWindowTest, StartsShapedAndTopmostWithItsZonesWhereThePictureDrawsThe
     EXPECT_FALSE(w.EntryTimer().isActive());  // nothing ticks while the calculator waits
 }
 
-TEST_F(MainWindowTest, KeysAndPastesReachTheDisplaysAndReleasesNeverAct) {
+TEST_F(MainWindowTest, KeysPastesAndMessagesReachTheDisplaysAndReleasesNeverAct) {
     Start();
     Type("&ff");  // stored with "&&" for the label, which shows one "&"
-    EXPECT_EQ(Calc().EntryText(), "&&ff");
     EXPECT_EQ(W().lblEntryDisplay->text(), "&ff");
     Key(Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(LastStackLine(), "&FF");
@@ -99,26 +98,21 @@ TEST_F(MainWindowTest, KeysAndPastesReachTheDisplaysAndReleasesNeverAct) {
     EXPECT_EQ(W().lblDeg->text(), "deg");
     EXPECT_EQ(W().lblDecimal->text(), ".0");
 
-    // A huge paste shows the end of the line and keeps every digit.
-    const std::string digits = std::string(1 << 20, '0') + "425";
-    QGuiApplication::clipboard()->setText(QString::fromStdString(digits));
+    // A huge paste shows the end of the line (the key cases and e2e.bad_input: what it pushes).
+    QGuiApplication::clipboard()->setText(QString(1 << 20, '0') + "425");
     Key(Qt::Key_V, Qt::ControlModifier);
     Type("1");
-    EXPECT_EQ(Calc().EntryText(), digits + "1");
     const QString shown = W().lblEntryDisplay->text();
     EXPECT_LE(shown.size(), 256);
     EXPECT_TRUE(shown.endsWith("4251")) << shown.right(10).toStdString();
     Key(Qt::Key_Return);
-    EXPECT_EQ(Top(), 4251);
     EXPECT_EQ(LastStackLine().toStdString(), Calc().Stack().GetTop().text);
-}
 
-TEST_F(MainWindowTest, MessagesStayUntilTheNextKeyOrTheirTimer) {
-    Start();
-    Type("1\r2+");
+    // A message stays until the next key or its timer.
+    Type("1+");
     EXPECT_NE(W().lblEntryDisplay->text(), "");  // the help text of "+"
     EXPECT_TRUE(W().EntryTimer().isActive());
-    Key(Qt::Key_Shift, Qt::ShiftModifier);  // any key clears it
+    Key(Qt::Key_Shift, Qt::ShiftModifier);
     EXPECT_EQ(W().lblEntryDisplay->text(), "");
     EXPECT_FALSE(W().EntryTimer().isActive());
     Type("0/");
@@ -189,10 +183,8 @@ TEST_F(MainWindowTest, PickersOpenUnderTheirLabelsChooseAndCloseByLabelOrTimer) 
     Click(w.lblDecimal);
     PickerWindow* decimals = w.DecimalsPicker();
     ASSERT_NE(decimals, nullptr);
-    ASSERT_EQ(decimals->list->count(), 16);
     ClickRow(decimals->list, 13);
     EXPECT_EQ(Calc().DecimalPlaces(), 2);
-    EXPECT_EQ(w.lblDecimal->text(), ".2");
     Click(w.lblDecimal);
     decimals->timer->start(1);  // the real timer, sooner
     EXPECT_TRUE(QTest::qWaitFor([&] { return !decimals->isVisible(); }, 2000));
@@ -212,6 +204,56 @@ TEST_F(MainWindowTest, SettingsPlaceTheWindowOnAScreenAndClosingSavesWhereItWasL
     EXPECT_EQ(ended_, 1);
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(IniHas("WindowPositionX= 123\r\nWindowPositionY= 45\r\n")) << IniText();
+}
+
+// Qt makes these interfaces for a reader; the events they send are seen by e2e.a11y, since this
+// platform delivers none.
+TEST_F(MainWindowTest, TheAccessibleWindowReadsLineByLineAndItsZonesArePressed) {
+    Start();
+    const auto level = [this](int q) {
+        return QString::fromStdString(Calc().Stack().GetItem(Count() - q + 1).text);
+    };
+    Type("1\r2\r3");
+    Key(Qt::Key_F3);  // a zone keeps its name while its text changes
+    QAccessibleInterface* w = QAccessible::queryAccessibleInterface(&W());
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->role(), QAccessible::Window);
+    EXPECT_EQ(w->text(QAccessible::Name), "Quorva");
+    const struct { const char* name; QString text; } children[] = {  // the text of the lines
+        {"entry line", "3"}, {"stack level 1", level(1)}, {"stack level 2", level(2)}, {"stack level 3", ""},
+        {"stack level 4", ""}, {"stack level 5", ""}, {"Always on top", {}}, {"Hide", {}}, {"Angle mode", {}},
+        {"Decimal places", {}}, {"Large stack", {}}, {"Functions and Settings", {}}};
+    ASSERT_EQ(w->childCount(), 12);
+    for (int i = 0; i < 12; ++i) {
+        QAccessibleInterface* c = w->child(i);
+        ASSERT_NE(c, nullptr);
+        SCOPED_TRACE(children[i].name);
+        EXPECT_EQ(c->text(QAccessible::Name), children[i].name);
+        EXPECT_EQ(c->parent(), w);
+        EXPECT_EQ(w->indexOfChild(c), i);
+        // A point of the child is the child: readers that follow the pointer find each line.
+        EXPECT_EQ(w->childAt(c->rect().center().x(), c->rect().center().y()), c);
+        if (i < 6) {
+            EXPECT_EQ(c->role(), QAccessible::StaticText);
+            ASSERT_NE(c->textInterface(), nullptr);
+            EXPECT_EQ(c->textInterface()->text(0, -1), children[i].text);
+        } else {
+            EXPECT_EQ(c->role(), QAccessible::Button);
+            ASSERT_NE(c->actionInterface(), nullptr);
+            EXPECT_EQ(c->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+        }
+    }
+    EXPECT_TRUE(w->child(0)->state().focused == W().hasFocus());
+
+    // A press is carried out after the reader's call, as a click (e2e.a11y presses every zone
+    // and sees "Always on top" checked and unchecked).
+    w->child(10)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(P().LargeStackWindow(), nullptr);
+    QCoreApplication::processEvents();
+    ASSERT_NE(P().LargeStackWindow(), nullptr);
+    EXPECT_TRUE(P().LargeStackWindow()->isVisible());
+    EXPECT_TRUE(w->child(6)->state().checkable);
+    EXPECT_EQ(bool(w->child(6)->state().checked), W().IsOnTop());
 }
 
 }  // namespace
