@@ -76,20 +76,5 @@ TEST_F(LargeStackWindowTest, DoubleClickAndKeysInTheListReachTheCalculator) {
     EXPECT_EQ(Count(), 0);
 }
 
-// The offscreen platform has no system move: our own move runs, as it does on X11.
-TEST_F(LargeStackWindowTest, AnyButtonDragsTheWindowOnceThePointerHasGoneAFewPixels) {
-    Start();
-    frmLargeStack& l = L();
-    for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
-        const QPoint at = l.pos();
-        QTest::mousePress(List(), b, Qt::NoModifier, QPoint(20, 200));
-        QTest::mouseMove(List(), QPoint(21, 200));  // a shaky click stays a click
-        EXPECT_EQ(l.pos(), at);
-        QTest::mouseMove(List(), QPoint(70, 230));
-        QTest::mouseRelease(List(), b, Qt::NoModifier, QPoint(70, 230));
-        EXPECT_EQ(l.pos(), at + QPoint(50, 30)) << b;
-    }
-}
-
 }  // namespace
 }  // namespace quorva
