@@ -26,7 +26,8 @@ TEST(KeysTest, VirtualKeyCodes) {
         {Qt::Key_Up, kNone, 38}, {Qt::Key_Delete, kPad, 46}, {Qt::Key_Period, kPad, 110},
         {Qt::Key_Period, kNone, 190}, {Qt::Key_Ampersand, kShift, 55}, {Qt::Key_ParenLeft, kShift, 57},
         {Qt::Key_Eacute, kNone, 0}};
-    for (const auto& c : cases) EXPECT_EQ(VirtualKeyCode(c.key, c.mods), c.code) << "Qt key 0x" << std::hex << c.key;
+    for (const auto& c : cases)
+        EXPECT_EQ(VirtualKeyCode(c.key, c.mods), c.code) << "Qt key 0x" << std::hex << c.key;
     EXPECT_EQ(ShiftMask(kShift | kCtrl), 3);
     EXPECT_EQ(ShiftMask(kPad | Qt::AltModifier), 4);  // the keypad is no shift state
 }
@@ -65,7 +66,9 @@ protected:
                           list->visualItemRect(list->item(row)).center());
     }
     bool OnTop() { return W().windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint); }
-    QString LastStackLine() { return W().lblStackDisplay->text().split('\n', Qt::SkipEmptyParts).last().trimmed(); }
+    QString LastStackLine() {
+        return W().lblStackDisplay->text().split('\n', Qt::SkipEmptyParts).last().trimmed();
+    }
 };
 
 // Its size and outline: HiDpi and FunctionsWindowTest's skins.

@@ -172,7 +172,8 @@ TEST_F(SingleInstanceTest, AHeldLockWithoutAnAnswerOrASocketThatCannotBeMadeIsRe
     SingleInstance first("/srv/calc/quorva.ini", dir_.path());
     ASSERT_TRUE(QDir().mkpath(first.SocketPath() + "/in-the-way"));
     EXPECT_EQ(first.Claim(300), Outcome::First);
-    EXPECT_EQ(first.Problem(), "cannot bind the socket " + first.SocketPath().toStdString() + ": Address already in use");
+    EXPECT_EQ(first.Problem(),
+              "cannot bind the socket " + first.SocketPath().toStdString() + ": Address already in use");
 }
 
 // At most kMaxCallers idle callers, the oldest going first, none past kRequestTime; a later
