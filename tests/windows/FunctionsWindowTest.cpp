@@ -1,7 +1,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -38,17 +37,14 @@ protected:
     void ClickRow(int row) { QTest::mouseClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(row)); }
 };
 
-TEST_F(FunctionsWindowTest, EveryCheckBoxShowsAndEditsItsOption) {
-    Start("FillDecimals= 2\r\n");
+TEST_F(FunctionsWindowTest, EveryCheckBoxAndTheScrollBarShowAndEditTheirOption) {
+    Start("FillDecimals= 2\r\nTransparency= 128\r\n");
     frmCommands& f = F();
     OptionsModel& model = P().Options();
-    const struct {
-        Option id;
-        int page;
-    } cases[] = {{Option::OnTop, 1},         {Option::ShowFunctions, 1}, {Option::Hide, 1},
-                 {Option::FillDecimals, 3},  {Option::FullPrecision, 3}, {Option::DecUpdate, 3},
-                 {Option::EngFormat, 3},     {Option::DirectExit, 4},    {Option::ConfirmExit, 4},
-                 {Option::KeepStack, 4}};
+    const struct { Option id; int page; } cases[] = {
+        {Option::OnTop, 1}, {Option::ShowFunctions, 1}, {Option::Hide, 1}, {Option::FillDecimals, 3},
+        {Option::FullPrecision, 3}, {Option::DecUpdate, 3}, {Option::EngFormat, 3}, {Option::DirectExit, 4},
+        {Option::ConfirmExit, 4}, {Option::KeepStack, 4}};
     for (const auto& c : cases) {
         SCOPED_TRACE(InfoOf(c.id).control);
         QCheckBox* box = f.CheckBox(c.id);
@@ -64,17 +60,11 @@ TEST_F(FunctionsWindowTest, EveryCheckBoxShowsAndEditsItsOption) {
         model.Set(c.id, 2);
         EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
     }
-}
-
-TEST_F(FunctionsWindowTest, ScrollBarSetsTheCalculatorsOpacityDownTo50AndIsSaved) {
-    Start("Transparency= 128\r\n");
-    frmCommands& f = F();
     EXPECT_EQ(f.scrTransp->value(), 128);
     f.scrTransp->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(P().Options().Value(Option::Transparency), 153);
     EXPECT_NEAR(W().windowOpacity(), 153 / 255.0, 0.01);
     f.scrTransp->setValue(10);
-    EXPECT_EQ(P().Options().Value(Option::Transparency), 50);
+    EXPECT_EQ(model.Value(Option::Transparency), 50);  // never fainter
     Key(Qt::Key_F1, Qt::NoModifier, &f);  // hides and saves
     EXPECT_TRUE(IniHas("Transparency= 50\r\n")) << IniText();
 }
@@ -94,21 +84,16 @@ TEST_F(FunctionsWindowTest, PointerHighlightsCommandRowsAndSkipsSeparators) {
     EXPECT_EQ(Count(), 0);  // moving runs nothing
 }
 
-TEST_F(FunctionsWindowTest, APressRunsItsRowAfterPushingTheTypedNumber) {
+// Which row does what is the key cases' (fn_row_*); here the press and the double click each run
+// the row under the pointer, after pushing the typed number.
+TEST_F(FunctionsWindowTest, APressOrADoubleClickRunsTheRowUnderThePointer) {
     Start();
     frmCommands& f = F();
-    Type("1\r2\r3\r", &f);
+    Type("1\r2\r3", &f);
     ClickRow(0);  // "+"
     QTest::mouseDClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
-    EXPECT_EQ(Values(), std::vector<double>{6});  // the press and the double click each added
-    Type("4", &f);
-    ClickRow(17);  // a separator: the typed number goes onto the stack, nothing runs
-    EXPECT_EQ(Values(), (std::vector<double>{6, 4}));
-    Type("0", &f);
-    ClickRow(3);  // 4 / 0: reported in the entry line, the list goes on working
-    EXPECT_EQ(W().lblEntryDisplay->text(), "DIVISION BY ZERO");
     ClickRow(36);  // change sign
-    EXPECT_EQ(Values(), (std::vector<double>{6, -4}));
+    EXPECT_EQ(Values(), std::vector<double>{-6});
 }
 
 TEST_F(FunctionsWindowTest, KeysReachTheCalculatorWhicheverControlHasTheFocus) {
@@ -170,16 +155,14 @@ TEST_F(FunctionsWindowTest, SkinsFromEveryFolderChangeTheCalculatorAndReturnToTh
     EXPECT_EQ(f.flstSkins->count(), 3);
 }
 
-// The page is looked for beside the program only, as an installed one has it; without it the
-// button says where it looked and opens nothing.
-TEST_F(FunctionsWindowTest, WebpageButtonOpensThePageBesideTheProgramOrSaysItIsMissing) {
+// Where the page is looked for is install.check's (--paths); the button opens it or says it is
+// missing.
+TEST_F(FunctionsWindowTest, WebpageButtonOpensThePageOrSaysItIsMissing) {
     Start();
     const QString path = frmCommands::WebPagePath();
-    EXPECT_TRUE(path.startsWith(QDir::cleanPath(QCoreApplication::applicationDirPath() + "/..") + "/")) << qPrintable(path);
     ASSERT_FALSE(QFile::exists(path)) << "left by an earlier run: " << qPrintable(path);
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "open");
-    EXPECT_TRUE(frmCommands::WebPage().isEmpty());
     testing::internal::CaptureStderr();
     F().cmdInternet->click();
     const std::string said = testing::internal::GetCapturedStderr();
@@ -191,13 +174,11 @@ TEST_F(FunctionsWindowTest, WebpageButtonOpensThePageBesideTheProgramOrSaysItIsM
     ASSERT_TRUE(page.open(QIODevice::WriteOnly));
     page.close();
     const QUrl url = frmCommands::WebPage();
-    EXPECT_EQ(url, QUrl::fromLocalFile(QFileInfo(path).canonicalFilePath()));
     F().cmdInternet->click();
     QDesktopServices::unsetUrlHandler("file");
     QFile::remove(path);
     QDir().rmpath(QFileInfo(path).path());
-    ASSERT_EQ(catcher.opened.size(), 1);
-    EXPECT_EQ(catcher.opened.front(), url);
+    EXPECT_EQ(catcher.opened, QList<QUrl>{url});
 }
 
 }  // namespace

@@ -26,30 +26,18 @@ protected:
     }
 };
 
-TEST_F(LargeStackWindowTest, BorderlessFixedPitchListWhereTheWidestItemFits) {
+// Rows are inserted and removed at the end, never reset: a reset would lose the scroll position.
+TEST_F(LargeStackWindowTest, ABorderlessFixedPitchListFollowsTheStackInPlace) {
     Start();
     frmLargeStack& l = L();
     EXPECT_TRUE(l.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(QFontInfo(l.lstLargeStack->font()).fixedPitch());
-    Type("-1.23456789012345e-300\r");
-    const int rowWidth = l.lstLargeStack->fontMetrics().horizontalAdvance(Rows().front());
-    EXPECT_LE(rowWidth, l.lstLargeStack->viewport()->width());
-}
-
-// The list follows the stack by inserting and removing rows at its end, never by a reset that
-// would lose the scroll position.
-TEST_F(LargeStackWindowTest, RowsFollowTheStackInPlace) {
-    Start();
-    frmLargeStack& l = L();
     QSignalSpy resets(&l.Rows(), &QAbstractItemModel::modelReset);
     QSignalSpy inserted(&l.Rows(), &QAbstractItemModel::rowsInserted);
     QSignalSpy removed(&l.Rows(), &QAbstractItemModel::rowsRemoved);
-    const struct {
-        const char* keys;
-        int count, inserts, removes;
-    } steps[] = {{"1\r2\r3\r", 3, 3, 0}, {"+", 2, 3, 1}, {"u", 3, 4, 1},
-                 {"o", 3, 4, 1},  // the top item changes in place
-                 {"c", 0, 4, 2},      {"5\r", 1, 5, 2}};
+    const struct { const char* keys; int count, inserts, removes; } steps[] = {
+        {"1\r2\r3\r", 3, 3, 0}, {"+", 2, 3, 1}, {"u", 3, 4, 1}, {"o", 3, 4, 1},  // "o": the top item changes
+        {"c", 0, 4, 2}, {"5\r", 1, 5, 2}};
     for (const auto& s : steps) {
         Type(s.keys);
         QStringList core;
@@ -60,53 +48,32 @@ TEST_F(LargeStackWindowTest, RowsFollowTheStackInPlace) {
         EXPECT_EQ(l.SelectedRow(), s.count - 1) << s.keys;
     }
     EXPECT_EQ(resets.size(), 0);
+    Type("c-1.23456789012345e-300\r");  // the widest item fits
+    EXPECT_LE(l.lstLargeStack->fontMetrics().horizontalAdvance(Rows().front()), List()->width());
 }
 
-TEST_F(LargeStackWindowTest, DoubleClickMovesTheItemToLevelOneButNotTheTopOneNorFromAnEmptyList) {
-    Start();
-    Type("1\r2\r3\r");
-    frmLargeStack& l = L();
-    QTest::mouseClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
-    QTest::mouseDClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
-    EXPECT_EQ(Values(), (std::vector<double>{2, 3, 1}));
-    EXPECT_EQ(l.SelectedRow(), 2);
-    QTest::mouseDClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(2));
-    EXPECT_EQ(Values(), (std::vector<double>{2, 3, 1}));
-    Type("c");
-    QTest::mouseDClick(List(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-    EXPECT_EQ(Count(), 0);
-}
-
-// Up and Down are the list's; digits, Ctrl+C and F2 are the calculator's.
-TEST_F(LargeStackWindowTest, KeysInTheListReachTheCalculator) {
+// What a move does is the key cases' (move_to_level_one, large_stack_selection); here the double
+// click and the keys reach it: Up and Down are the list's, the rest the calculator's.
+TEST_F(LargeStackWindowTest, DoubleClickAndKeysInTheListReachTheCalculator) {
     Start();
     Type("10\r20\r30\r");
     frmLargeStack& l = L();
+    QTest::mouseClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
+    QTest::mouseDClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
+    EXPECT_EQ(Values(), (std::vector<double>{20, 30, 10}));
     QWidget* list = l.lstLargeStack;
     list->setFocus();
     Key(Qt::Key_Up, Qt::NoModifier, list);
     Key(Qt::Key_C, Qt::ControlModifier, list);
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Calc().Stack().GetItem(2).text);
     Type("3+", list);  // not a search in the list
-    EXPECT_EQ(Values(), (std::vector<double>{10, 20, 33}));
+    EXPECT_EQ(Values(), (std::vector<double>{20, 30, 13}));
     EXPECT_EQ(l.SelectedRow(), 2);
     Key(Qt::Key_F2, Qt::NoModifier, list);
     EXPECT_FALSE(l.isVisible());
-}
-
-// The offscreen platform has no system move: our own move runs, as it does on X11.
-TEST_F(LargeStackWindowTest, AnyButtonDragsTheWindowOnceThePointerHasGoneAFewPixels) {
-    Start();
-    frmLargeStack& l = L();
-    for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
-        const QPoint at = l.pos();
-        QTest::mousePress(List(), b, Qt::NoModifier, QPoint(20, 200));
-        QTest::mouseMove(List(), QPoint(21, 200));  // a shaky click stays a click
-        EXPECT_EQ(l.pos(), at);
-        QTest::mouseMove(List(), QPoint(70, 230));
-        QTest::mouseRelease(List(), b, Qt::NoModifier, QPoint(70, 230));
-        EXPECT_EQ(l.pos(), at + QPoint(50, 30)) << b;
-    }
+    Type("c");
+    QTest::mouseDClick(List(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));  // an empty list
+    EXPECT_EQ(Count(), 0);
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,13 +31,13 @@ protected:
         program_->trayHostAvailable = [trayHost] { return trayHost; };
         program_->Main();
     }
-    std::string ConfigDir() const { return start_.configDir.empty() ? dir_.path().toStdString() : start_.configDir; }
+    std::string ConfigDir() const {
+        return start_.configDir.empty() ? dir_.path().toStdString() : start_.configDir;
+    }
     std::string IniPath() const { return ConfigDir() + "/quorva.ini"; }
     static std::string FileText(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     std::string IniText() const { return FileText(IniPath()); }
     bool IniHas(const std::string& line) const { return IniText().find(line) != std::string::npos; }
