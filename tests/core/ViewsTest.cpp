@@ -1,4 +1,4 @@
-// The two stack views, moving an item to level 1, and the options model.
+// The large stack's selection where key scripts cannot reach it, and the options model.
 
 #include <string>
 
@@ -9,24 +9,17 @@ namespace {
 
 using Views = CoreTest;
 
-TEST_F(Views, LongTextsAreCutInTheLabelButWholeInTheList) {
-    const std::string bits23 = "'" + std::string(22, '1');
-    calc.Stack().Push(kKindBinary, (1 << 22) - 1);
-    calc.Stack().Push(kKindBinary, (1 << 21) - 1);  // 22 characters: still whole
-    EXPECT_EQ(calc.Views().stackCaption,
-              " \r\n \r\n \r\n<" + bits23.substr(2) + "\r\n" + bits23.substr(0, 22) + "\r\n");
-    EXPECT_EQ(calc.Views().largeRows[0], "   2 :" + std::string(11, ' ') + bits23);
-}
-
-TEST_F(Views, ARowOutsideTheListIsNeverSelectedNorMoved) {
+TEST_F(Views, ASelectionOutsideTheRowsIsRefusedAndTheListsOwnArrowsAreLeftToIt) {
+    calc.KeyDown(kKeyDown, 0);  // empty: the list is shown, nothing is selected
+    EXPECT_TRUE(host.largeShown);
+    EXPECT_FALSE(host.views & kViewLargeSelection);
     Push({1, 2, 3});
     calc.SetLargeSelected(0);
     calc.SetLargeSelected(3);
     calc.SetLargeSelected(-2);
     EXPECT_EQ(calc.LargeSelected(), 0);
-    calc.SetLargeSelected(-1);  // no row: nothing moves
-    calc.MoveSelectedToTop();
-    EXPECT_EQ(Values(), (V{1, 2, 3}));
+    calc.KeyDown(kKeyDown, 0, KeyWindow::LargeStack);  // the list moves by itself there
+    EXPECT_EQ(calc.LargeSelected(), 0);
 }
 
 TEST(OptionsModel, ListenersHearRealChangesInOrder) {
