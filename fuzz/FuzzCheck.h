@@ -3,12 +3,10 @@
 // that stops the run loudly (libFuzzer keeps the input that did it).
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <string_view>
 
 namespace quorva::fuzz {
 
@@ -21,15 +19,14 @@ namespace quorva::fuzz {
 // The input, consumed from the front; past its end every byte reads 0.
 class Input {
 public:
-    Input(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     bool Empty() const { return pos_ >= size_; }
     uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-    // One of n choices (n > 0).
-    unsigned Pick(unsigned n) { return Byte() % n; }
+    unsigned Pick(unsigned n) { return Byte() % n; }  // one of n choices (n > 0)
     // A length byte and that many bytes.
-    std::string Text(std::size_t maxLength) {
-        std::size_t n = Byte() % (maxLength + 1);
-        n = std::min(n, size_ - std::min(pos_, size_));
+    std::string Text(size_t maxLength) {
+        const size_t wanted = Byte() % (maxLength + 1);
+        const size_t n = std::min(wanted, size_ - std::min(pos_, size_));
         std::string s(reinterpret_cast<const char*>(data_ + pos_), n);
         pos_ += n;
         return s;
@@ -37,13 +34,12 @@ public:
 
 private:
     const uint8_t* data_;
-    std::size_t size_;
-    std::size_t pos_ = 0;
+    size_t size_, pos_ = 0;
 };
 
 }  // namespace quorva::fuzz
 
-#define QUORVA_FUZZ_CHECK(cond, detail)                                              \
-    do {                                                                             \
-        if (!(cond)) ::quorva::fuzz::Broken(__FILE__, __LINE__, #cond, (detail));    \
+#define QUORVA_FUZZ_CHECK(cond, detail)                                           \
+    do {                                                                          \
+        if (!(cond)) ::quorva::fuzz::Broken(__FILE__, __LINE__, #cond, (detail)); \
     } while (0)

@@ -1,5 +1,5 @@
 // Key events on the calculator, chosen by the input's bytes, with the invariants checked after
-// every event.
+// every event and undo tried after every event that made an undo record.
 
 #include <optional>
 #include <string>
@@ -12,7 +12,6 @@
 #include "StackViews.h"
 
 using namespace quorva;
-using quorva::fuzz::Input;
 
 namespace {
 
@@ -20,21 +19,18 @@ constexpr int16_t kKeyCodes[] = {kKeyBack, kKeyEnter, kKeyEscape, kKeyUp, kKeyDo
                                  kKeyC,    kKeyV,     kKeyF1,     kKeyF2, kKeyF3,   kKeyF4};
 // The characters the key-press tables name, and a few they ignore.
 constexpr char kChars[] = "0123456789.,&'%;+-*/abcdefghijklmnopqrstuvwxyzABCDEF \b\r\x1b<";
-const char* const kNamed[] = {"<Enter>", "<Esc>", "<BS>",  "<Del>",   "<Up>",    "<Down>",
-                              "<F1>",    "<F2>",  "<F3>",  "<F4>",    "<C-c>",   "<C-v>",
+const char* const kNamed[] = {"<Enter>", "<Esc>", "<BS>",    "<Del>",   "<Up>",    "<Down>",
+                              "<F1>",    "<F2>",  "<F3>",    "<F4>",    "<C-c>",   "<C-v>",
                               "<C-S-c>", "<C-S-v>", "<Space>", "<lt>"};
 // The value forms a settings line may hold for the keys the calculator reads.
-const char* const kValues[] = {" 0",  " 1",    "1",      "2",     " 3",   "-1",   "2.5",
-                               "3.5", "0.4",   "1e1",    "abc",   "",     "False", "Faux",
-                               "True", "false", " 15",   "16",    "99",   "-32768", "40000",
-                               " 7",  "1.5E+1", " -0.5", "=1"};
+const char* const kValues[] = {" 0",   " 1",    "1",     "2",     " 3",     "-1",    "2.5",
+                               "3.5",  "0.4",   "1e1",   "abc",   "",       "False", "Faux",
+                               "True", "false", " 15",   "16",    "99",     "-32768", "40000",
+                               " 7",   "1.5E+1", " -0.5", "=1"};
 // Clipboard texts around the edges of what paste accepts.
 const char* const kClips[] = {",5",  "-,5", "&1F",   "&H1F", "'101", "'1012",     "'",
                               "1.2.3", "12", "&&ffffffff", "&fffffffff", "1E+400", "-",
                               "'111111111111111111111111111111111", "1,5E3", " 4", "+"};
-
-const char* const kOpNames[] = {"key-down", "key-press", "typed", "named", "tick", "paste",
-                                "set", "places", "angle", "row", "move", "fn", "enters"};
 
 enum Op : unsigned {
     kOpKeyDown, kOpKeyPress, kOpTyped, kOpNamed, kOpTick, kOpPaste, kOpSet, kOpPlaces,
@@ -54,10 +50,6 @@ std::string Describe(const std::vector<StackItem>& items) {
     return out;
 }
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 void CheckInvariants(const Calculator& calc) {
     // A message may stand in the entry line while its timer runs; otherwise it shows the entry.
     QUORVA_FUZZ_CHECK(calc.TimerRunning() || calc.EntryCaption() == calc.EntryText(), calc.EntryCaption());
@@ -65,7 +57,6 @@ void CheckInvariants(const Calculator& calc) {
     const OperandStack& stack = calc.Stack();
     const int count = stack.StackCount();
     QUORVA_FUZZ_CHECK(count >= 0 && count <= OperandStack::kMaxItems, std::to_string(count));
-
     const StackViews& views = calc.Views();
     QUORVA_FUZZ_CHECK(views.stackCaption == StackDisplayText(stack), views.stackCaption);
     QUORVA_FUZZ_CHECK(views.largeRows.size() == static_cast<size_t>(count),
@@ -77,11 +68,10 @@ void CheckInvariants(const Calculator& calc) {
         const std::string& row = views.largeRows[static_cast<size_t>(q - 1)];
         QUORVA_FUZZ_CHECK(row == LargeStackRow(count - q + 1, item.kind, item.text), row);
         const std::string shown = item.kind == kKindHex ? item.text.substr(1) : item.text;
-        QUORVA_FUZZ_CHECK(row.size() == 40 && EndsWith(row, shown), row + " / " + item.text);
-        if (item.kind == kKindBinary)
-            QUORVA_FUZZ_CHECK(item.text == BinaryText(item.value), item.text);
-        if (item.kind == kKindHex)
-            QUORVA_FUZZ_CHECK(item.text == HexText(item.value), item.text);
+        QUORVA_FUZZ_CHECK(row.size() == 40 && row.ends_with(shown), row + " / " + item.text);
+        if (item.kind == kKindBinary || item.kind == kKindHex)
+            QUORVA_FUZZ_CHECK(item.text == (item.kind == kKindHex ? HexText : BinaryText)(item.value),
+                              item.text);
     }
 }
 
@@ -91,21 +81,18 @@ const bool kTrace = std::getenv("QUORVA_FUZZ_TRACE") != nullptr;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Input in(data, size);
+    fuzz::Input in(data, size);
     keys::DriverHost host;
     OptionsModel options;
     Calculator calc(host, options, in.Pick(2) ? ',' : '.');
     InstallCommands(calc);
     // The stack just before a typed word's command runs (after the number it ends is pushed).
     std::optional<std::vector<StackItem>> beforeWord;
-    calc.SetCommandHooks(CommandHooks{
-        [&] {
-            beforeWord = Items(calc.Stack());
-            MatchCommandWord(calc);
-        },
-        [&] { ToggleAngleMode(calc); },
-        [&] { NextDecimalPlaces(calc); },
-    });
+    calc.SetCommandHooks({[&] {
+                              beforeWord = Items(calc.Stack());
+                              MatchCommandWord(calc);
+                          },
+                          [&] { ToggleAngleMode(calc); }, [&] { NextDecimalPlaces(calc); }});
     Skin skin;
     keys::NoWindows windows;
     SettingsContext settings{options, calc, skin, windows};
@@ -117,108 +104,93 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckInvariants(calc);
     while (!in.Empty()) {
         const std::vector<StackItem> before = Items(calc.Stack());
-        const bool undoBefore = calc.Stack().UndoAvailable();
-        const StackItem undoItemBefore = calc.Stack().UndoItem();
-        const int16_t undoCountBefore = calc.Stack().UndoCount();
-        const bool typingNumber = calc.State() == EntryState::Decimal || calc.State() == EntryState::Hex ||
-                                  calc.State() == EntryState::Binary;
+        const OperandStack& stack = calc.Stack();
+        const bool undoBefore = stack.UndoAvailable();
+        const StackItem undoItemBefore = stack.UndoItem();
+        const int16_t undoCountBefore = stack.UndoCount();
+        const bool typingNumber = calc.State() != EntryState::Idle &&
+                                  calc.State() != EntryState::Command;
         beforeWord.reset();
         bool pushesFirst = false;  // a function row that pushes the typed number first
 
         const KeyWindow window = static_cast<KeyWindow>(in.Pick(3));
-        try {
-            const unsigned op = in.Pick(kOpCount);
-            if (kTrace) std::fprintf(stderr, "== %s (window %d)\n", kOpNames[op], static_cast<int>(window));
-            switch (op) {
-                case kOpKeyDown: {
-                    keys::Step s(keys::Action::KeyDown);
-                    const uint8_t b = in.Byte();
-                    s.code = b < 200 ? kKeyCodes[b % std::size(kKeyCodes)] : static_cast<int16_t>(b);
-                    s.shift = static_cast<int16_t>(in.Pick(5));
-                    s.window = window;
-                    keys::Run(s, calc);
-                    break;
-                }
-                case kOpKeyPress: {
-                    const uint8_t b = in.Byte();
-                    calc.CharacterTyped(b < 200 ? kChars[b % (sizeof kChars - 1)] : b);
-                    break;
-                }
-                case kOpTyped: {
-                    keys::Step s = keys::Typed(static_cast<char32_t>(32 + in.Pick(95)));
-                    s.window = window;
-                    keys::Run(s, calc);
-                    break;
-                }
-                case kOpNamed: {
-                    keys::Step s = keys::Named(kNamed[in.Pick(std::size(kNamed))]);
-                    s.window = window;
-                    keys::Run(s, calc);
-                    break;
-                }
-                case kOpTick:
-                    calc.EntryTimerFired();
-                    break;
-                case kOpPaste: {
-                    const uint8_t b = in.Byte();
-                    host.clipboard = b < 128 ? kClips[b % std::size(kClips)] : in.Text(40);
-                    keys::Step s = keys::Named("<C-v>");
-                    s.window = window;
-                    keys::Run(s, calc);
-                    break;
-                }
-                case kOpSet: {
-                    const auto& setKeys = keys::SetKeys();
-                    std::string line(setKeys[in.Pick(static_cast<unsigned>(setKeys.size()))]);
-                    const uint8_t b = in.Byte();
-                    line += '=';
-                    line += b < 200 ? kValues[b % std::size(kValues)] : in.Text(12);
-                    QUORVA_FUZZ_CHECK(keys::ApplySet(line, settings), line);
-                    break;
-                }
-                case kOpPlaces: {
-                    keys::Step s(keys::Action::Places);
-                    s.number = static_cast<int>(in.Pick(18)) - 1;  // no row, or past the last
-                    keys::Run(s, calc);
-                    break;
-                }
-                case kOpAngle: {
-                    keys::Step s(keys::Action::Angle);
-                    s.number = static_cast<int>(in.Pick(2));
-                    keys::Run(s, calc);
-                    break;
-                }
-                case kOpRow: {
-                    const int rows = static_cast<int>(calc.Views().largeRows.size());
-                    keys::Step s(keys::Action::Row);
-                    s.number = static_cast<int>(in.Byte() % (rows + 1)) - 1;
-                    keys::Run(s, calc);
-                    break;
-                }
-                case kOpMove:
-                    keys::Run(keys::Step(keys::Action::Move), calc);
-                    break;
-                case kOpFn: {
-                    keys::Step s(keys::Action::Fn);
-                    s.number = static_cast<int>(in.Pick(kFunctionRows + 2));  // 0 and 40 too
-                    pushesFirst = typingNumber && s.number >= 1 && s.number <= 34;
-                    keys::Run(s, calc);
-                    break;
-                }
-                case kOpEnters: {
-                    const int n = 1 + static_cast<int>(in.Pick(16));
-                    const keys::Step enter = keys::Named("<Enter>");
-                    for (int i = 0; i < n; ++i) keys::Run(enter, calc);
-                    break;
-                }
+        const unsigned op = in.Pick(kOpCount);
+        if (kTrace) std::fprintf(stderr, "== op %u (window %d)\n", op, static_cast<int>(window));
+        std::optional<keys::Step> step;
+        auto numbered = [&](keys::Action a, int number) {
+            step.emplace(a);
+            step->number = number;
+        };
+        auto pick = [&](size_t n) { return static_cast<int>(in.Pick(static_cast<unsigned>(n))); };
+        switch (op) {
+            case kOpKeyDown: {
+                step.emplace(keys::Action::KeyDown);
+                const uint8_t b = in.Byte();
+                step->code = b < 200 ? kKeyCodes[b % std::size(kKeyCodes)] : int16_t{b};
+                step->shift = static_cast<int16_t>(in.Pick(5));
+                break;
             }
-        } catch (const keys::Failure& f) {
-            QUORVA_FUZZ_CHECK(false, f.message);
+            case kOpKeyPress: {
+                const uint8_t b = in.Byte();
+                calc.CharacterTyped(b < 200 ? kChars[b % (sizeof kChars - 1)] : b);
+                break;
+            }
+            case kOpTyped:
+                step = keys::Typed(static_cast<char32_t>(32 + in.Pick(95)));
+                break;
+            case kOpNamed:
+                step = keys::Named(kNamed[in.Pick(std::size(kNamed))]);
+                break;
+            case kOpTick:
+                calc.EntryTimerFired();
+                break;
+            case kOpPaste: {
+                const uint8_t b = in.Byte();
+                host.clipboard = b < 128 ? kClips[b % std::size(kClips)] : in.Text(40);
+                step = keys::Named("<C-v>");
+                break;
+            }
+            case kOpSet: {
+                const auto& setKeys = keys::SetKeys();
+                std::string line(setKeys[in.Pick(static_cast<unsigned>(setKeys.size()))]);
+                const uint8_t b = in.Byte();
+                line += '=';
+                line += b < 200 ? kValues[b % std::size(kValues)] : in.Text(12);
+                QUORVA_FUZZ_CHECK(keys::ApplySet(line, settings), line);
+                break;
+            }
+            case kOpPlaces:
+                numbered(keys::Action::Places, pick(18) - 1);  // no row, and past the rows
+                break;
+            case kOpAngle:
+                numbered(keys::Action::Angle, pick(2));
+                break;
+            case kOpRow:
+                numbered(keys::Action::Row, pick(calc.Views().largeRows.size() + 1) - 1);
+                break;
+            case kOpMove:
+                step.emplace(keys::Action::Move);
+                break;
+            case kOpFn:
+                numbered(keys::Action::Fn, pick(kFunctionRows + 2));  // 0 and 40 too
+                pushesFirst = typingNumber && step->number >= 1 && step->number <= 34;
+                break;
+            case kOpEnters:
+                for (int i = 0, n = 1 + static_cast<int>(in.Pick(16)); i < n; ++i)
+                    keys::Run(keys::Named("<Enter>"), calc);
+                break;
+        }
+        if (step) {
+            step->window = window;
+            try {
+                keys::Run(*step, calc);
+            } catch (const keys::Failure& f) {
+                QUORVA_FUZZ_CHECK(false, f.message);
+            }
         }
         if (kTrace) std::fprintf(stderr, "%s", keys::Report(calc, host).c_str());
         CheckInvariants(calc);
 
-        const OperandStack& stack = calc.Stack();
         const bool newRecord = stack.UndoAvailable() &&
                                (!undoBefore || stack.UndoCount() != undoCountBefore ||
                                 !(stack.UndoItem() == undoItemBefore));

@@ -7,13 +7,10 @@
 #include <QRegion>
 #include <QString>
 
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 
 #include "FuzzCheck.h"
 #include "Pictures.h"
@@ -28,44 +25,37 @@ namespace {
 int g_argc = 1;
 char g_name[] = "fuzz_picture";
 char* g_argv[] = {g_name, nullptr};
-QGuiApplication* g_app = nullptr;
 std::string g_folder;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    g_app = new QGuiApplication(g_argc, g_argv);
+    new QGuiApplication(g_argc, g_argv);
     const char* tmp = std::getenv("TMPDIR");
-    std::string base = tmp && *tmp ? tmp : "/tmp";
-    g_folder = base + "/quorva-picture-fuzz-" + std::to_string(getpid());
-    QUORVA_FUZZ_CHECK(mkdir(g_folder.c_str(), 0700) == 0 || errno == EEXIST, g_folder);
-    std::atexit([] {
-        for (const char* s : {"/skin.png", "/skin.bmp", "/skin.jpg"}) unlink((g_folder + s).c_str());
-        rmdir(g_folder.c_str());
-    });
+    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/quorva-picture-fuzz-XXXXXX";
+    QUORVA_FUZZ_CHECK(mkdtemp(folder.data()) != nullptr, folder);
+    g_folder = folder;
+    std::atexit([] { std::filesystem::remove_all(g_folder); });
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    static const char* const kNames[] = {"/skin.png", "/skin.bmp", "/skin.jpg"};
     // The first byte names the file; the rest is its content.
+    static const char* const kNames[] = {"/skin.png", "/skin.bmp", "/skin.jpg"};
     const std::string path = g_folder + kNames[data[0] % 3];
-    FILE* f = std::fopen(path.c_str(), "wb");
-    QUORVA_FUZZ_CHECK(f != nullptr, path);
-    std::fwrite(data + 1, 1, size - 1, f);
-    std::fclose(f);
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
 
     const QImage picture = platform::LoadPicture(QString::fromStdString(path));
     if (picture.isNull()) return 0;
-    const QSize limit = platform::PictureLimit();
-    QUORVA_FUZZ_CHECK(platform::PictureFits(picture.size(), limit),
+    QUORVA_FUZZ_CHECK(platform::PictureFits(picture.size(), platform::PictureLimit()),
                       std::to_string(picture.width()) + "x" + std::to_string(picture.height()));
     const QRegion region = platform::SkinRegion(picture);
-    QUORVA_FUZZ_CHECK(QRect(QPoint(0, 0), picture.size()).contains(region.boundingRect()) ||
-                          region.isEmpty(),
-                      "region outside the picture");
+    QUORVA_FUZZ_CHECK(
+        region.isEmpty() || QRect(QPoint(0, 0), picture.size()).contains(region.boundingRect()),
+        "region outside the picture");
     QUORVA_FUZZ_CHECK(!region.contains(QPoint(0, 0)), "the top-left pixel is opaque");
     return 0;
 }

@@ -5,18 +5,15 @@
 #include <string>
 #include <string_view>
 
-#include "Calculator.h"
 #include "FuzzCheck.h"
 #include "KeyScript.h"
-#include "Options.h"
-#include "Settings.h"
 
 using namespace quorva;
 
 namespace {
 
 // Remembers what reading did to the windows.
-class Windows : public SettingsTarget {
+class Windows : public keys::NoWindows {
 public:
     double left = 100, top = 80;
     int alpha = -1;
@@ -24,10 +21,7 @@ public:
     void SetMainWindowTop(double px) override { top = px; }
     double MainWindowLeft() const override { return left; }
     double MainWindowTop() const override { return top; }
-    void SetOnTop() override {}
-    void SetNotOnTop() override {}
     void SetTransparency(uint8_t a) override { alpha = a; }
-    void SetFunctionsWindowShown(bool) override {}
 };
 
 struct World {

@@ -3,64 +3,67 @@
 // the calculator goes on working on whatever stack it held.
 
 #include <bit>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "Calculator.h"
 #include "Commands.h"
 #include "FuzzCheck.h"
 #include "KeyScript.h"
-#include "Options.h"
 #include "StackFile.h"
 
 using namespace quorva;
 
 namespace {
 
+bool Refused(std::string_view text) {
+    return ReadStackFileText(text).trouble != StackTrouble::None;
+}
+
 std::string Bits(const StackItem& item) {
-    return std::to_string(item.kind) + " " + std::to_string(std::bit_cast<uint64_t>(item.value)) + " " + item.text;
+    const uint64_t bits = std::bit_cast<uint64_t>(item.value);
+    return std::to_string(item.kind) + " " + std::to_string(bits) + " " + item.text + "\n";
 }
 
 std::string Exactly(const StackSnapshot& s) {
     std::string out = std::to_string(s.count) + "|" + std::to_string(s.undoAvailable) + " " +
-                      std::to_string(s.undoCount) + " " + Bits(s.undoItem) + "\n";
-    for (const StackItem& item : s.records) out += Bits(item) + "\n";
+                      std::to_string(s.undoCount) + " " + Bits(s.undoItem);
+    for (const StackItem& item : s.records) out += Bits(item);
     return out;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const StackFileRead read = ReadStackFileText(text);
+    const StackFileRead read = ReadStackFileText({reinterpret_cast<const char*>(data), size});
     if (read.trouble != StackTrouble::None) {
         QUORVA_FUZZ_CHECK(!read.why.empty(), "refused without a reason");
         return 0;
     }
     QUORVA_FUZZ_CHECK(read.why.empty(), read.why);
     const StackSnapshot& s = read.content.stack;
-    QUORVA_FUZZ_CHECK(s.count >= 0 && s.count <= OperandStack::kMaxItems, std::to_string(s.count));
-    QUORVA_FUZZ_CHECK(s.records.size() > static_cast<size_t>(s.count) &&
-                          s.records.size() <= OperandStack::kMaxItems + 1,
-                      std::to_string(s.records.size()));
-    QUORVA_FUZZ_CHECK(s.undoCount >= 0 && s.undoCount <= OperandStack::kMaxItems, std::to_string(s.undoCount));
+    constexpr int kMax = OperandStack::kMaxItems;
+    QUORVA_FUZZ_CHECK(s.count >= 0 && s.count <= kMax, std::to_string(s.count));
+    const size_t records = s.records.size();
+    QUORVA_FUZZ_CHECK(records > static_cast<size_t>(s.count) && records <= kMax + 1,
+                      std::to_string(records));
+    QUORVA_FUZZ_CHECK(s.undoCount >= 0 && s.undoCount <= kMax, std::to_string(s.undoCount));
     for (const StackItem& item : s.records) {
-        QUORVA_FUZZ_CHECK(item.kind >= kKindEmpty && item.kind <= kKindHex, std::to_string(item.kind));
+        QUORVA_FUZZ_CHECK(item.kind >= kKindEmpty && item.kind <= kKindHex,
+                          std::to_string(item.kind));
         QUORVA_FUZZ_CHECK(item.text.size() <= kStackTextLimit, item.text);
     }
 
-    // Written again, it reads back bit for bit, and the writing is settled.
+    // Written again, it reads back bit for bit, and the writing is settled; cut before its end
+    // line, it is never taken.
     const std::string written = StackFileText(read.content);
     const StackFileRead again = ReadStackFileText(written);
     QUORVA_FUZZ_CHECK(again.trouble == StackTrouble::None, again.why + "\n" + written);
     QUORVA_FUZZ_CHECK(Exactly(again.content.stack) == Exactly(s), written);
     QUORVA_FUZZ_CHECK(StackFileText(again.content) == written, written);
-    // A file cut before its end line is never taken.
     const size_t endLine = written.rfind("end\n");
-    QUORVA_FUZZ_CHECK(ReadStackFileText(written.substr(0, endLine)).trouble != StackTrouble::None, written);
-    QUORVA_FUZZ_CHECK(ReadStackFileText(written.substr(0, size % (endLine + 1))).trouble != StackTrouble::None,
-                      written.substr(0, size % (endLine + 1)));
+    QUORVA_FUZZ_CHECK(Refused(written.substr(0, endLine)), written);
+    const std::string cut = written.substr(0, size % (endLine + 1));
+    QUORVA_FUZZ_CHECK(Refused(cut), cut);
 
     // The calculator takes it and works on it: stale records, empty records on the stack and
     // values no key makes included.
@@ -69,10 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Calculator calc(host, options);
     InstallCommands(calc);
     ApplyStackFile(read.content, calc);
-    QUORVA_FUZZ_CHECK(calc.Stack().StackCount() == s.count, std::to_string(calc.Stack().StackCount()));
-    for (const char* script : {"u", "<C-c>+", "u", "c", "u", "<Enter>", "1+", "d", "s", ";;s", "u"})
-        for (const keys::Step& step : keys::ParseScript(script)) keys::Run(step, calc);
+    QUORVA_FUZZ_CHECK(calc.Stack().StackCount() == s.count, std::to_string(s.count));
+    for (const keys::Step& step : keys::ParseScript("u <C-c>+ u c u <Enter> 1+ d s ;;s u"))
+        keys::Run(step, calc);
     const std::string after = StackFileText({calc.Format(), calc.Stack().Snapshot()});
-    QUORVA_FUZZ_CHECK(ReadStackFileText(after).trouble == StackTrouble::None, after);
+    QUORVA_FUZZ_CHECK(!Refused(after), after);
     return 0;
 }

@@ -171,9 +171,9 @@ Step Named(const std::string& token) {
         };
         static constexpr Numbered kNumbered[] = {
             {"row:", Action::Row, -1, -2},
-            {"fn:", Action::Fn, 1, 39},
+            {"fn:", Action::Fn, 0, 39},  // 0: a press on no row
             {"angle:", Action::Angle, 0, 1},
-            {"places:", Action::Places, 0, 15},
+            {"places:", Action::Places, -1, 15},  // -1: no row chosen
         };
         known = false;
         for (const Numbered& n : kNumbered) {

@@ -41,6 +41,7 @@ TEST(DecimalText, PlacesFillEngineeringAndSeparator) {
         // (2.675 is stored as 2.67499999...).
         {2.675, 2, "", "2.68"}, {12.345, 2, "", "12.34"}, {0.125, 2, "", "0.12"},
         {0.135, 2, "", "0.14"}, {2.5, 0, "", "2"},
+        {0.1251, 2, "", "0.13"},  // more than a half goes up, even onto an even digit
         // Rounding keeps the sign of a value that was negative, as printf does; a value that is
         // itself negative zero shows as 0.
         {-0.001, 2, "", "-0"}, {-0.004, 2, "f", "-0.00"}, {-0.006, 2, "f", "-0.01"},

@@ -1,19 +1,48 @@
 #!/usr/bin/env bash
 # run_case.sh DRIVER CASE: runs DRIVER with the lines of CASE.args as its arguments and compares
 # the whole standard output with CASE.out and the exit status with CASE.status (none: 0).
-set -uo pipefail
-mapfile -t args < "$2.args"
-want_status=0
-[ -f "$2.status" ] && want_status=$(tr -d '[:space:]' < "$2.status")
-actual=$(mktemp)
-trap 'rm -f "$actual"' EXIT
-"$1" "${args[@]}" > "$actual"
-status=$?
-failed=0
-[ "$status" = "$want_status" ] || { echo "exit status $status, expected $want_status"; failed=1; }
-if ! cmp -s "$actual" "$2.out"; then
-  echo "standard output differs from $2.out:"
-  diff -u "$2.out" "$actual" | head -100
+# A CASE.table holds many short cases: the lines before its first "> " line are arguments for
+# every case; each "> KEYS" line is a case (options may lead, blanks split arguments), the lines
+# under it its expected output. "> START | KEYS" also checks that "u" after KEYS gives back the
+# items START leaves.
+set -fuo pipefail
+driver=$1 failed=0
+items=(--only "items,$(seq -s, -f 'item %g' 1 300)")
+
+expect() {  # expect WHAT WANT STATUS ARG...
+  local what=$1 want=$2 want_status=$3 got status
+  shift 3
+  got=$("$driver" "$@")
+  status=$?
+  [ "$status" = "$want_status" ] || { echo "$what: exit status $status, expected $want_status"; failed=1; }
+  [ "$got" = "$want" ] && return
+  echo "$what: standard output differs:"
+  diff -u <(printf '%s\n' "$want") <(printf '%s\n' "$got") | head -100
   failed=1
+}
+
+if [ -f "$2.args" ]; then
+  mapfile -t args < "$2.args"
+  status=0
+  [ -f "$2.status" ] && status=$(tr -d '[:space:]' < "$2.status")
+  expect "$2" "$(cat "$2.out")" "$status" "${args[@]}"
+  exit $failed
 fi
+
+common=() keys='' want=''
+run_one() {
+  [ -n "$keys" ] || return 0
+  expect ">$keys" "$want" 0 "${common[@]}" ${keys/ | / }
+  [[ $keys == *' | '* ]] || return 0
+  expect ">$keys u" "$("$driver" "${common[@]}" "${items[@]}" ${keys%% | *})" 0 \
+    "${common[@]}" "${items[@]}" ${keys/ | / } u
+}
+while IFS= read -r line; do
+  case $line in
+    '#'* | '') ;;
+    '> '*) run_one; keys=${line#>} want='' ;;
+    *) if [ -n "$keys" ]; then want+=${want:+$'\n'}$line; else common+=("$line"); fi ;;
+  esac
+done < "$2.table"
+run_one
 exit $failed

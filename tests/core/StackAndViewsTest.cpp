@@ -1,0 +1,75 @@
+// What key scripts cannot reach: the stack's undo record under failed stores, selections outside
+// the large stack's rows, the list's own arrows, and the options model.
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "CoreFixture.h"
+#include "Errors.h"
+
+namespace quorva::test {
+namespace {
+
+using Stack = CoreTest;
+
+TEST_F(Stack, DecisionAStoreThatCannotBeShownLeavesTheStackExactlyAsBefore) {
+    Push({1, 2, 3});
+    calc.Stack().Drop();
+    calc.Stack().RememberForUndo(3);
+    const StackItem above = calc.Stack().ItemRef(3);
+    const struct { int16_t kind; double value; } rows[] = {
+        {kKindHex, 4294967296.0}, {kKindBinary, 1e10},
+        {kKindDecimal, std::numeric_limits<double>::infinity()}, {kKindDecimal, std::nan("")}};
+    for (const auto& r : rows) {
+        for (auto store : {&OperandStack::Push, &OperandStack::ReplaceTop}) {
+            try {
+                (calc.Stack().*store)(r.kind, r.value);
+                ADD_FAILURE() << "stored " << r.value;
+            } catch (const RuntimeError& e) {
+                EXPECT_EQ(e.code(), kOverflow);
+            }
+        }
+    }
+    // A write beyond the count would land on that record.
+    for (int n : {0, 3}) EXPECT_THROW(calc.Stack().WriteItem(n, StackItem{}), RuntimeError) << n;
+    EXPECT_EQ(Values(), (V{1, 2}));
+    EXPECT_EQ(calc.Stack().ItemRef(3), above);
+    EXPECT_TRUE(calc.Stack().UndoAvailable());
+    EXPECT_EQ(calc.Stack().UndoItem(), above);
+    EXPECT_EQ(calc.Stack().UndoCount(), 2);
+}
+
+using Views = CoreTest;
+
+TEST_F(Views, ASelectionOutsideTheRowsIsRefusedAndTheListsOwnArrowsAreLeftToIt) {
+    calc.KeyDown(kKeyDown, 0);  // empty: the list is shown, nothing is selected
+    EXPECT_TRUE(host.largeShown);
+    EXPECT_FALSE(host.views & kViewLargeSelection);
+    Push({1, 2, 3});
+    calc.SetLargeSelected(0);
+    calc.SetLargeSelected(3);
+    calc.SetLargeSelected(-2);
+    EXPECT_EQ(calc.LargeSelected(), 0);
+    calc.KeyDown(kKeyDown, 0, KeyWindow::LargeStack);  // the list moves by itself there
+    EXPECT_EQ(calc.LargeSelected(), 0);
+}
+
+TEST(OptionsModel, ListenersHearRealChangesInOrder) {
+    OptionsModel m;
+    std::string heard;
+    m.Subscribe([&](Option id, int16_t v) {
+        heard += "a" + std::to_string(static_cast<int>(id)) + "=" + std::to_string(v) + " ";
+    });
+    const int b = m.Subscribe([&](Option, int16_t) { heard += "b "; });
+    m.Set(Option::FillDecimals, 0);
+    m.Set(Option::FillDecimals, 0);  // the same value again is not a change
+    m.Unsubscribe(b);
+    m.Set(Option::Transparency, 255);
+    EXPECT_EQ(heard, "a4=0 b a3=255 ");
+    m.Set(Option::FillDecimals, 2);  // grey: not on
+    EXPECT_FALSE(m.On(Option::FillDecimals));
+}
+
+}  // namespace
+}  // namespace quorva::test
