@@ -25,20 +25,11 @@ namespace fs = std::filesystem;
 using test::ScratchFolder;
 
 TEST(InstanceTest, OneFileByEveryPathIsOneKeyAndOneName) {
-    const std::pair<std::string, const char*> sha1[] = {
-        {"", "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
-        // 56 bytes: the length no longer fits the first block
-        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
-        {std::string(1000000, 'a'), "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
-    };
-    for (const auto& [text, hex] : sha1) EXPECT_EQ(Sha1Hex(text), hex) << text.substr(0, 60);
-
     ScratchFolder dir;
     fs::create_directories(dir / "real");
     fs::create_symlink(dir / "real", dir / "link");
     const std::string real = fs::canonical(dir.path).string() + "/real";
     const std::pair<std::string, std::string> keys[] = {
-        {dir / "link/quorva.ini", real + "/quorva.ini"},
         {dir / "link/../link/./new//quorva.ini", real + "/new/quorva.ini"},  // not made yet
         {dir / "real/a/b/../quorva.ini", real + "/a/quorva.ini"},
         {"/nowhere-at-all/x/../quorva.ini", "/nowhere-at-all/quorva.ini"},
@@ -48,39 +39,19 @@ TEST(InstanceTest, OneFileByEveryPathIsOneKeyAndOneName) {
     fs::current_path(dir / "link");
     EXPECT_EQ(CanonicalKey("quorva.ini"), real + "/quorva.ini");
     fs::current_path(cwd);
+    // The names hold SHA-1 as sha1sum makes it (tests/security finds them so), for every length.
+    EXPECT_EQ(Sha1Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),  // padded into a second block
+              "84983e441c3bd26ebaae4aa1f95129e5e54670f1");
+    EXPECT_EQ(Sha1Hex(std::string(1000000, 'a')), "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
     // printf %s /srv/quorva.ini | sha1sum: f02620039798fcb4ca64d3c78655a52d64d24388
     const Paths p = PathsFor("/srv/quorva.ini", "/run/x");
     EXPECT_EQ(p.lock, "/run/x/quorva-f02620039798fcb4.lock");
     EXPECT_EQ(p.socket, "/run/x/quorva-f02620039798fcb4.socket");
 }
 
-TEST(InstanceTest, TheDefaultFolderIsTheRuntimeFolderWhenItIsPrivateElseOneOfOurOwn) {
-    ScratchFolder dir;
-    fs::create_directory(dir / "open");
-    fs::permissions(dir / "open", fs::perms(0755));
-    const test::EnvGuard runtime{"XDG_RUNTIME_DIR"}, tmp{"TMPDIR"};
-    const std::string own = "/quorva-" + std::to_string(::geteuid()), open = dir / "open";
-    const struct {
-        const char* runtime;
-        const char* tmp;
-        std::string folder;
-    } rows[] = {
-        {dir.path.c_str(), "/var/tmp", dir.path},
-        {open.c_str(), "/var/tmp", "/var/tmp" + own},  // others may enter it
-        {"/no/such/folder", "/var/tmp//", "/var/tmp" + own},
-        {"relative", nullptr, "/tmp" + own},
-        {"", "", "/tmp" + own},
-        {nullptr, nullptr, "/tmp" + own},
-    };
-    for (const auto& row : rows) {
-        runtime.Set(row.runtime);
-        tmp.Set(row.tmp);
-        EXPECT_EQ(DefaultFolder(), row.folder) << (row.runtime ? row.runtime : "(unset)");
-    }
-}
-
 // What could have been placed where the lock goes is refused, naming the path and what is
-// wrong; a knock says the same. (A folder another user made: tests/security.)
+// wrong, and a knock says the same (a folder another user made: tests/security). The runtime
+// folder is used only when it is private.
 TEST(InstanceTest, OnlyAPrivateFolderAndARegularLockFileOfOursAreUsed) {
     ScratchFolder dir;
     fs::create_directory(dir / "open");
@@ -99,6 +70,26 @@ TEST(InstanceTest, OnlyAPrivateFolderAndARegularLockFileOfOursAreUsed) {
     };
     for (const auto& [folder, problem] : folders) EXPECT_EQ(MakePrivateFolder(folder), problem) << folder;
     EXPECT_EQ(fs::status(dir / "made").permissions() & fs::perms(077), fs::perms::none);
+
+    const test::EnvGuard runtime{"XDG_RUNTIME_DIR"}, tmp{"TMPDIR"};
+    const std::string own = "/quorva-" + std::to_string(::geteuid()), real = dir / "real", open = dir / "open";
+    const struct {
+        const char* runtime;
+        const char* tmp;
+        std::string folder;
+    } defaults[] = {
+        {real.c_str(), "/var/tmp", real},
+        {open.c_str(), "/var/tmp", "/var/tmp" + own},
+        {"/no/such/folder", "/var/tmp//", "/var/tmp" + own},
+        {"relative", nullptr, "/tmp" + own},
+        {"", "", "/tmp" + own},
+        {nullptr, nullptr, "/tmp" + own},
+    };
+    for (const auto& row : defaults) {
+        runtime.Set(row.runtime);
+        tmp.Set(row.tmp);
+        EXPECT_EQ(DefaultFolder(), row.folder) << (row.runtime ? row.runtime : "(unset)");
+    }
 
     fs::create_symlink(dir / "file", dir / "real/link.lock");
     ::mkfifo((dir / "real/fifo.lock").c_str(), 0600);

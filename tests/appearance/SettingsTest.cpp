@@ -58,10 +58,10 @@ std::string SavedWith(const std::string& lines) {
 // round trip below; these are the edges.
 TEST(SettingsText, EveryKeyItsEdgesAndTheLineRules) {
     const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
-        {"WindowPositionX= 523", {"left 523"}, "WindowPositionX= 523"},
+        {"WindowPositionX= 1", {"left 1"}, "WindowPositionX= 1"},
         {"WindowPositionY=-12.5", {"top -12.5"}, "WindowPositionY=-12.5"},
         {"WindowPositionX= 40000", {}, ""},  // off every screen
-        {"WindowPositionX=abc", {"left 0"}, ""},
+        {"WindowPositionX=abc", {"left 0"}, "WindowPositionX= 0"},
         {"AlwaysOnTop= 1", {"ontop"}, "AlwaysOnTop= 1"},
         {"AlwaysOnTop= 1\r\nAlwaysOnTop= 0", {"ontop", "notontop"}, ""},
         {"AlwaysOnTop= 2", {"notontop"}, "AlwaysOnTop= 2"},
@@ -129,6 +129,16 @@ TEST(SettingsFile, ExampleFileAndRoundTrip) {
     ASSERT_TRUE(loaded.ok && loaded.found) << loaded.message;
     ASSERT_TRUE(SaveSettings(dir / "c/quorva.ini", t.ctx).ok);
     EXPECT_EQ(ReadFile(dir / "c/quorva.ini"), kEveryValueChanged);
+
+    // A file that cannot be read changes nothing. (Files that cannot be written: tests/faults.)
+    AppState s;
+    const SettingsResult missing = LoadSettings(dir / "none.ini", s.ctx);
+    EXPECT_TRUE(missing.ok && !missing.found);
+    const SettingsResult folder = LoadSettings(dir / "c", s.ctx);
+    EXPECT_FALSE(folder.ok);
+    EXPECT_NE(folder.message.find(dir / "c"), std::string::npos) << folder.message;
+    EXPECT_EQ(SettingsText(s.ctx), SavedWith(""));
+    EXPECT_TRUE(s.target.calls.empty());
 }
 
 TEST(SettingsLocation, ProgramFolderForcedFolderAndFallback) {
@@ -156,20 +166,6 @@ TEST(SettingsLocation, ProgramFolderForcedFolderAndFallback) {
     const SettingsResult r = SaveSettings(SettingsFilePath({notWritable, ""}), s.ctx);
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(ReadFile(dir / "home/.config/quorva/quorva.ini"), SavedWith(""));
-}
-
-// A file that cannot be read changes nothing. (Files that cannot be written: tests/faults.)
-TEST(SettingsFile, AFileThatCannotBeReadChangesNothingAndTheMessageSaysWhere) {
-    ScratchFolder dir;
-    AppState s;
-    const SettingsResult missing = LoadSettings(dir / "none.ini", s.ctx);
-    EXPECT_TRUE(missing.ok && !missing.found);
-    std::filesystem::create_directory(dir / "folder.ini");
-    const SettingsResult folder = LoadSettings(dir / "folder.ini", s.ctx);
-    EXPECT_FALSE(folder.ok);
-    EXPECT_NE(folder.message.find(dir / "folder.ini"), std::string::npos);
-    EXPECT_EQ(SettingsText(s.ctx), SavedWith(""));
-    EXPECT_TRUE(s.target.calls.empty());
 }
 
 // A new settings file and its folders are as private as the umask says; a file that was there

@@ -78,7 +78,7 @@ TEST(SkinText, NumberRulesAndThePicturePath) {
         {"stack_x= 16.5", [](Skin& e) { e.stack.x = 16; }},
         {"stack_x=abc", [](Skin& e) { e.stack.x = 0; }},
         {"stack_x=40000\rStack_x=5\rstack_x =5", [](Skin&) {}},
-        {"stack_text_color_R= 1E9", [](Skin& e) { e.stackText.r = 255; }},
+        {"stack_text_color_R= 1E9\rentry_zone_text_color_R=255.5", [](Skin& e) { e.stackText.r = e.entryText.r = 255; }},
         {"stack_text_color_R=254.5", [](Skin& e) { e.stackText.r = 254; }},
         {"stack_text_color_R=9\rstack_text_color_R=-5\rentry_zone_text_color_G=9\rentry_zone_text_color_G=no", [](Skin&) {}},
         {"bitmap_file=sub\\blue.bmp", [](Skin& e) { e.skinBitmapFile = "/p/skins/sub/blue.bmp"; }},

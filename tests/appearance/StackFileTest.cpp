@@ -60,7 +60,6 @@ TEST(StackFileFormat, EveryKindValueBitAndTextComesBack) {
         DecimalFormat format;
         StackSnapshot stack;
     } cases[] = {
-        {"empty", {}, StackSnapshot{{StackItem{}}, 0, false, {}, 0}},
         {"odd", {3, false, false, ','}, OddStack()},
         {"full", {0, true, true, '.'}, [] {
              StackSnapshot s;
