@@ -142,13 +142,13 @@ TEST(InstanceTest, RequestsGoOverTheWireWithTheirTokens) {
     EXPECT_TRUE(reader.Runaway());
 }
 
-int Listen(const std::string& path, int backlog) {
+int Listen(const std::string& path) {
     const int server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un a{};
     a.sun_family = AF_UNIX;
     path.copy(a.sun_path, sizeof a.sun_path - 1);
     ::unlink(path.c_str());
-    const bool ok = ::bind(server, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(server, backlog) == 0;
+    const bool ok = ::bind(server, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(server, 4) == 0;
     EXPECT_TRUE(ok) << path;
     return server;
 }
@@ -173,7 +173,7 @@ TEST(InstanceTest, AKnockFindsOutWhetherOneRunsAndWhetherItTookTheRequest) {
     for (const auto& row : rows) {
         const int lock = ::open(p.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
-        const int server = Listen(p.socket, 4);
+        const int server = Listen(p.socket);
         std::string received;
         std::thread running([&] {
             const int fd = ::accept(server, nullptr, nullptr);
@@ -216,7 +216,7 @@ TEST(InstanceTest, AKnockSendsNothingToAnotherUsersListener) {
     if (stranger == 0) {
         ::alarm(5);  // a knock that never came must not leave it waiting
         if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
-        const int server = Listen(p.socket, 4);
+        const int server = Listen(p.socket);
         [[maybe_unused]] ssize_t w = ::write(ready[1], "r", 1);
         const int fd = ::accept(server, nullptr, nullptr);
         char buf[256];
