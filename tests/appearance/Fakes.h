@@ -1,6 +1,6 @@
 #pragma once
-// What the settings tests need around the file: a calculator with a silent host, a window side
-// that records its calls, and a scratch folder.
+// Around the files: a calculator with a silent host, a window side that records its calls, a
+// scratch folder, an environment variable put back.
 
 #include <stdlib.h>
 
@@ -39,8 +39,7 @@ private:
     }
 };
 
-// The state start-up leaves before the file is read: design values, scroll bar 255, radians,
-// 15 places, the default skin.
+// The state start-up leaves before the file is read: design values but a scroll bar at 255.
 struct AppState {
     FakeHost host;
     OptionsModel options;
@@ -60,6 +59,14 @@ struct ScratchFolder {
         std::filesystem::remove_all(path, ec);
     }
     std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
+struct EnvGuard {
+    const char* name;
+    const char* old = std::getenv(name);
+    std::string kept = old ? old : "";
+    void Set(const char* value) const { value ? ::setenv(name, value, 1) : ::unsetenv(name); }
+    ~EnvGuard() { Set(old ? kept.c_str() : nullptr); }
 };
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {

@@ -7,16 +7,6 @@ namespace {
 
 // Grids drawn with '.' for the top-left colour and 'x' for black; 'a' and 'b' differ from '.'
 // by a single unit of one component, 't' only in the alpha bits (still the top-left colour).
-uint32_t ColourOf(char c) {
-    switch (c) {
-        case '.': return 0x00B7FEFF;
-        case 'a': return 0x00B7FEFE;
-        case 'b': return 0x00B8FEFF;
-        case 't': return 0xFFB7FEFF;
-        default: return 0x00000000;
-    }
-}
-
 TEST(SkinRegion, RunsOfHandMadeGrids) {
     const std::pair<std::vector<std::string>, std::vector<RegionRect>> cases[] = {
         {{"....", "...."}, {}},
@@ -27,10 +17,12 @@ TEST(SkinRegion, RunsOfHandMadeGrids) {
         {{".xab", ".bx."}, {{1, 0, 4, 1}, {1, 1, 3, 2}}},  // colours differ, all opaque
         {{"xxxxx", "x.x.x"}, {{1, 1, 2, 2}, {3, 1, 4, 2}}},  // a black top-left: '.' is opaque
     };
+    const std::string drawn = ".abtx";
+    const uint32_t colours[] = {0x00B7FEFF, 0x00B7FEFE, 0x00B8FEFF, 0xFFB7FEFF, 0x00000000};
     for (const auto& [rows, runs] : cases) {
         std::vector<uint32_t> px;
         for (const std::string& row : rows) {
-            for (char ch : row) px.push_back(ColourOf(ch));
+            for (char ch : row) px.push_back(colours[drawn.find(ch)]);
         }
         EXPECT_EQ(MakeSkinRegionRuns(int(rows[0].size()), int(rows.size()), px.data()), runs) << rows[0];
     }

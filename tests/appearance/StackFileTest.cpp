@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -16,19 +15,14 @@ namespace {
 using namespace test;
 namespace fs = std::filesystem;
 
-uint64_t Bits(double v) { return std::bit_cast<uint64_t>(v); }
-
 // Kind, every value bit and text; StackItem's own == takes -0 for 0 and never matches a NaN.
 std::string Exactly(const StackItem& item) {
-    char bits[17];
-    std::snprintf(bits, sizeof bits, "%016llx", static_cast<unsigned long long>(Bits(item.value)));
-    return std::to_string(item.kind) + " " + bits + " " + item.text;
+    return std::to_string(item.kind) + " " + std::to_string(std::bit_cast<uint64_t>(item.value)) + " " + item.text;
 }
 
 std::vector<std::string> Exactly(const StackSnapshot& s) {
-    std::vector<std::string> out{"count " + std::to_string(s.count),
-                                 "undo " + std::to_string(s.undoAvailable) + " " + std::to_string(s.undoCount) + " " +
-                                     Exactly(s.undoItem)};
+    std::vector<std::string> out{std::to_string(s.count) + " " + std::to_string(s.undoAvailable) + " " +
+                                 std::to_string(s.undoCount) + " " + Exactly(s.undoItem)};
     for (const StackItem& item : s.records) out.push_back(Exactly(item));
     return out;
 }
@@ -66,7 +60,6 @@ TEST(StackFileFormat, EveryKindValueBitAndTextComesBack) {
         DecimalFormat format;
         StackSnapshot stack;
     } cases[] = {
-        {"empty", {}, StackSnapshot{{StackItem{}}, 0, false, {}, 0}},
         {"odd", {3, false, false, ','}, OddStack()},
         {"full", {0, true, true, '.'}, [] {
              StackSnapshot s;
@@ -84,11 +77,7 @@ TEST(StackFileFormat, EveryKindValueBitAndTextComesBack) {
         const StackFileRead read = ReadStackFileText(text);
         ASSERT_EQ(read.trouble, StackTrouble::None) << read.why;
         EXPECT_EQ(Exactly(read.content.stack), Exactly(c.stack));
-        EXPECT_EQ(read.content.format.places, c.format.places);
-        EXPECT_EQ(read.content.format.fill, c.format.fill);
-        EXPECT_EQ(read.content.format.engineering, c.format.engineering);
-        EXPECT_EQ(read.content.format.separator, c.format.separator);
-        EXPECT_EQ(StackFileText(read.content), text);
+        EXPECT_EQ(StackFileText(read.content), text);  // the format line too
     }
     // What the file looks like: the texts escaped, the bits in hexadecimal.
     const std::string odd = StackFileText({{3, false, false, ','}, OddStack()});
@@ -108,18 +97,16 @@ TEST(StackFileFormat, EveryKindValueBitAndTextComesBack) {
 }
 
 // The calculator's own stack through the file and back: what Snapshot leaves out is only the
-// empty records past the last one used.
+// empty records past the last one used. A save that fails says so.
 TEST(StackFile, TheCalculatorsStackAndUndoSurviveASaveAndALoad) {
     ScratchFolder dir;
-    AppState a;
+    AppState a, b;
     OperandStack& st = a.calc.Stack();
     for (int n = 1; n <= OperandStack::kMaxItems; ++n) st.Push(static_cast<int16_t>(1 + n % 3), n / 7.0 * (n % 2 ? 1 : -1));
     a.calc.DropCommand();
     a.calc.DropCommand();  // undo would bring back item 299
     const std::string path = dir / "quorva.stack";
     ASSERT_TRUE(SaveStackFile(path, a.calc).ok);
-
-    AppState b;
     const StackFileResult loaded = LoadStackFile(path, b.calc);
     ASSERT_TRUE(loaded.ok && loaded.found) << loaded.message;
     EXPECT_EQ(Exactly(b.calc.Stack().Snapshot()), Exactly(st.Snapshot()));
@@ -130,9 +117,13 @@ TEST(StackFile, TheCalculatorsStackAndUndoSurviveASaveAndALoad) {
     EXPECT_EQ(Exactly(b.calc.Stack().Snapshot()), Exactly(st.Snapshot()));
     EXPECT_FALSE(fs::exists(path + kBadStackSuffix));
 
-    AppState none;
-    const StackFileResult missing = LoadStackFile(dir / "none.stack", none.calc);
+    const StackFileResult missing = LoadStackFile(dir / "none.stack", b.calc);
     EXPECT_TRUE(missing.ok && !missing.found);
+    EXPECT_EQ(b.calc.Stack().StackCount(), 299);
+    const std::string blocked = path + "/quorva.stack";  // below a file
+    const StackFileResult failed = SaveStackFile(blocked, a.calc);
+    EXPECT_FALSE(failed.ok);
+    EXPECT_TRUE(failed.message.starts_with("Cannot save the stack to " + blocked + ": ")) << failed.message;
 }
 
 // Texts stay as stored while they were made as the calculator makes them now; otherwise the
@@ -145,30 +136,23 @@ TEST(StackFile, DecimalTextsAreMadeAgainOnlyWhereTheirFormatChanged) {
     s.count = 3;
     s.undoItem = {kKindDecimal, 0.125, "undo"};
     const struct {
-        const char* name;
-        DecimalFormat stored;
+        char separator;  // of the stored texts, made with 15 places, filled
         const char* set;  // settings lines for the calculator that loads it
         std::string top, above, undo;
         double value;
     } cases[] = {
-        {"same format", {15, true, false, '.'}, "EngineeringFormat= 0", "as stored", "above", "undo", 2.0 / 3},
-        {"15 places either way", {15, true, false, '.'}, "EngineeringFormat= 0\nDecimals= 40", "as stored", "above",
-         "undo", 2.0 / 3},
-        {"other places", {15, true, false, '.'}, "EngineeringFormat= 0\nDecimals= 2", "0.67", "1.25", "0.12", 2.0 / 3},
-        {"no fill", {3, true, false, '.'}, "EngineeringFormat= 0\nDecimals= 3\nFillDecimals= 0", "0.667", "1.25",
-         "0.125", 2.0 / 3},
-        {"engineering", {15, true, false, '.'}, "", "666.666666666667000E-3", "1.250000000000000",
-         "125.000000000000000E-3", 2.0 / 3},
-        {"other separator", {15, true, false, ','}, "EngineeringFormat= 0", "0.666666666666667", "1.250000000000000",
-         "0.125000000000000", 2.0 / 3},
-        {"rounded values", {15, true, false, '.'}, "EngineeringFormat= 0\nDecimals= 2\nKeepFullPrecision= 0", "0.67",
-         "1.25", "0.12", 0.67},
+        {'.', "Decimals= 40", "as stored", "above", "undo", 2.0 / 3},  // 15 places either way
+        {'.', "Decimals= 2", "0.67", "1.25", "0.12", 2.0 / 3},
+        {'.', "FillDecimals= 0", "0.666666666666667", "1.25", "0.125", 2.0 / 3},
+        {'.', "EngineeringFormat= 1", "666.666666666667000E-3", "1.250000000000000", "125.000000000000000E-3", 2.0 / 3},
+        {',', "", "0.666666666666667", "1.250000000000000", "0.125000000000000", 2.0 / 3},
+        {'.', "Decimals= 2\nKeepFullPrecision= 0", "0.67", "1.25", "0.12", 0.67},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.set);
         AppState a;
-        ApplySettingsText(c.set, a.ctx);
-        StackFileRead read = ReadStackFileText(StackFileText({c.stored, s}));
+        ApplySettingsText(std::string("EngineeringFormat= 0\n") + c.set, a.ctx);
+        StackFileRead read = ReadStackFileText(StackFileText({{15, true, false, c.separator}, s}));
         ASSERT_EQ(read.trouble, StackTrouble::None) << read.why;
         ApplyStackFile(std::move(read.content), a.calc);
         const OperandStack& st = a.calc.Stack();
@@ -181,10 +165,9 @@ TEST(StackFile, DecimalTextsAreMadeAgainOnlyWhereTheirFormatChanged) {
     }
 }
 
-// Whatever is wrong with the file, the calculator starts empty, the file is moved aside whole
-// (over an older one) and the message says where the file is, why it was refused and where it
-// went.
-TEST(StackFile, ABadFileLeavesTheStackEmptyAndIsMovedAsideWithTheReason) {
+// Whatever is wrong with a file, it is refused as a whole with the kind of trouble the entry
+// line shows and a reason that points at the fault.
+TEST(StackFileFormat, ABadFileIsRefusedWithItsReason) {
     const std::string good = StackFileText({{}, OddStack()});
     auto replaced = [&good](const std::string& from, const std::string& to) {
         std::string t = good;
@@ -193,60 +176,64 @@ TEST(StackFile, ABadFileLeavesTheStackEmptyAndIsMovedAsideWithTheReason) {
     };
     std::string over = "Quorva stack 1\nformat 15 1 1 .\ncount 0\nundo 0 0 0 0000000000000000 \"\"\n";
     for (int n = 0; n <= 301; ++n) over += std::to_string(n) + " 0 0000000000000000 \"\"\n";
-    over += "end\n";
     const struct {
-        const char* name;
         std::string bytes;
         StackTrouble trouble;
         const char* why;
     } cases[] = {
-        {"empty", "", StackTrouble::Truncated, "is empty"},
-        {"cut in the header", "Quorva st", StackTrouble::Truncated, "inside its first line"},
-        {"cut in a record", good.substr(0, good.size() / 2), StackTrouble::Truncated, "no end line"},
-        {"cut before end", good.substr(0, good.size() - 4), StackTrouble::Truncated, "no end line"},
-        {"settings file", "WindowPositionX= 100\r\nSkinFile=default\r\n", StackTrouble::Foreign, "not a Quorva stack"},
-        {"later format", replaced("stack 1", "stack 2"), StackTrouble::Foreign, "format \"2\""},
-        {"301 items", replaced("count 10", "count 301"), StackTrouble::TooLong, "301 items"},
-        {"302 records", over, StackTrouble::TooLong, "302 records"},
-        {"too large", good + std::string(kStackReadLimit, '\n'), StackTrouble::TooLong, "larger than 80 KiB"},
-        {"kind 4", replaced("\n2 2 ", "\n2 4 "), StackTrouble::Damaged, "line 7 "},
-        {"bits cut", replaced("4029000000000000", "402900000000000"), StackTrouble::Damaged, "line 5 "},
-        {"bits not hex", replaced("4029000000000000", "40290000000000G0"), StackTrouble::Damaged, "line 5 "},
-        {"records swapped", replaced("\n2 2 ", "\n1 2 "), StackTrouble::Damaged, "line 7 "},
-        {"a raw blank", replaced("stale%20at", "stale at"), StackTrouble::Damaged, "line 5 "},
-        {"a bad escape", replaced("%20at", "%2Gat"), StackTrouble::Damaged, "line 5 "},
-        {"no quotes", replaced("\"'101\"", "'101"), StackTrouble::Damaged, "line 7 "},
-        {"text too long", replaced("'101", std::string(kStackTextLimit + 1, '1')), StackTrouble::Damaged, "line 7 "},
-        {"a NUL", replaced("count 10", std::string("count 1\0", 8)), StackTrouble::Damaged, "line 3 "},
-        {"17 places", replaced("format 15", "format 17"), StackTrouble::Damaged, "line 2 "},
-        {"undo count 301", replaced("undo 1 11", "undo 1 301"), StackTrouble::Damaged, "line 4 "},
-        {"fewer records than items", replaced("count 10", "count 12"), StackTrouble::Damaged, "counts 12 items"},
-        {"after the end", good + "0 0 0000000000000000 \"\"\n", StackTrouble::Damaged, "follows the end line"},
-        {"trailing blank", replaced("count 10", "count 10 "), StackTrouble::Damaged, "line 3 "},
+        {"", StackTrouble::Truncated, "is empty"},
+        {"Quorva st", StackTrouble::Truncated, "inside its first line"},
+        {good.substr(0, good.size() / 2), StackTrouble::Truncated, "no end line"},
+        {"WindowPositionX= 100\r\nSkinFile=default\r\n", StackTrouble::Foreign, "not a Quorva stack"},
+        {replaced("stack 1", "stack 2"), StackTrouble::Foreign, "format \"2\""},
+        {replaced("count 10", "count 301"), StackTrouble::TooLong, "301 items"},
+        {over + "end\n", StackTrouble::TooLong, "302 records"},
+        {replaced("\n2 2 ", "\n2 4 "), StackTrouble::Damaged, "line 7 "},  // kind 4
+        {replaced("4029000000000000", "402900000000000"), StackTrouble::Damaged, "line 5 "},
+        {replaced("4029000000000000", "40290000000000G0"), StackTrouble::Damaged, "line 5 "},
+        {replaced("\n2 2 ", "\n1 2 "), StackTrouble::Damaged, "line 7 "},  // records swapped
+        {replaced("stale%20at", "stale at"), StackTrouble::Damaged, "line 5 "},
+        {replaced("%20at", "%2Gat"), StackTrouble::Damaged, "line 5 "},
+        {replaced("\"'101\"", "'101"), StackTrouble::Damaged, "line 7 "},
+        {replaced("'101", std::string(kStackTextLimit + 1, '1')), StackTrouble::Damaged, "line 7 "},
+        {replaced("count 10", std::string("count 1\0", 8)), StackTrouble::Damaged, "line 3 "},
+        {replaced("format 15", "format 17"), StackTrouble::Damaged, "line 2 "},
+        {replaced("undo 1 11", "undo 1 301"), StackTrouble::Damaged, "line 4 "},
+        {replaced("count 10", "count 12"), StackTrouble::Damaged, "counts 12 items"},
+        {good + "0 0 0000000000000000 \"\"\n", StackTrouble::Damaged, "follows the end line"},
+        {replaced("count 10", "count 10 "), StackTrouble::Damaged, "line 3 "},
+        {replaced("count 10", "total 10"), StackTrouble::Damaged, "line 3 "},
     };
+    for (const auto& c : cases) {
+        const StackFileRead read = ReadStackFileText(c.bytes);
+        EXPECT_EQ(read.trouble, c.trouble) << c.bytes.substr(0, 80);
+        EXPECT_NE(read.why.find(c.why), std::string::npos) << read.why;
+    }
+}
+
+// A refused file leaves the stack as it was and is moved aside whole (over an older one); the
+// message says where it is, why it was refused and where it went. Something that is not a file
+// at all is moved aside too, and what cannot be moved is said.
+TEST(StackFile, ARefusedFileIsMovedAsideAndTheMessageSaysWhereAndWhy) {
     ScratchFolder dir;
     const std::string path = dir / "quorva.stack", bad = path + kBadStackSuffix;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        WriteFile(bad, "an older bad file");
-        WriteFile(path, c.bytes);
-        AppState a;
-        const StackFileResult r = LoadStackFile(path, a.calc);
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.trouble, c.trouble);
-        EXPECT_NE(r.message.find("The stack file " + path + " "), std::string::npos) << r.message;
-        EXPECT_NE(r.message.find(c.why), std::string::npos) << r.message;
-        EXPECT_NE(r.message.find("kept as " + bad), std::string::npos) << r.message;
-        EXPECT_EQ(a.calc.Stack().StackCount(), 0);
-        EXPECT_FALSE(a.calc.Stack().UndoAvailable());
-        EXPECT_FALSE(fs::exists(path));
-        EXPECT_EQ(ReadFile(bad), c.bytes);
-    }
-    // Something that is not a file at all is moved aside too, and what cannot be moved is said.
-    fs::remove(bad);
-    fs::create_directory(path);
+    const std::string large = StackFileText({{}, OddStack()}) + std::string(kStackReadLimit, '\n');
+    WriteFile(bad, "an older bad file");
+    WriteFile(path, large);
     AppState a;
+    a.calc.Stack().Push(kKindDecimal, 7);
     StackFileResult r = LoadStackFile(path, a.calc);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.trouble, StackTrouble::TooLong);
+    EXPECT_EQ(r.message, "The stack file " + path + " is larger than 80 KiB, more than a full stack takes; the "
+                         "calculator starts with an empty stack; the file is kept as " + bad);
+    EXPECT_EQ(a.calc.Stack().StackCount(), 1);
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(ReadFile(bad), large);
+
+    fs::remove(bad);  // a folder cannot be moved over a file
+    fs::create_directory(path);
+    r = LoadStackFile(path, a.calc);
     EXPECT_EQ(r.trouble, StackTrouble::Unreadable);
     EXPECT_NE(r.message.find("cannot be read: not a regular file"), std::string::npos) << r.message;
     EXPECT_TRUE(fs::is_directory(bad));
@@ -254,7 +241,6 @@ TEST(StackFile, ABadFileLeavesTheStackEmptyAndIsMovedAsideWithTheReason) {
     WriteFile(bad + "/inside", "x");
     r = LoadStackFile(path, a.calc);
     EXPECT_NE(r.message.find("cannot be moved aside to " + bad), std::string::npos) << r.message;
-    EXPECT_EQ(std::string(TroubleShown(StackTrouble::Damaged)), "STACK FILE DAMAGED");
 }
 
 }  // namespace
