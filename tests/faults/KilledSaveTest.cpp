@@ -35,7 +35,7 @@ TEST(KilledSave, FileIsAlwaysOneWholeVersionAndTempsAreCleared) {
 
     std::mt19937 random(20261207);
     std::uniform_int_distribution<int> delayUs(0, 1500);
-    constexpr int kKills = 1000;
+    constexpr int kKills = 500;
     int midSave = 0;  // kills that left a temporary file: the save was between create and rename
     for (int kill = 0; kill < kKills; ++kill) {
         int ready[2];
