@@ -55,43 +55,40 @@ private:
 
 struct Fault {
     const char* name;
-    // Makes saving into folder fail; returns why it cannot be done here, empty when done.
-    std::function<std::string(const fs::path& folder)> make;
-    std::function<void(const fs::path& folder)> undo;
+    // Makes saving into folder fail (on) or work again; returns why it cannot be done here.
+    std::function<std::string(const fs::path& folder, bool on)> set;
     bool removes;  // the stack file can still be removed
 };
 
 const Fault kFaults[] = {
     {"ReadOnlyFolder",
-     [](const fs::path& folder) -> std::string {
+     [](const fs::path& folder, bool on) -> std::string {
          if (::geteuid() == 0) return "root may write into a read-only folder; as_user.sh runs this as nobody";
-         fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
+         fs::permissions(folder, fs::perms::owner_write, on ? fs::perm_options::remove : fs::perm_options::add);
          return {};
      },
-     [](const fs::path& folder) { fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add); },
      false},
     // Written, then the rename fails: the temporary file must go too.
     {"FilesAreFolders",
-     [](const fs::path& folder) {
+     [](const fs::path& folder, bool on) {
          for (const char* name : {"quorva.ini", "quorva.stack"}) {
-             fs::remove(folder / name);
-             fs::create_directories(folder / name / "keep");
+             fs::remove_all(folder / name);
+             if (on) fs::create_directories(folder / name / "keep");
          }
          return std::string();
      },
-     [](const fs::path& folder) {
-         for (const char* name : {"quorva.ini", "quorva.stack"}) fs::remove_all(folder / name);
-     },
      false},
     {"FullFileSystem",
-     [](const fs::path& folder) -> std::string {
+     [](const fs::path& folder, bool on) -> std::string {
          if (!std::getenv("QUORVA_SMALL_FS")) return "no small file system was mounted (small_fs.sh does it)";
-         std::ofstream filler(folder / "filler");  // a new file then gets no block at all
-         while (filler << std::string(4096, 'x')) {
+         fs::remove(folder / "filler");
+         if (on) {
+             std::ofstream filler(folder / "filler");  // a new file then gets no block at all
+             while (filler << std::string(4096, 'x')) {
+             }
          }
          return {};
      },
-     [](const fs::path& folder) { fs::remove(folder / "filler"); },
      true},
 };
 
@@ -125,7 +122,7 @@ TEST_P(SaveFaultTest, OldFilesStayUserIsToldOnceCalculatorGoesOn) {
     std::ofstream(Stack(), std::ios::binary) << StackFileText({{}, TwoItems()});
     Start("WindowPositionX= 10\r\nDecimals= 4\r\nSkinFile=old\r\nKeepStack= 1\r\n");
     ASSERT_EQ(Values(), (std::vector<double>{1, 2}));
-    if (const std::string why = fault.make(ConfigDir()); !why.empty()) GTEST_SKIP() << why;
+    if (const std::string why = fault.set(ConfigDir(), true); !why.empty()) GTEST_SKIP() << why;
     const std::string before = Listing();
     StderrCapture err;
 
@@ -146,13 +143,13 @@ TEST_P(SaveFaultTest, OldFilesStayUserIsToldOnceCalculatorGoesOn) {
     EXPECT_EQ(Listing(), before);
 
     // Once saving works again both files are written; a new failure is told again.
-    fault.undo(ConfigDir());
+    fault.set(ConfigDir(), false);
     P().SessionEnding();
     EXPECT_TRUE(IniHas("Decimals= 4\r\n") && IniHas("SkinFile=old\r\n")) << IniText();
     const StackSnapshot saved = ReadStackFileText(FileText(Stack())).content.stack;
     ASSERT_EQ(saved.count, 2);
     EXPECT_EQ(saved.records.at(2).value, 125);
-    ASSERT_EQ(fault.make(ConfigDir()), "");
+    ASSERT_EQ(fault.set(ConfigDir(), true), "");
     SaveByClosingFunctions();
     EXPECT_EQ(Calc().EntryCaption(), "SETTINGS NOT SAVED");
     EXPECT_EQ(err.Count("Cannot save the settings"), 2);
@@ -163,7 +160,7 @@ TEST_P(SaveFaultTest, OldFilesStayUserIsToldOnceCalculatorGoesOn) {
     EXPECT_EQ(fs::exists(Stack()), !fault.removes);
     EXPECT_EQ(err.Count("Cannot remove the stack file " + Stack()), fault.removes ? 0 : 1) << err.Text();
     EXPECT_EQ(err.Count("Cannot save the stack"), 1);
-    fault.undo(ConfigDir());
+    fault.set(ConfigDir(), false);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, SaveFaultTest, ::testing::ValuesIn(kFaults),

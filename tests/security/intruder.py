@@ -41,34 +41,32 @@ def connections(path, wanted, patience):
 
 
 what, args = sys.argv[1], sys.argv[2:]
-_, most = resource.getrlimit(resource.RLIMIT_NOFILE)
-resource.setrlimit(resource.RLIMIT_NOFILE, (most, most))
+resource.setrlimit(resource.RLIMIT_NOFILE, (resource.getrlimit(resource.RLIMIT_NOFILE)[1],) * 2)
 kept = []
 if what == "send":
     s = socket.socket(socket.AF_UNIX)
     s.connect(args[0])
     try:
         s.send(args[1].encode())
-        got = s.recv(256) if select.select([s], [], [], 2)[0] else None
-        said = "(none)" if got is None else got.decode() if got else "(closed)"
+        said = (s.recv(256).decode() or "(closed)") if select.select([s], [], [], 2)[0] else "(none)"
     except (BrokenPipeError, ConnectionResetError):  # closed with our request unsent or unread
         said = "(closed)"
     print("answer:", said)
-    sys.exit(0)
+    sys.exit()
 elif what == "hold":
     os.umask(0)
     for path in args:
         kept.append(open(path, "a"))
         fcntl.flock(kept[-1], fcntl.LOCK_EX | fcntl.LOCK_NB)
+elif what == "listen":
+    servers = [listening(path, 8) for path in args[1:]]
 elif what == "stuck":
     for path in args:
         kept += [listening(path, 0)] + connections(path, 10**6, 0)
 elif what == "connect":
     kept = connections(args[0], int(args[1]), float(args[2]))
-elif what == "listen":
-    servers = [listening(path, 8) for path in args[1:]]
 else:
-    sys.exit("usage: intruder.py hold|listen|stuck|connect|send ...")
+    sys.exit("intruder.py: no such attack: " + what)
 print("ready", flush=True)
 if what == "listen":
     with open(args[0], "a") as log:
