@@ -44,7 +44,8 @@ TEST(KilledSave, FileIsAlwaysOneWholeVersionAndTempsAreCleared) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             // Tells the parent once its first save is done, then saves for ever.
-            if (!textfile::WriteReplacing(path, versions[1]).empty() || ::write(ready[1], "", 1) != 1) ::_exit(3);
+            if (!textfile::WriteReplacing(path, versions[1]).empty()) ::_exit(3);
+            if (::write(ready[1], "", 1) != 1) ::_exit(4);
             for (int i = 0;; ++i) {
                 if (!textfile::WriteReplacing(path, versions[i % 2]).empty()) ::_exit(5);
             }
@@ -60,7 +61,8 @@ TEST(KilledSave, FileIsAlwaysOneWholeVersionAndTempsAreCleared) {
         ASSERT_TRUE(started && WIFSIGNALED(status)) << "the saver failed on its own, status " << status;
 
         const std::string now = test::ReadFile(path);
-        ASSERT_TRUE(now == versions[0] || now == versions[1]) << "after kill " << kill << ": " << now.size() << " bytes";
+        ASSERT_TRUE(now == versions[0] || now == versions[1])
+            << "after kill " << kill << " the file holds " << now.size() << " bytes";
         // The child's first save cleared what the kill before left; only this kill's remains.
         const int others = OtherFiles(scratch.path);
         ASSERT_LE(others, 1) << "kill " << kill << " found stale files";

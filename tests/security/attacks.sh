@@ -127,10 +127,9 @@ held_lock)
 # A link planted where the lock goes would have the start truncate and overwrite what it points
 # at (where fs.protected_symlinks is 0).
 planted_symlink)
-    log "fs.protected_symlinks = $(cat /proc/sys/fs/protected_symlinks 2>/dev/null)"
     printf 'precious\n' >"$T/precious"
     take_folder
-    for link in "$OLD.lock" "$NEW.lock"; do "${AS_NOBODY[@]}" ln -s "$T/precious" "$link"; done
+    for link in "$OLD.lock" "$NEW.lock"; do "${AS_NOBODY[@]}" ln -s "$T/precious" "$link" || fail "no link"; done
     start plain
     calculator_up plain
     [ "$(cat "$T/precious")" = precious ] || fail "the file the link points at now holds: $(head -c 100 "$T/precious")"
