@@ -10,11 +10,11 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -37,9 +37,8 @@ public:
         std::fclose(file_);
     }
     std::string Text() const {
-        std::string all(static_cast<size_t>(::lseek(::fileno(file_), 0, SEEK_END)), '\0');
-        all.resize(static_cast<size_t>(std::max<ssize_t>(0, ::pread(::fileno(file_), all.data(), all.size(), 0))));
-        return all;
+        std::ifstream in("/proc/self/fd/" + std::to_string(::fileno(file_)), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     int Count(const std::string& what) const {
         const std::string all = Text();
