@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -130,7 +132,7 @@ TEST(SettingsFile, ExampleFileAndRoundTrip) {
     ASSERT_TRUE(SaveSettings(dir / "c/quorva.ini", t.ctx).ok);
     EXPECT_EQ(ReadFile(dir / "c/quorva.ini"), kEveryValueChanged);
 
-    // A file that cannot be read changes nothing. (Files that cannot be written: tests/faults.)
+    // A file that cannot be read changes nothing.
     AppState s;
     const SettingsResult missing = LoadSettings(dir / "none.ini", s.ctx);
     EXPECT_TRUE(missing.ok && !missing.found);
@@ -139,6 +141,32 @@ TEST(SettingsFile, ExampleFileAndRoundTrip) {
     EXPECT_NE(folder.message.find(dir / "c"), std::string::npos) << folder.message;
     EXPECT_EQ(SettingsText(s.ctx), SavedWith(""));
     EXPECT_TRUE(s.target.calls.empty());
+}
+
+// A write cut short (the file size limit; root ignores permissions) leaves the old file and no
+// temporary beside it, and the message names the file.
+TEST(SettingsFile, AWriteCutShortKeepsTheOldFile) {
+    ScratchFolder dir;
+    AppState s;
+    const std::string path = dir / "quorva.ini";
+    WriteFile(path, kExample);
+    s.calc.SetDecimalPlaces(4);
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 16;
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const SettingsResult cut = SaveSettings(path, s.ctx);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(cut.ok);
+    EXPECT_NE(cut.message.find(path), std::string::npos) << cut.message;
+    EXPECT_EQ(ReadFile(path), kExample);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1)
+        << "a temporary file was left behind";
+    ASSERT_TRUE(SaveSettings(path, s.ctx).ok);
+    EXPECT_EQ(ReadFile(path), SavedWith("Decimals= 4"));
 }
 
 TEST(SettingsLocation, ProgramFolderForcedFolderAndFallback) {
