@@ -24,6 +24,7 @@
 #include "Screens.h"
 #include "StackFile.h"
 #include "TextFile.h"
+#include "Trace.h"
 #include "TrayIcon.h"
 #include "Version.h"
 #include "Window.h"
@@ -75,7 +76,9 @@ Program::~Program() = default;
 
 void Program::Main() {
     StartupWindowTexts();
+    trace::Mark("main window made");
     SetDefaultSkin();
+    trace::Mark("skin picture loaded");
     // Without a settings file the calculator starts in the middle of the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -84,6 +87,7 @@ void Program::Main() {
     }
     SettingsContext ctx = Context();
     Report(LoadSettings(SettingsPath(), ctx), "SETTINGS UNREADABLE");
+    trace::Mark("settings read");
     if (options_.On(Option::KeepStack)) LoadStack();
     ShowAboutWindow();
     if (skin_.skinFile != kDefaultSkinName) LoadSkin(skin_.skinFile);
@@ -104,6 +108,7 @@ void Program::Main() {
         HideAllWindows();
     } else {
         ShowAllWindows();
+        trace::Mark("main window shown");
     }
     // The icon and the splash come once the calculator is on screen, so they never delay it.
     if (main_->isVisible()) {
@@ -123,11 +128,14 @@ void Program::PrepareMeanwhile() {
     defaultPicture_ = picture.get_future();
     splashArt_ = std::async(std::launch::async, [size, ratio, picture = std::move(picture)]() mutable {
         picture.set_value(DefaultSkinPicture());
+        trace::Mark("helper: skin picture");
         // Painting the artwork here took the CPU the calculator's first picture needed.
         QImage art = frmAbout::ShippedArtwork(size, ratio);
+        trace::Mark("helper: splash artwork");
         // Reading the font list is the longest step before the first picture; Qt guards it,
         // and the first paint waits for this instead of doing it.
         QFontDatabase::families();
+        trace::Mark("helper: font list");
         return art.isNull() ? frmAbout::Artwork(size, ratio) : art;
     });
 }
@@ -271,6 +279,7 @@ void Program::ShowSplashNow() {
     about_ = std::make_unique<frmAbout>(twipsX_, twipsY_);
     about_->lblVersion->setText(QStringLiteral("version " QUORVA_VERSION));
     about_->ShowCentred(main_->screen());
+    trace::Mark("splash shown");
     // Its first paint comes when the window system has it on screen; the artwork painted
     // ahead is taken meanwhile.
     if (splashArt_.valid()) about_->SetArtwork(splashArt_.get());

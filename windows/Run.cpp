@@ -17,6 +17,7 @@
 #include "frmCommands.h"
 #include "QuitSignals.h"
 #include "SingleInstance.h"
+#include "Trace.h"
 #include "Version.h"
 #include "Window.h"
 
@@ -71,6 +72,7 @@ extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaSta
 
     quorva::platform::ChooseDisplayPlatform();
     QApplication app(argc, launch->argv);
+    quorva::trace::Mark("QApplication");
     if (argc > 1) {
         // Whatever Qt did not take as its own option.
         return Usage((std::string("unknown argument: ") + launch->argv[1]).c_str());
@@ -108,8 +110,11 @@ extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaSta
         }
         break;
     }
+    quorva::trace::Mark("instance claimed");
     quorva::Program program(start);
+    quorva::trace::Mark("program made");
     program.PrepareMeanwhile();
+    quorva::trace::Mark("helper started");
     instance.onRequest = [&program](const quorva::instance::Request& r) { program.AtRequest(r); };
     quorva::platform::WatchQuitSignals([&program](int) { program.QuitWithoutAsking(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
