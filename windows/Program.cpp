@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QIcon>
@@ -109,35 +108,19 @@ void Program::Main() {
     } else {
         ShowAllWindows();
         trace::Mark("main window shown");
+        // Mapped while the splash is made: its map is not delayed, and both first pictures
+        // come in one pass of the event loop instead of one after the other.
+        platform::SendRequestsNow();
     }
-    // The icon and the splash come once the calculator is on screen, so they never delay it.
-    if (main_->isVisible()) {
-        main_->firstPainted = [this] { OnScreen(); };
-        QTimer::singleShot(1000, main_.get(), [this] { OnScreen(); });  // never painted?
+    ShowSplashNow();
+    // The splash's picture is the last one of the start; the icon, which draws nothing of
+    // ours, comes after it.
+    if (about_ && about_->isVisible()) {
+        about_->firstPainted = [this] { MakeTrayIcon(); };
+        QTimer::singleShot(1000, about_.get(), [this] { MakeTrayIcon(); });  // never painted?
     } else {
-        QTimer::singleShot(0, main_.get(), [this] { OnScreen(); });
+        MakeTrayIcon();
     }
-}
-
-void Program::PrepareMeanwhile() {
-    UseMetricCompatibleFonts();
-    const QSize size = frmAbout::SizeFor(twipsX_, twipsY_);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const qreal ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
-    std::promise<QImage> picture;
-    defaultPicture_ = picture.get_future();
-    splashArt_ = std::async(std::launch::async, [size, ratio, picture = std::move(picture)]() mutable {
-        picture.set_value(DefaultSkinPicture());
-        trace::Mark("helper: skin picture");
-        // Painting the artwork here took the CPU the calculator's first picture needed.
-        QImage art = frmAbout::ShippedArtwork(size, ratio);
-        trace::Mark("helper: splash artwork");
-        // Reading the font list is the longest step before the first picture; Qt guards it,
-        // and the first paint waits for this instead of doing it.
-        QFontDatabase::families();
-        trace::Mark("helper: font list");
-        return art.isNull() ? frmAbout::Artwork(size, ratio) : art;
-    });
 }
 
 void Program::StartupWindowTexts() {
@@ -171,25 +154,9 @@ void Program::MakeTrayIcon() {
     tray_->AddTrayIcon();
 }
 
-void Program::OnScreen() {
-    if (onScreen_) return;
-    onScreen_ = true;
-    main_->firstPainted = nullptr;
-    ShowSplashNow();
-    // The splash's picture is the last one of the start; the icon, which draws nothing of
-    // ours, comes after it.
-    if (about_ && about_->isVisible()) {
-        about_->firstPainted = [this] { MakeTrayIcon(); };
-        QTimer::singleShot(1000, about_.get(), [this] { MakeTrayIcon(); });  // never painted?
-    } else {
-        MakeTrayIcon();
-    }
-}
-
 void Program::SetDefaultSkin() {
     quorva::SetDefaultSkin(skin_, twipsX_);
-    const QImage picture = defaultPicture_.valid() ? defaultPicture_.get() : DefaultSkinPicture();
-    main_->SetSkinPicture(picture, SharpScreen() ? platform::LoadPicture(QStringLiteral(":/default_skin@2x.png")) : QImage());
+    main_->SetSkinPicture(DefaultSkinPicture(), SharpScreen() ? platform::LoadPicture(QStringLiteral(":/default_skin@2x.png")) : QImage());
 }
 
 bool Program::SharpScreen() {
@@ -280,9 +247,6 @@ void Program::ShowSplashNow() {
     about_->lblVersion->setText(QStringLiteral("version " QUORVA_VERSION));
     about_->ShowCentred(main_->screen());
     trace::Mark("splash shown");
-    // Its first paint comes when the window system has it on screen; the artwork painted
-    // ahead is taken meanwhile.
-    if (splashArt_.valid()) about_->SetArtwork(splashArt_.get());
 }
 
 void Program::HideAllWindows() {

@@ -3,7 +3,6 @@
 // calculator's Host and the settings file's target.
 
 #include <functional>
-#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,13 +46,11 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // Start-up: the window texts, the built-in skin, the settings, the splash, the saved
-    // skin, then the windows shown, or only the notification-area icon.
+    // Start-up: the window texts, the built-in skin, the settings, the saved skin, then the
+    // windows shown, or only the notification-area icon; the splash; the icon after the
+    // splash's first picture.
     void Main();
     void StartupWindowTexts();
-    // Before Main: a helper thread reads the built-in skin's picture and the font list and
-    // paints the splash's artwork while the calculator is built; it ends by itself.
-    void PrepareMeanwhile();
 
     Calculator& Calc() override { return calc_; }
     OptionsModel& Options() override { return options_; }
@@ -85,7 +82,7 @@ public:
     static bool SharpScreen();
 
     // Windows as a group, the splash, and the end.
-    void ShowAboutWindow();  // the splash is due: it comes once the calculator is on screen
+    void ShowAboutWindow();  // the splash is due: it comes right after the calculator is shown
     void HideAllWindows() override;
     void ShowAllWindows();
     void QuitProgram() override;        // asks first when chkConfExit is ticked
@@ -148,7 +145,6 @@ private:
     void BringMainWindowForward(const instance::Request& request = {});
     void ShowSplashNow();
     void MakeTrayIcon();
-    void OnScreen();  // the calculator's first picture is on screen
 
     StartOptions start_;
     OptionsModel options_;
@@ -161,10 +157,7 @@ private:
     std::unique_ptr<frmLargeStack> large_;
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<TrayIcon> tray_;
-    std::future<QImage> defaultPicture_;
-    std::future<QImage> splashArt_;
     bool aboutDue_ = false;
-    bool onScreen_ = false;
     bool ended_ = false;
     std::string settingsTrouble_;  // the settings file problem last told; empty while none
     std::string stackTrouble_;     // the same for the stack file

@@ -113,8 +113,6 @@ extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaSta
     quorva::trace::Mark("instance claimed");
     quorva::Program program(start);
     quorva::trace::Mark("program made");
-    program.PrepareMeanwhile();
-    quorva::trace::Mark("helper started");
     instance.onRequest = [&program](const quorva::instance::Request& r) { program.AtRequest(r); };
     quorva::platform::WatchQuitSignals([&program](int) { program.QuitWithoutAsking(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,

@@ -15,7 +15,6 @@
 
 #include "Accessible.h"
 #include "Commands.h"
-#include "FirstPaint.h"
 #include "Keys.h"
 #include "Trace.h"
 
@@ -388,7 +387,6 @@ bool frmQuorva::eventFilter(QObject* watched, QEvent* event) {
         if (label == imgSkin && !painted_) {
             painted_ = true;
             trace::Mark("first paint");
-            TellFirstPaint(this, firstPainted);
         }
         break;
     default:

@@ -105,8 +105,10 @@ int RunWindows(const std::string& programFolder, QuorvaStart& start) {
             tried += "\n  " + path;
             continue;
         }
-        // RTLD_NOW: a missing Qt symbol shows here, not in the middle of a session.
-        void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        // The library is linked -z now, so a missing Qt symbol shows here, not in the middle of
+        // a session; the libraries it brings bind lazily, as they do for any program started
+        // with them (RTLD_NOW would bind all of theirs too).
+        void* library = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
         quorva::trace::Mark("dlopen done");
         if (library == nullptr) {
             std::fprintf(stderr, "quorva: cannot load the windows: %s\n", ::dlerror());
