@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QIcon>
@@ -108,19 +109,39 @@ void Program::Main() {
     } else {
         ShowAllWindows();
         trace::Mark("main window shown");
-        // Mapped while the splash is made: its map is not delayed, and both first pictures
-        // come in one pass of the event loop instead of one after the other.
+        // Mapped while the splash is made: its map is not delayed.
         platform::SendRequestsNow();
     }
-    ShowSplashNow();
-    // The splash's picture is the last one of the start; the icon, which draws nothing of
-    // ours, comes after it.
-    if (about_ && about_->isVisible()) {
-        about_->firstPainted = [this] { MakeTrayIcon(); };
-        QTimer::singleShot(1000, about_.get(), [this] { MakeTrayIcon(); });  // never painted?
-    } else {
-        MakeTrayIcon();
-    }
+    // First in the event loop, before the calculator's picture: both first pictures then come
+    // in one pass instead of one after the other.
+    QTimer::singleShot(0, main_.get(), [this] {
+        ShowSplashNow();
+        if (!about_ || !about_->isVisible()) MakeTrayIcon();
+    });
+}
+
+void Program::PrepareMeanwhile() {
+    UseMetricCompatibleFonts();
+    const QSize size = frmAbout::SizeFor(twipsX_, twipsY_);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+    std::promise<QImage> picture, art;
+    defaultPicture_ = picture.get_future();
+    splashArt_ = art.get_future();
+    helper_ = std::async(std::launch::async, [size, ratio, picture = std::move(picture), art = std::move(art)]() mutable {
+        picture.set_value(DefaultSkinPicture());
+        trace::Mark("helper: skin picture");
+        QImage shipped = frmAbout::ShippedArtwork(size, ratio);
+        const bool painted = shipped.isNull();
+        if (!painted) art.set_value(std::move(shipped));
+        trace::Mark("helper: splash artwork");
+        // Reading the font list is the longest step before the first picture; Qt guards it,
+        // and the first paint waits for this instead of doing it.
+        QFontDatabase::families();
+        trace::Mark("helper: font list");
+        // Where the shipped picture does not fit, the artwork is painted, with the fonts.
+        if (painted) art.set_value(frmAbout::Artwork(size, ratio));
+    });
 }
 
 void Program::StartupWindowTexts() {
@@ -152,11 +173,13 @@ void Program::MakeTrayIcon() {
         [this] { mnuQuit_Click(); },
     });
     tray_->AddTrayIcon();
+    trace::Mark("notification-area icon");
 }
 
 void Program::SetDefaultSkin() {
     quorva::SetDefaultSkin(skin_, twipsX_);
-    main_->SetSkinPicture(DefaultSkinPicture(), SharpScreen() ? platform::LoadPicture(QStringLiteral(":/default_skin@2x.png")) : QImage());
+    const QImage picture = defaultPicture_.valid() ? defaultPicture_.get() : DefaultSkinPicture();
+    main_->SetSkinPicture(picture, SharpScreen() ? platform::LoadPicture(QStringLiteral(":/default_skin@2x.png")) : QImage());
 }
 
 bool Program::SharpScreen() {
@@ -245,8 +268,15 @@ void Program::ShowSplashNow() {
     aboutDue_ = false;
     about_ = std::make_unique<frmAbout>(twipsX_, twipsY_);
     about_->lblVersion->setText(QStringLiteral("version " QUORVA_VERSION));
+    // The splash's picture is the last one of the start; the icon, which draws nothing of
+    // ours, comes after it.
+    about_->firstPainted = [this] { MakeTrayIcon(); };
+    QTimer::singleShot(1000, about_.get(), [this] { MakeTrayIcon(); });  // never painted?
     about_->ShowCentred(main_->screen());
     trace::Mark("splash shown");
+    // Its first paint comes when the window system has it on screen; the artwork read ahead
+    // is taken meanwhile.
+    if (splashArt_.valid()) about_->SetArtwork(splashArt_.get());
 }
 
 void Program::HideAllWindows() {

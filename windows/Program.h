@@ -3,6 +3,7 @@
 // calculator's Host and the settings file's target.
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,10 +48,14 @@ public:
     Program& operator=(const Program&) = delete;
 
     // Start-up: the window texts, the built-in skin, the settings, the saved skin, then the
-    // windows shown, or only the notification-area icon; the splash; the icon after the
-    // splash's first picture.
+    // windows shown, or only the notification-area icon; the splash first in the event loop,
+    // the icon after the splash's first picture.
     void Main();
     void StartupWindowTexts();
+    // Before Main: a helper thread reads the built-in skin's picture, the splash's artwork and
+    // the font list while the calculator is built (and waits for the session bus); it ends by
+    // itself.
+    void PrepareMeanwhile();
 
     Calculator& Calc() override { return calc_; }
     OptionsModel& Options() override { return options_; }
@@ -157,6 +162,9 @@ private:
     std::unique_ptr<frmLargeStack> large_;
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<TrayIcon> tray_;
+    std::future<QImage> defaultPicture_;
+    std::future<QImage> splashArt_;
+    std::future<void> helper_;
     bool aboutDue_ = false;
     bool ended_ = false;
     std::string settingsTrouble_;  // the settings file problem last told; empty while none

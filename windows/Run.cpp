@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QSessionManager>
 
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -71,6 +72,11 @@ extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaSta
     if (launch->showPaths != 0) return ShowPaths(start, argc, launch->argv);
 
     quorva::platform::ChooseDisplayPlatform();
+#ifdef M_ARENA_MAX
+    // The few threads (Qt's X reader and session bus, the start-up helper) allocate little:
+    // without heaps of their own, some 200 KiB are not kept resident.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     QApplication app(argc, launch->argv);
     quorva::trace::Mark("QApplication");
     if (argc > 1) {
@@ -113,6 +119,8 @@ extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaSta
     quorva::trace::Mark("instance claimed");
     quorva::Program program(start);
     quorva::trace::Mark("program made");
+    program.PrepareMeanwhile();
+    quorva::trace::Mark("helper started");
     instance.onRequest = [&program](const quorva::instance::Request& r) { program.AtRequest(r); };
     quorva::platform::WatchQuitSignals([&program](int) { program.QuitWithoutAsking(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,

@@ -152,16 +152,12 @@ void frmAbout::paintEvent(QPaintEvent*) {
     trace::Mark("splash paint");
     TellFirstPaint(this, firstPainted);
     QPainter p(this);
-    // The shipped picture is read here rather than when the splash is made: the calculator's
-    // first picture, which comes just before in the same pass, does not wait for it. It is
-    // not kept: a later expose paints the artwork.
-    if (!painted_) {
-        painted_ = true;
-        const QImage art = ShippedArtwork(size(), devicePixelRatioF());
-        if (!art.isNull()) {
-            p.drawImage(0, 0, art);
-            return;
-        }
+    if (!art_.isNull() && art_.deviceIndependentSize().toSize() == size() &&
+        qFuzzyCompare(art_.devicePixelRatio(), devicePixelRatioF())) {
+        p.drawImage(0, 0, art_);
+        // Once on screen it is not needed: a later expose paints the artwork again.
+        art_ = QImage();
+        return;
     }
     PaintArtwork(p, size());
 }

@@ -20,13 +20,15 @@ public:
     // Its size in pixels at the screen's twips per pixel.
     static QSize SizeFor(double twipsX, double twipsY);
     // The artwork of a splash of size (pixels) at the pixel ratio dpr, painted without a
-    // window (quorva-skin-art draws the shipped picture with it).
+    // window, so that a helper thread can paint it while the calculator starts.
     static QImage Artwork(QSize size, qreal dpr);
     // The same artwork as shipped, painted ahead at the usual screen resolution: null where it
-    // does not fit (another resolution or pixel ratio), and the splash paints it instead.
+    // does not fit (another resolution or pixel ratio), and Artwork paints it instead.
     static QImage ShippedArtwork(QSize size, qreal dpr);
     // Twips per pixel of the usual 96 dpi screen, the resolution of the shipped artwork.
     static constexpr double kShippedTwips = 15;
+    // A ready picture of the artwork: the splash copies it instead of painting.
+    void SetArtwork(QImage art) { art_ = std::move(art); }
 
     QLabel* const lblVersion;
     const QTimer& Timer1() const { return timer1_; }
@@ -45,7 +47,7 @@ private:
     static void PaintArtwork(QPainter& p, QSize size);
 
     QTimer timer1_;
-    bool painted_ = false;
+    QImage art_;
 };
 
 }  // namespace quorva
