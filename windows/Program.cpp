@@ -128,7 +128,10 @@ void Program::PrepareMeanwhile() {
     std::promise<QImage> picture, art;
     defaultPicture_ = picture.get_future();
     splashArt_ = art.get_future();
-    helper_ = std::async(std::launch::async, [size, ratio, picture = std::move(picture), art = std::move(art)]() mutable {
+    // The main thread meanwhile waits for the session bus (the accessibility bridge) for most
+    // of this.
+    helper_ = std::async(std::launch::async, [size, ratio, picture = std::move(picture),
+                                              art = std::move(art)]() mutable {
         picture.set_value(DefaultSkinPicture());
         trace::Mark("helper: skin picture");
         QImage shipped = frmAbout::ShippedArtwork(size, ratio);
@@ -179,7 +182,8 @@ void Program::MakeTrayIcon() {
 void Program::SetDefaultSkin() {
     quorva::SetDefaultSkin(skin_, twipsX_);
     const QImage picture = defaultPicture_.valid() ? defaultPicture_.get() : DefaultSkinPicture();
-    main_->SetSkinPicture(picture, SharpScreen() ? platform::LoadPicture(QStringLiteral(":/default_skin@2x.png")) : QImage());
+    main_->SetSkinPicture(picture,
+                          SharpScreen() ? platform::LoadPicture(QStringLiteral(":/default_skin@2x.png")) : QImage());
 }
 
 bool Program::SharpScreen() {

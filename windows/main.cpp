@@ -106,8 +106,7 @@ int RunWindows(const std::string& programFolder, QuorvaStart& start) {
             continue;
         }
         // The library is linked -z now, so a missing Qt symbol shows here, not in the middle of
-        // a session; the libraries it brings bind lazily, as they do for any program started
-        // with them (RTLD_NOW would bind all of theirs too).
+        // a session; RTLD_NOW would also bind every symbol of the libraries it brings.
         void* library = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
         quorva::trace::Mark("dlopen done");
         if (library == nullptr) {

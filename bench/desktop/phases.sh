@@ -15,7 +15,11 @@
 #
 # The table gives per phase the median ms from exec (min-max) and the step from the row above
 # (the difference of the medians), rows in the order of quorva's medians; "X:" rows are seen
-# by the X server, the others are the program's own marks.
+# by the X server, the others are the program's own marks. A second table gives the CPU time
+# the process had used at each of its marks, which load on the machine changes far less.
+# On a machine other programs keep busy, "chrt -f 10 bench/desktop/phases.sh ..." (as root)
+# runs the X server, the probe and the programs ahead of them: closer to a quiet machine, but
+# figures for development only.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -74,7 +78,8 @@ Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -noreset 9>"$tmp/displayf
 pids+=($!)
 for _ in $(seq 300); do grep -q '[0-9]' "$tmp/displayfd" && break; sleep 0.05; done
 grep -q '[0-9]' "$tmp/displayfd" || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(tr -dc "0-9" <"$tmp/displayfd")"
+DISPLAY=":$(tr -dc "0-9" <"$tmp/displayfd")"
+export DISPLAY
 if [ "$wm" = openbox ]; then
     openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
     pids+=($!)
