@@ -112,12 +112,21 @@ void Program::Main() {
         // Mapped while the splash is made: its map is not delayed.
         platform::SendRequestsNow();
     }
+    // The icon, which draws nothing of ours, comes after the first pictures of the start, the
+    // calculator's and the splash's, in whichever order a window manager lets them come.
+    picturesDue_ = (main_->isVisible() ? 1 : 0) + (aboutDue_ ? 1 : 0);
+    if (main_->isVisible()) main_->firstPainted = [this] { PictureShown(); };
+    QTimer::singleShot(1000, main_.get(), [this] { MakeTrayIcon(); });  // never painted?
     // First in the event loop, before the calculator's picture: both first pictures then come
     // in one pass instead of one after the other.
     QTimer::singleShot(0, main_.get(), [this] {
         ShowSplashNow();
-        if (!about_ || !about_->isVisible()) MakeTrayIcon();
+        if (picturesDue_ == 0) MakeTrayIcon();
     });
+}
+
+void Program::PictureShown() {
+    if (picturesDue_ > 0 && --picturesDue_ == 0) MakeTrayIcon();
 }
 
 void Program::PrepareMeanwhile() {
@@ -272,10 +281,7 @@ void Program::ShowSplashNow() {
     aboutDue_ = false;
     about_ = std::make_unique<frmAbout>(twipsX_, twipsY_);
     about_->lblVersion->setText(QStringLiteral("version " QUORVA_VERSION));
-    // The splash's picture is the last one of the start; the icon, which draws nothing of
-    // ours, comes after it.
-    about_->firstPainted = [this] { MakeTrayIcon(); };
-    QTimer::singleShot(1000, about_.get(), [this] { MakeTrayIcon(); });  // never painted?
+    about_->firstPainted = [this] { PictureShown(); };
     about_->ShowCentred(main_->screen());
     trace::Mark("splash shown");
     // Its first paint comes when the window system has it on screen; the artwork read ahead

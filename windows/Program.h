@@ -49,7 +49,7 @@ public:
 
     // Start-up: the window texts, the built-in skin, the settings, the saved skin, then the
     // windows shown, or only the notification-area icon; the splash first in the event loop,
-    // the icon after the splash's first picture.
+    // the icon after the first pictures.
     void Main();
     void StartupWindowTexts();
     // Before Main: a helper thread reads the built-in skin's picture, the splash's artwork and
@@ -150,6 +150,7 @@ private:
     void BringMainWindowForward(const instance::Request& request = {});
     void ShowSplashNow();
     void MakeTrayIcon();
+    void PictureShown();  // one of the start's first pictures is on screen
 
     StartOptions start_;
     OptionsModel options_;
@@ -166,6 +167,7 @@ private:
     std::future<QImage> splashArt_;
     std::future<void> helper_;
     bool aboutDue_ = false;
+    int picturesDue_ = 0;  // first pictures of the start not yet painted
     bool ended_ = false;
     std::string settingsTrouble_;  // the settings file problem last told; empty while none
     std::string stackTrouble_;     // the same for the stack file

@@ -15,6 +15,7 @@
 
 #include "Accessible.h"
 #include "Commands.h"
+#include "FirstPaint.h"
 #include "Keys.h"
 #include "Trace.h"
 
@@ -387,6 +388,7 @@ bool frmQuorva::eventFilter(QObject* watched, QEvent* event) {
         if (label == imgSkin && !painted_) {
             painted_ = true;
             trace::Mark("first paint");
+            TellFirstPaint(this, firstPainted);
         }
         break;
     default:

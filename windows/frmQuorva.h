@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "Owners.h"
@@ -73,6 +74,9 @@ public:
     void EntryTimerChanged(bool running);
     const QTimer& EntryTimer() const { return tmrEntry_; }
 
+    // Runs once, soon after the picture was first painted.
+    std::function<void()> firstPainted;
+
     // A zone clicked, as a screen reader presses it.
     void PressZone(QLabel* zone);
 
@@ -131,7 +135,7 @@ private:
     platform::WindowDrag drag_;
     QLabel* pressedZone_ = nullptr;  // the zone a press went to, until its release
     bool pressWasDouble_ = false;
-    bool painted_ = false;  // the picture was painted once (a start-up trace mark)
+    bool painted_ = false;  // the picture was painted once
     PickerWindow* frmDegRad_ = nullptr;
     PickerWindow* frmDecimal_ = nullptr;
 };
