@@ -36,6 +36,10 @@ Translucency TranslucencyHere();
 void SetTopmost(QWidget& window, bool on);
 bool IsTopmost(const QWidget& window);
 
+// Sends the window system the requests made so far (on X11 they wait in a buffer until the
+// event loop runs), so that a window just shown is mapped while more work follows.
+void SendRequestsNow();
+
 // Alpha 0..255 as the window's opacity. Returns false when the desktop cannot show it.
 bool SetOpacity(QWidget& window, int alpha);
 

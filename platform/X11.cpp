@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Screens.h"
+#include "Window.h"
 
 #if QUORVA_HAVE_XCB
 #include <QtGui/qguiapplication_platform.h>
@@ -26,6 +27,12 @@ bool CompositorRunning() {
     return owner != nullptr && owner->owner != XCB_NONE;
 #else
     return true;
+#endif
+}
+
+void SendRequestsNow() {
+#if QUORVA_HAVE_XCB
+    if (xcb_connection_t* c = X11Connection()) xcb_flush(c);
 #endif
 }
 

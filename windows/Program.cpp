@@ -24,6 +24,7 @@
 #include "Screens.h"
 #include "StackFile.h"
 #include "TextFile.h"
+#include "Trace.h"
 #include "TrayIcon.h"
 #include "Version.h"
 #include "Window.h"
@@ -75,7 +76,9 @@ Program::~Program() = default;
 
 void Program::Main() {
     StartupWindowTexts();
+    trace::Mark("main window made");
     SetDefaultSkin();
+    trace::Mark("skin picture loaded");
     // Without a settings file the calculator starts in the middle of the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -84,6 +87,7 @@ void Program::Main() {
     }
     SettingsContext ctx = Context();
     Report(LoadSettings(SettingsPath(), ctx), "SETTINGS UNREADABLE");
+    trace::Mark("settings read");
     if (options_.On(Option::KeepStack)) LoadStack();
     ShowAboutWindow();
     if (skin_.skinFile != kDefaultSkinName) LoadSkin(skin_.skinFile);
@@ -104,14 +108,25 @@ void Program::Main() {
         HideAllWindows();
     } else {
         ShowAllWindows();
+        trace::Mark("main window shown");
+        // Mapped while the splash is made: its map is not delayed.
+        platform::SendRequestsNow();
     }
-    // The icon and the splash come once the calculator is on screen, so they never delay it.
-    if (main_->isVisible()) {
-        main_->firstPainted = [this] { OnScreen(); };
-        QTimer::singleShot(1000, main_.get(), [this] { OnScreen(); });  // never painted?
-    } else {
-        QTimer::singleShot(0, main_.get(), [this] { OnScreen(); });
-    }
+    // The icon, which draws nothing of ours, comes after the first pictures of the start, the
+    // calculator's and the splash's, in whichever order a window manager lets them come.
+    picturesDue_ = (main_->isVisible() ? 1 : 0) + (aboutDue_ ? 1 : 0);
+    if (main_->isVisible()) main_->firstPainted = [this] { PictureShown(); };
+    QTimer::singleShot(1000, main_.get(), [this] { MakeTrayIcon(); });  // never painted?
+    // First in the event loop, before the calculator's picture: both first pictures then come
+    // in one pass instead of one after the other.
+    QTimer::singleShot(0, main_.get(), [this] {
+        ShowSplashNow();
+        if (picturesDue_ == 0) MakeTrayIcon();
+    });
+}
+
+void Program::PictureShown() {
+    if (picturesDue_ > 0 && --picturesDue_ == 0) MakeTrayIcon();
 }
 
 void Program::PrepareMeanwhile() {
@@ -119,16 +134,25 @@ void Program::PrepareMeanwhile() {
     const QSize size = frmAbout::SizeFor(twipsX_, twipsY_);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const qreal ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
-    std::promise<QImage> picture;
+    std::promise<QImage> picture, art;
     defaultPicture_ = picture.get_future();
-    splashArt_ = std::async(std::launch::async, [size, ratio, picture = std::move(picture)]() mutable {
+    splashArt_ = art.get_future();
+    // The main thread meanwhile waits for the session bus (the accessibility bridge) for most
+    // of this.
+    helper_ = std::async(std::launch::async, [size, ratio, picture = std::move(picture),
+                                              art = std::move(art)]() mutable {
         picture.set_value(DefaultSkinPicture());
-        // Painting the artwork here took the CPU the calculator's first picture needed.
-        QImage art = frmAbout::ShippedArtwork(size, ratio);
+        trace::Mark("helper: skin picture");
+        QImage shipped = frmAbout::ShippedArtwork(size, ratio);
+        const bool painted = shipped.isNull();
+        if (!painted) art.set_value(std::move(shipped));
+        trace::Mark("helper: splash artwork");
         // Reading the font list is the longest step before the first picture; Qt guards it,
         // and the first paint waits for this instead of doing it.
         QFontDatabase::families();
-        return art.isNull() ? frmAbout::Artwork(size, ratio) : art;
+        trace::Mark("helper: font list");
+        // Where the shipped picture does not fit, the artwork is painted, with the fonts.
+        if (painted) art.set_value(frmAbout::Artwork(size, ratio));
     });
 }
 
@@ -161,27 +185,14 @@ void Program::MakeTrayIcon() {
         [this] { mnuQuit_Click(); },
     });
     tray_->AddTrayIcon();
-}
-
-void Program::OnScreen() {
-    if (onScreen_) return;
-    onScreen_ = true;
-    main_->firstPainted = nullptr;
-    ShowSplashNow();
-    // The splash's picture is the last one of the start; the icon, which draws nothing of
-    // ours, comes after it.
-    if (about_ && about_->isVisible()) {
-        about_->firstPainted = [this] { MakeTrayIcon(); };
-        QTimer::singleShot(1000, about_.get(), [this] { MakeTrayIcon(); });  // never painted?
-    } else {
-        MakeTrayIcon();
-    }
+    trace::Mark("notification-area icon");
 }
 
 void Program::SetDefaultSkin() {
     quorva::SetDefaultSkin(skin_, twipsX_);
     const QImage picture = defaultPicture_.valid() ? defaultPicture_.get() : DefaultSkinPicture();
-    main_->SetSkinPicture(picture, SharpScreen() ? platform::LoadPicture(QStringLiteral(":/default_skin@2x.png")) : QImage());
+    main_->SetSkinPicture(picture,
+                          SharpScreen() ? platform::LoadPicture(QStringLiteral(":/default_skin@2x.png")) : QImage());
 }
 
 bool Program::SharpScreen() {
@@ -270,9 +281,11 @@ void Program::ShowSplashNow() {
     aboutDue_ = false;
     about_ = std::make_unique<frmAbout>(twipsX_, twipsY_);
     about_->lblVersion->setText(QStringLiteral("version " QUORVA_VERSION));
+    about_->firstPainted = [this] { PictureShown(); };
     about_->ShowCentred(main_->screen());
-    // Its first paint comes when the window system has it on screen; the artwork painted
-    // ahead is taken meanwhile.
+    trace::Mark("splash shown");
+    // Its first paint comes when the window system has it on screen; the artwork read ahead
+    // is taken meanwhile.
     if (splashArt_.valid()) about_->SetArtwork(splashArt_.get());
 }
 

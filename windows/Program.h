@@ -47,12 +47,14 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // Start-up: the window texts, the built-in skin, the settings, the splash, the saved
-    // skin, then the windows shown, or only the notification-area icon.
+    // Start-up: the window texts, the built-in skin, the settings, the saved skin, then the
+    // windows shown, or only the notification-area icon; the splash first in the event loop,
+    // the icon after the first pictures.
     void Main();
     void StartupWindowTexts();
-    // Before Main: a helper thread reads the built-in skin's picture and the font list and
-    // paints the splash's artwork while the calculator is built; it ends by itself.
+    // Before Main: a helper thread reads the built-in skin's picture, the splash's artwork and
+    // the font list while the calculator is built (and waits for the session bus); it ends by
+    // itself.
     void PrepareMeanwhile();
 
     Calculator& Calc() override { return calc_; }
@@ -85,7 +87,7 @@ public:
     static bool SharpScreen();
 
     // Windows as a group, the splash, and the end.
-    void ShowAboutWindow();  // the splash is due: it comes once the calculator is on screen
+    void ShowAboutWindow();  // the splash is due: it comes right after the calculator is shown
     void HideAllWindows() override;
     void ShowAllWindows();
     void QuitProgram() override;        // asks first when chkConfExit is ticked
@@ -148,7 +150,7 @@ private:
     void BringMainWindowForward(const instance::Request& request = {});
     void ShowSplashNow();
     void MakeTrayIcon();
-    void OnScreen();  // the calculator's first picture is on screen
+    void PictureShown();  // one of the start's first pictures is on screen
 
     StartOptions start_;
     OptionsModel options_;
@@ -163,8 +165,9 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::future<QImage> defaultPicture_;
     std::future<QImage> splashArt_;
+    std::future<void> helper_;
     bool aboutDue_ = false;
-    bool onScreen_ = false;
+    int picturesDue_ = 0;  // first pictures of the start not yet painted
     bool ended_ = false;
     std::string settingsTrouble_;  // the settings file problem last told; empty while none
     std::string stackTrouble_;     // the same for the stack file

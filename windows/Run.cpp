@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QSessionManager>
 
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -17,6 +18,7 @@
 #include "frmCommands.h"
 #include "QuitSignals.h"
 #include "SingleInstance.h"
+#include "Trace.h"
 #include "Version.h"
 #include "Window.h"
 
@@ -70,7 +72,13 @@ extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaSta
     if (launch->showPaths != 0) return ShowPaths(start, argc, launch->argv);
 
     quorva::platform::ChooseDisplayPlatform();
+#ifdef M_ARENA_MAX
+    // The few threads (Qt's X reader and session bus, the start-up helper) allocate little:
+    // without heaps of their own, some 200 KiB are not kept resident.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     QApplication app(argc, launch->argv);
+    quorva::trace::Mark("QApplication");
     if (argc > 1) {
         // Whatever Qt did not take as its own option.
         return Usage((std::string("unknown argument: ") + launch->argv[1]).c_str());
@@ -108,8 +116,11 @@ extern "C" __attribute__((visibility("default"))) int quorva_run(const QuorvaSta
         }
         break;
     }
+    quorva::trace::Mark("instance claimed");
     quorva::Program program(start);
+    quorva::trace::Mark("program made");
     program.PrepareMeanwhile();
+    quorva::trace::Mark("helper started");
     instance.onRequest = [&program](const quorva::instance::Request& r) { program.AtRequest(r); };
     quorva::platform::WatchQuitSignals([&program](int) { program.QuitWithoutAsking(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,

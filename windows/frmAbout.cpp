@@ -13,6 +13,7 @@
 
 #include "FirstPaint.h"
 #include "Pictures.h"
+#include "Trace.h"
 
 namespace quorva {
 
@@ -148,6 +149,7 @@ QImage frmAbout::ShippedArtwork(QSize size, qreal dpr) {
 }
 
 void frmAbout::paintEvent(QPaintEvent*) {
+    trace::Mark("splash paint");
     TellFirstPaint(this, firstPainted);
     QPainter p(this);
     if (!art_.isNull() && art_.deviceIndependentSize().toSize() == size() &&

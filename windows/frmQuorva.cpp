@@ -17,6 +17,7 @@
 #include "Commands.h"
 #include "FirstPaint.h"
 #include "Keys.h"
+#include "Trace.h"
 
 namespace quorva {
 
@@ -386,6 +387,7 @@ bool frmQuorva::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Paint:
         if (label == imgSkin && !painted_) {
             painted_ = true;
+            trace::Mark("first paint");
             TellFirstPaint(this, firstPainted);
         }
         break;

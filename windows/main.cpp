@@ -17,6 +17,7 @@
 #include "Instance.h"
 #include "Launch.h"
 #include "Paths.h"
+#include "Trace.h"
 #include "Version.h"
 
 #ifndef QUORVA_LIBRARY_RELATIVE
@@ -104,8 +105,10 @@ int RunWindows(const std::string& programFolder, QuorvaStart& start) {
             tried += "\n  " + path;
             continue;
         }
-        // RTLD_NOW: a missing Qt symbol shows here, not in the middle of a session.
-        void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        // The library is linked -z now, so a missing Qt symbol shows here, not in the middle of
+        // a session; RTLD_NOW would also bind every symbol of the libraries it brings.
+        void* library = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
+        quorva::trace::Mark("dlopen done");
         if (library == nullptr) {
             std::fprintf(stderr, "quorva: cannot load the windows: %s\n", ::dlerror());
             return 1;
@@ -124,6 +127,7 @@ int RunWindows(const std::string& programFolder, QuorvaStart& start) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    quorva::trace::Mark("main");
     std::string configDir;
     quorva::instance::Verb verb = quorva::instance::Verb::Show;
     bool verbGiven = false;
@@ -183,6 +187,7 @@ int main(int argc, char** argv) {
 
     int restCount = static_cast<int>(rest.size());
     rest.push_back(nullptr);
+    quorva::trace::Mark("no calculator runs");
     QuorvaStart start{restCount, rest.data(), configDir.c_str(), static_cast<int>(verb), paths ? 1 : 0};
     return RunWindows(programFolder, start);
 }

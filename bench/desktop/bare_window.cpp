@@ -11,6 +11,8 @@
 
 #include <vector>
 
+#include "../../system/Trace.h"  // QUORVA_TRACE: the marks bench/desktop/phases.sh reads
+
 namespace {
 
 class BareWindow : public QWidget {
@@ -28,6 +30,7 @@ public:
     }
 
 protected:
+    void paintEvent(QPaintEvent*) override { quorva::trace::Mark("first paint"); }
     void keyPressEvent(QKeyEvent* e) override {
         if (e->matches(QKeySequence::Copy)) {
             if (!values_.empty()) QGuiApplication::clipboard()->setText(QString::number(values_.back(), 'g', 15));
@@ -68,8 +71,11 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    quorva::trace::Mark("main");
     QApplication app(argc, argv);
+    quorva::trace::Mark("QApplication");
     BareWindow window;
     window.show();
+    quorva::trace::Mark("main window shown");
     return QApplication::exec();
 }
