@@ -287,7 +287,8 @@ run_pass() {
         for entry in "${programs[@]}"; do
             name=${entry%%|*}
             if [ "$r" = 0 ]; then
-                measure "$wm" "$name" warm-up --idle 0,0
+                if [ "$k2p_only" = 1 ]; then measure "$wm" "$name" warm-up --idle 0,0 --quiet 300
+                else measure "$wm" "$name" warm-up --idle 0,0; fi
                 continue
             fi
             IFS='|' read -r _ _ style _ <<<"$entry"

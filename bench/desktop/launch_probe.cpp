@@ -713,15 +713,19 @@ bool changedSince(Drawable from, const XImage& before, const Area& display, cons
     return changed;
 }
 
-// Runs the event loop until the watched damage has been quiet for quietMs (text cursors aside),
-// at most capMs.
-void untilDamageQuiet(int quietMs, int capMs) {
+// Runs the event loop until the watched damage has been quiet for quietMs (text cursors aside)
+// after a first damage that changed pixels of `area` from before's, at most capMs.
+void untilDamageQuiet(int quietMs, int capMs, Drawable from, const Area& area, const XImage& before) {
     const Clock::time_point start = Clock::now();
     Clock::time_point last = start;
-    while (msSince(last) < quietMs && msSince(start) < capMs) {
+    bool changed = false;
+    while ((!changed || msSince(last) < quietMs) && msSince(start) < capMs) {
         drain();
         for (const auto& [when, r] : timedRects)
-            if (!IsCursor(r)) last = std::max(last, when);
+            if (!IsCursor(r)) {
+                last = std::max(last, when);
+                if (!changed) changed = changedSince(from, before, area, r);
+            }
         timedRects.clear();
         checkAlive();
         if (XQLength(dpy) == 0) wait(5);
@@ -760,15 +764,15 @@ void keyToPixel(const Options& o, Window w) {
     timedDamage = XDamageCreate(dpy, from, XDamageReportRawRectangles);
     XSync(dpy, False);
 
-    constexpr int kRestQuietMs = 400, kRestCapMs = 3000;
-    untilDamageQuiet(kRestQuietMs, kRestCapMs);
+    // long enough for a button drawn pressed to be let go again
+    constexpr int kRestQuietMs = 250, kRestCapMs = 5000;
     Area display{window.x0, window.y1, window.x1, window.y0};
     for (const KeyCode key : {digits[8], enter}) {
         XImage* before = grab(from, window);
         if (!before) fail("k2p-image");
         press(key, true);
         press(key, false);
-        untilDamageQuiet(kRestQuietMs, kRestCapMs);
+        untilDamageQuiet(kRestQuietMs, kRestCapMs, from, window, *before);
         XImage* after = grab(from, window);
         if (!after) fail("k2p-image");
         const Area rows = changedRows(*before, *after, window);
