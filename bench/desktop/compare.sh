@@ -65,9 +65,10 @@
 #                same in every program: the digit appears in the entry line (quorva's input line,
 #                the bare Qt window's entry label, grpn's edit line, galculator's display in RPN
 #                mode), and Enter empties it or moves the number onto the stack lines shown. Per
-#                program: median, 95th percentile and max of every key of every round, the keys
-#                with no visible effect within 1 s (not timed), and the CPU time of all the
-#                program's threads per key. --key-to-pixel runs this part alone (a warm-up start
+#                program: median, 95th percentile and max of every key of every round, the
+#                range of the runs' medians, the median of the digits and of the Enters apart (an
+#                Enter redraws the stack lines too), the keys with no visible effect within 1 s
+#                (not timed), and the CPU time of all the program's threads per key. --key-to-pixel runs this part alone (a warm-up start
 #                and then the rounds), for quorva, quorva-base, the bare Qt window, grpn and
 #                galculator where installed, unless --only names others; 4 programs, both window
 #                manager settings and 3 rounds take about 5 minutes.
@@ -379,7 +380,16 @@ k2p_cell() {
         runs++
         for (i = 3; i <= NF; i++) {
             split($i, p, "=")
-            if (p[1] == "k2p") { n2 = split(p[2], t, ","); for (j = 1; j <= n2; j++) v[++n] = t[j] + 0 }
+            if (p[1] == "k2p") {
+                n2 = split(p[2], t, ",")
+                for (j = 1; j <= n2; j++) {
+                    if (t[j] == "-") continue
+                    v[++n] = t[j] + 0
+                    # every seventh key is Enter
+                    if (j % 7 == 0) e[++ne] = t[j] + 0
+                    else d[++nd] = t[j] + 0
+                }
+            }
             else if (p[1] == "k2p_keys") sent += p[2]
             else if (p[1] == "k2p_none") none += p[2]
             else if (p[1] == "k2p_median") { med[++m] = p[2] + 0 }
@@ -395,9 +405,11 @@ k2p_cell() {
     END {
         if (runs == 0) { printf "-"; exit }
         if (n == 0) { printf "no key timed (%d runs, %d failed)", runs, failed; exit }
-        sort(v, n); sort(med, m)
-        printf "%-8.2f %-8.2f %-8.2f %-15s %-14s %.0f", rank(v, n, 0.5), rank(v, n, 0.95), v[n],
-            sprintf("%.2f-%.2f", med[1], med[m]), sprintf("%d/%d", none, sent), nc ? cpu / nc : 0
+        sort(v, n); sort(med, m); sort(d, nd); sort(e, ne)
+        printf "%-8.2f %-8.2f %-8.2f %-15s %-17s %-14s %.0f", rank(v, n, 0.5), rank(v, n, 0.95), v[n],
+            sprintf("%.2f-%.2f", med[1], med[m]),
+            sprintf("%s / %s", nd ? sprintf("%.2f", rank(d, nd, 0.5)) : "-", ne ? sprintf("%.2f", rank(e, ne, 0.5)) : "-"),
+            sprintf("%d/%d", none, sent), nc ? cpu / nc : 0
         if (failed) printf "  (%d runs failed)", failed
     }' "$1"
 }
@@ -407,12 +419,11 @@ print_k2p() {
     grep -q ' k2p ' "$file" || return
     echo
     echo "key to pixels: $k2p_keys single keys 50 ms apart per run, ms from the press to the first changed pixels"
-    printf '%-12s %-8s %-8s %-8s %-15s %-14s %s
-' program median p95 max "run medians" "no effect" "CPU us/key"
+    printf '%-12s %-8s %-8s %-8s %-15s %-17s %-14s %s\n' program median p95 max "run medians" \
+        "digit / Enter" "no effect" "CPU us/key"
     for entry in "${programs[@]}"; do
         name=${entry%%|*}
-        printf '%-12s %s
-' "$name" "$(k2p_cell "$file" "$name")"
+        printf '%-12s %s\n' "$name" "$(k2p_cell "$file" "$name")"
     done
 }
 

@@ -38,10 +38,10 @@
 // Prints one line of NAME=VALUE fields (times in ms from exec, or from the first key):
 //   map paint main_paint rss hwm idle_cpu idle_csw idle_late_csw idle_threads idle_when keys text ok
 // idle_when lists the tenths of a second in which the idle program switched, as S:COUNT.
+// and "fail=REASON" when a step could not be done. The program is stopped at the end.
 // --key-to-pixel adds k2p_keys k2p_none (keys without a visible effect) k2p_cpu_us (the CPU time
 // of all the program's threads over the keys, per key) k2p_median k2p_p95 k2p_max and k2p
-// (every key's ms, comma separated).
-// and "fail=REASON" when a step could not be done. The program is stopped at the end.
+// (every key's ms in turn, comma separated, "-" for one without an effect).
 //
 // Paints are seen as X Damage on the root window, so everything drawn on the screen counts;
 // main_paint is the last paint of the start drawn into the main window itself (X Damage on
@@ -788,7 +788,7 @@ void keyToPixel(const Options& o, Window w) {
     const auto gap = std::chrono::milliseconds(o.keyGapMs);
     Clock::time_point due = Clock::now() + gap;
     const long long ranBefore = runNs();
-    std::vector<double> ms;
+    std::vector<double> ms, shown;  // shown: every key in turn, -1 for none
     int none = 0;
     for (int i = 0, digit = 0; i < o.keyToPixel; ++i) {
         const bool isEnter = o.enterEvery > 0 && (i + 1) % (o.enterEvery + 1) == 0;
@@ -828,6 +828,7 @@ void keyToPixel(const Options& o, Window w) {
         if (trace) std::fprintf(stderr, "%9.1f key %d %s\n", msSince(t0), i, seen ? "shown" : "no visible effect");
         if (seen) ms.push_back(std::chrono::duration<double, std::milli>(*seen - pressed).count());
         else ++none;
+        shown.push_back(seen ? ms.back() : -1);
     }
     timedDamage = 0;
     const long long ran = runNs() - ranBefore;
@@ -841,8 +842,9 @@ void keyToPixel(const Options& o, Window w) {
     const auto rank = [&](double q) { return sorted[static_cast<std::size_t>(std::ceil(q * sorted.size())) - 1]; };
     std::snprintf(buf, sizeof buf, " k2p_median=%.2f k2p_p95=%.2f k2p_max=%.2f", rank(0.5), rank(0.95), sorted.back());
     out << buf << " k2p=";
-    for (std::size_t k = 0; k < ms.size(); ++k) {
-        std::snprintf(buf, sizeof buf, "%s%.2f", k ? "," : "", ms[k]);
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+        if (shown[k] < 0) std::snprintf(buf, sizeof buf, "%s-", k ? "," : "");
+        else std::snprintf(buf, sizeof buf, "%s%.2f", k ? "," : "", shown[k]);
         out << buf;
     }
 }
