@@ -68,10 +68,11 @@
 #                program: median, 95th percentile and max of every key of every round, the
 #                range of the runs' medians, the median of the digits and of the Enters apart (an
 #                Enter redraws the stack lines too), the keys with no visible effect within 1 s
-#                (not timed), and the CPU time of all the program's threads per key. --key-to-pixel runs this part alone (a warm-up start
-#                and then the rounds), for quorva, quorva-base, the bare Qt window, grpn and
-#                galculator where installed, unless --only names others; 4 programs, both window
-#                manager settings and 3 rounds take about 5 minutes.
+#                (not timed), and the CPU time of all the program's threads per key.
+#                --key-to-pixel runs this part alone (a warm-up start and then the rounds), for
+#                quorva, quorva-base, the bare Qt window, grpn and galculator where installed,
+#                unless --only names others; 4 programs, both window manager settings and 3
+#                rounds take about 5 minutes.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -241,7 +242,7 @@ measure() {
     # shellcheck disable=SC2086 # criteria and command are word lists
     line=$(HOME=$home XDG_CONFIG_HOME=$home/.config "$probe" $crit --files-out "$tmp/files-$name" "$@" "${args[@]}" -- $cmd 2>>"$tmp/$name.log")
     # every key's time stays out of the progress lines
-    printf '  %-8s %-11s %-8s %s\n' "$wm" "$name" "$kind" "$(sed 's/ k2p=[0-9.,]*//' <<<"$line")" >&2
+    printf '  %-8s %-11s %-8s %s\n' "$wm" "$name" "$kind" "$(sed 's/ k2p=[0-9.,-]*//' <<<"$line")" >&2
     echo "$name $kind $line" >>"$tmp/results-$wm"
 }
 
@@ -373,7 +374,8 @@ right() {
 }
 
 # k2p_cell FILE NAME: every timed key of NAME's k2p runs, pooled: "median p95 max" ms, the
-# per-run medians' range, the keys without a visible effect of all sent, and CPU us per key
+# per-run medians' range, the digits' and the Enters' medians, the keys without a visible
+# effect of all sent, and CPU us per key
 k2p_cell() {
     awk -v name="$2" '
     $1 == name && $2 == "k2p" {
