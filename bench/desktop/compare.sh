@@ -4,7 +4,9 @@
 #
 #   bench/desktop/compare.sh [--rounds N] [--quorva PATH] [--only NAME,...] [--wm none|openbox|both]
 #                            [--as-found] [--starts-only] [--base PATH] [--no-summon]
+#                            [--key-to-pixel] [--k2p-keys N]
 #   bench/desktop/compare.sh --smoke     one round of quorva and the bare Qt window, short idle
+#                                        and 40 keys to pixels
 #
 # Programs: quorva, xcalc -rpn, galculator, speedcrunch, qalculate-gtk and grpn where installed
 # (this script installs nothing: a missing one is named and skipped), and a bare Qt 6 Widgets
@@ -49,6 +51,28 @@
 # without a time. speedcrunch has no RPN: it gets "1", 500 times "+" and "1", then Enter (the
 # same number of keys, the same result). Keys go no earlier than 3.5 s after exec and after a
 # quiet second, so no splash or late start-up work is in their figures.
+#   key to pixels  each round also starts every program once more and, once its screen is quiet
+#                (and quorva's splash gone, 3.5 s after exec) and it has the focus (XSetInputFocus
+#                without a window manager, _NET_ACTIVE_WINDOW with one), sends it 200 single keys
+#                (--k2p-keys) with XTest 50 ms apart: the digits 1 to 9 in turn and Enter after
+#                every six, so the entry never runs past its width. Each key is timed from
+#                CLOCK_MONOTONIC right before its press to the first X Damage notify on the
+#                program's own window that changed pixels of its display (read back with
+#                XGetImage and compared with the pixels right before the press), so a repaint of
+#                the same pixels, a text cursor's blink or a button drawn pressed and let go is
+#                not taken for the key's effect. The display is found before the timed keys: the
+#                rows that "9" and then Enter, each typed at rest, changed. The effect seen is the
+#                same in every program: the digit appears in the entry line (quorva's input line,
+#                the bare Qt window's entry label, grpn's edit line, galculator's display in RPN
+#                mode), and Enter empties it or moves the number onto the stack lines shown. Per
+#                program: median, 95th percentile and max of every key of every round, the
+#                range of the runs' medians, the median of the digits and of the Enters apart (an
+#                Enter redraws the stack lines too), the keys with no visible effect within 1 s
+#                (not timed), and the CPU time of all the program's threads per key.
+#                --key-to-pixel runs this part alone (a warm-up start and then the rounds), for
+#                quorva, quorva-base, the bare Qt window, grpn and galculator where installed,
+#                unless --only names others; 4 programs, both window manager settings and 3
+#                rounds take about 5 minutes.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -65,6 +89,8 @@ summon=1
 idle=2000,12000
 idle_late=4000
 sweep_delays="0 10 20 50 100"
+k2p_only=0
+k2p_keys=200
 while [ $# -gt 0 ]; do
     case $1 in
     --rounds) rounds=$2; shift 2 ;;
@@ -78,19 +104,22 @@ while [ $# -gt 0 ]; do
     --starts-only) starts_only=1; shift ;;
     --base) base=$2; shift 2 ;;
     --no-summon) summon=0; shift ;;
+    --key-to-pixel) k2p_only=1; shift ;;
+    --k2p-keys) k2p_keys=$2; shift 2 ;;
     -h | --help) sed -n '2,/^set -uo/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
     esac
 done
 if [ "$smoke" = 1 ]; then
-    rounds=1 only=",quorva,bare-qt," wms=none idle=2000,5000 sweep_delays="0 100"
+    rounds=1 only=",quorva,bare-qt," wms=none idle=2000,5000 sweep_delays="0 100" k2p_keys=40
 fi
+[ "$k2p_only" = 1 ] && [ -z "$only" ] && only=",quorva,quorva-base,bare-qt,grpn,galculator,"
 
 for t in Xvfb xdotool xclip c++ pkg-config; do
     command -v "$t" >/dev/null || { echo "$t is not installed" >&2; exit 2; }
 done
-for h in X11/Xlib.h X11/extensions/Xdamage.h; do
-    [ -f "/usr/include/$h" ] || { echo "/usr/include/$h is missing (Debian: libx11-dev, libxdamage-dev)" >&2; exit 2; }
+for h in X11/Xlib.h X11/extensions/Xdamage.h X11/extensions/XTest.h; do
+    [ -f "/usr/include/$h" ] || { echo "/usr/include/$h is missing (Debian: libx11-dev, libxdamage-dev, libxtst-dev)" >&2; exit 2; }
 done
 pkg-config --exists Qt6Widgets || { echo "Qt6Widgets is missing (Debian: qt6-base-dev)" >&2; exit 2; }
 case " $wms " in *" openbox "*)
@@ -112,7 +141,7 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 echo "building the probe and the bare Qt window ..." >&2
-c++ -std=c++20 -O2 -o "$tmp/launch_probe" "$here/launch_probe.cpp" -lX11 -lXdamage 2>"$tmp/build.log" ||
+c++ -std=c++20 -O2 -o "$tmp/launch_probe" "$here/launch_probe.cpp" -lX11 -lXdamage -lXtst 2>"$tmp/build.log" ||
     { cat "$tmp/build.log" >&2; exit 1; }
 # shellcheck disable=SC2046 # pkg-config's words
 c++ -std=c++20 -O2 -fPIC -o "$tmp/bare_window" "$here/bare_window.cpp" $(pkg-config --cflags --libs Qt6Widgets) \
@@ -212,7 +241,8 @@ measure() {
     [ "$copy" = - ] || read -ra args <<<"$copy"
     # shellcheck disable=SC2086 # criteria and command are word lists
     line=$(HOME=$home XDG_CONFIG_HOME=$home/.config "$probe" $crit --files-out "$tmp/files-$name" "$@" "${args[@]}" -- $cmd 2>>"$tmp/$name.log")
-    printf '  %-8s %-11s %-8s %s\n' "$wm" "$name" "$kind" "$line" >&2
+    # every key's time stays out of the progress lines
+    printf '  %-8s %-11s %-8s %s\n' "$wm" "$name" "$kind" "$(sed 's/ k2p=[0-9.,-]*//' <<<"$line")" >&2
     echo "$name $kind $line" >>"$tmp/results-$wm"
 }
 
@@ -241,6 +271,14 @@ summon_round() {
     wait "$pid" 2>/dev/null
 }
 
+# key_to_pixel WM NAME: a fresh start of NAME, timed keys into it
+key_to_pixel() {
+    local settle=0
+    # quorva's splash stays for 3 s over a quiet screen
+    [[ $2 == quorva* ]] && settle=3500
+    measure "$1" "$2" k2p --idle 0,0 --memory-at 0 --quiet 300 --settle "$settle" --key-to-pixel "$k2p_keys"
+}
+
 wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 run_pass() {
@@ -251,17 +289,22 @@ run_pass() {
         for entry in "${programs[@]}"; do
             name=${entry%%|*}
             if [ "$r" = 0 ]; then
-                measure "$wm" "$name" warm-up --idle 0,0
+                if [ "$k2p_only" = 1 ]; then measure "$wm" "$name" warm-up --idle 0,0 --quiet 300
+                else measure "$wm" "$name" warm-up --idle 0,0; fi
                 continue
             fi
             IFS='|' read -r _ _ style _ <<<"$entry"
+            if [ "$k2p_only" = 1 ]; then
+                key_to_pixel "$wm" "$name"
+                continue
+            fi
             if [ "$starts_only" = 1 ]; then
                 measure "$wm" "$name" start --idle 0,0
                 continue
             fi
             measure "$wm" "$name" start --idle "$idle" --idle-late "$idle_late" --keys "$tmp/keys-$style-1002" --expect 501
         done
-        [ "$r" = 0 ] && continue
+        [ "$r" = 0 ] || [ "$k2p_only" = 1 ] && continue
         [ "$summon" = 1 ] && [ -x "$quorva" ] && summon_round "$wm" quorva "$quorva"
         [ "$summon" = 1 ] && [ -n "$base" ] && summon_round "$wm" quorva-base "$base"
         [ "$starts_only" = 1 ] && continue
@@ -279,6 +322,7 @@ run_pass() {
                     --delay "$d" --expect 10
             done
         done
+        for entry in "${programs[@]}"; do key_to_pixel "$wm" "${entry%%|*}"; done
     done
 }
 
@@ -329,6 +373,62 @@ right() {
     }' "$1"
 }
 
+# k2p_cell FILE NAME: every timed key of NAME's k2p runs, pooled: "median p95 max" ms, the
+# per-run medians' range, the digits' and the Enters' medians, the keys without a visible
+# effect of all sent, and CPU us per key
+k2p_cell() {
+    awk -v name="$2" '
+    $1 == name && $2 == "k2p" {
+        runs++
+        for (i = 3; i <= NF; i++) {
+            split($i, p, "=")
+            if (p[1] == "k2p") {
+                n2 = split(p[2], t, ",")
+                for (j = 1; j <= n2; j++) {
+                    if (t[j] == "-") continue
+                    v[++n] = t[j] + 0
+                    # every seventh key is Enter
+                    if (j % 7 == 0) e[++ne] = t[j] + 0
+                    else d[++nd] = t[j] + 0
+                }
+            }
+            else if (p[1] == "k2p_keys") sent += p[2]
+            else if (p[1] == "k2p_none") none += p[2]
+            else if (p[1] == "k2p_median") { med[++m] = p[2] + 0 }
+            else if (p[1] == "k2p_cpu_us") { cpu += p[2]; nc++ }
+            else if (p[1] == "fail") failed++
+        }
+    }
+    function sort(a, k,    i, j, x) {
+        for (i = 2; i <= k; i++) { x = a[i]; for (j = i - 1; j >= 1 && a[j] > x; j--) a[j + 1] = a[j]; a[j + 1] = x }
+    }
+    # nearest rank
+    function rank(a, k, q,    r) { r = int(q * k); if (r < q * k) r++; return a[r < 1 ? 1 : r] }
+    END {
+        if (runs == 0) { printf "-"; exit }
+        if (n == 0) { printf "no key timed (%d runs, %d failed)", runs, failed; exit }
+        sort(v, n); sort(med, m); sort(d, nd); sort(e, ne)
+        printf "%-8.2f %-8.2f %-8.2f %-15s %-17s %-14s %.0f", rank(v, n, 0.5), rank(v, n, 0.95), v[n],
+            sprintf("%.2f-%.2f", med[1], med[m]),
+            sprintf("%s / %s", nd ? sprintf("%.2f", rank(d, nd, 0.5)) : "-", ne ? sprintf("%.2f", rank(e, ne, 0.5)) : "-"),
+            sprintf("%d/%d", none, sent), nc ? cpu / nc : 0
+        if (failed) printf "  (%d runs failed)", failed
+    }' "$1"
+}
+
+print_k2p() {
+    local file=$1 entry name
+    grep -q ' k2p ' "$file" || return
+    echo
+    echo "key to pixels: $k2p_keys single keys 50 ms apart per run, ms from the press to the first changed pixels"
+    printf '%-12s %-8s %-8s %-8s %-15s %-17s %-14s %s\n' program median p95 max "run medians" \
+        "digit / Enter" "no effect" "CPU us/key"
+    for entry in "${programs[@]}"; do
+        name=${entry%%|*}
+        printf '%-12s %s\n' "$name" "$(k2p_cell "$file" "$name")"
+    done
+}
+
 print_pass() {
     local wm=$1 entry name fmt
     local file=$tmp/results-$wm
@@ -350,6 +450,10 @@ print_pass() {
     if [ "$smoke" = 1 ]; then echo "   smoke: one round, no warm-up"; else echo "   $rounds rounds after one warm-up start each"; fi
     if [ "$warm" = 1 ]; then echo "   every start warm: the files it mapped the time before were read just before it"
     else echo "   page cache as found (--as-found)"; fi
+    if [ "$k2p_only" = 1 ]; then
+        print_k2p "$file"
+        return
+    fi
     echo "   median (min-max) xRATIO: the ratio of the median to quorva's"
     fmt='%-12s %-25s %-25s %-25s %-24s %-24s\n'
     # shellcheck disable=SC2059
@@ -431,6 +535,7 @@ print_pass() {
         for d in $sweep_delays; do printf ' %-15s' "$(right "$file" "$name" "sweep$d" | sed 's/ right//')"; done
         echo
     done
+    print_k2p "$file"
 }
 
 echo "display $DISPLAY; $(nproc) cores; load average at start $(cut -d' ' -f1-3 /proc/loadavg)" >&2
@@ -450,6 +555,7 @@ echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /pro
     "load average at the end $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "X server: Xvfb 1280x1024x24 -noreset, no compositor, no session bus"
 for wm in $wms; do [ -f "$tmp/results-$wm" ] && print_pass "$wm"; done
+[ "$k2p_only" = 1 ] && exit 0
 echo
 echo "how each result was read back:"
 for entry in "${programs[@]}"; do

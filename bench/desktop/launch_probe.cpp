@@ -18,6 +18,13 @@
 //   --copy KEYS          afterwards copy with this xdotool key (ctrl+c) and read the clipboard ...
 //   --click X,Y          ... or click there (window pixels) and read the primary selection
 //   --expect NUMBER      the number the read text must be
+//   --key-to-pixel N     then, instead of --keys, N single keys (digits 1 to 9 in turn, Enter
+//                        after every --enter-every of them) sent with XTest --key-gap MS apart:
+//                        ms from each press to the first damage of the main window whose pixels
+//                        differ from those right before the press
+//   --key-gap MS         (50) --enter-every K (6) --key-wait MS: a key with no visible effect by
+//                        then counts as none (1000) --root-damage: the root's damage inside the
+//                        window's area instead of the window's own
 //   --trace              every damage rectangle on stderr
 //   --files-out FILE     at the end, the files the program has mapped (its libraries, fonts,
 //                        caches), one per line: compare.sh reads them in before the next start
@@ -32,6 +39,9 @@
 //   map paint main_paint rss hwm idle_cpu idle_csw idle_late_csw idle_threads idle_when keys text ok
 // idle_when lists the tenths of a second in which the idle program switched, as S:COUNT.
 // and "fail=REASON" when a step could not be done. The program is stopped at the end.
+// --key-to-pixel adds k2p_keys k2p_none (keys without a visible effect) k2p_cpu_us (the CPU time
+// of all the program's threads over the keys, per key) k2p_median k2p_p95 k2p_max and k2p
+// (every key's ms in turn, comma separated, "-" for one without an effect).
 //
 // Paints are seen as X Damage on the root window, so everything drawn on the screen counts;
 // main_paint is the last paint of the start drawn into the main window itself (X Damage on
@@ -43,6 +53,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
 #include <dirent.h>
 #include <poll.h>
@@ -85,6 +97,8 @@ struct Options {
     std::string copyKeys;
     std::optional<std::pair<int, int>> click;
     std::optional<double> expect;
+    int keyToPixel = 0, keyGapMs = 50, enterEvery = 6, keyWaitMs = 1000;
+    bool rootDamage = false;
 };
 
 Display* dpy = nullptr;
@@ -277,6 +291,22 @@ char processState() {
     return state;
 }
 
+// The CPU time all the program's threads have run, in ns (schedstat: finer than clock ticks).
+long long runNs() {
+    long long ns = 0;
+    const std::string dir = "/proc/" + std::to_string(child) + "/task";
+    DIR* d = opendir(dir.c_str());
+    if (!d) return -1;
+    while (dirent* e = readdir(d)) {
+        if (e->d_name[0] == '.') continue;
+        std::ifstream in(dir + "/" + e->d_name + "/schedstat");
+        long long t = 0;
+        if (in >> t) ns += t;
+    }
+    closedir(d);
+    return ns;
+}
+
 struct ThreadCost {
     long long ticks = 0, switches = 0;
 };
@@ -331,6 +361,10 @@ bool IsCursor(const XRectangle& r) { return r.width <= 10 && r.height <= 40; }
 
 bool unmapSeen = false;  // an UnmapNotify came since this was last cleared
 
+// --key-to-pixel: the damage object watched, and its rectangles with when each was read.
+Damage timedDamage = 0;
+std::vector<std::pair<Clock::time_point, XRectangle>> timedRects;
+
 // Takes what the X server sent; returns whether a window was mapped or reparented.
 bool drain() {
     bool mapped = false;
@@ -339,6 +373,7 @@ bool drain() {
         XNextEvent(dpy, &e);
         if (e.type == damageEvent + XDamageNotify) {
             const auto& d = reinterpret_cast<XDamageNotifyEvent&>(e);
+            if (timedDamage != 0 && d.damage == timedDamage) timedRects.emplace_back(Clock::now(), d.area);
             if (trace)
                 std::fprintf(stderr, "%9.1f damage %dx%d+%d+%d %s 0x%lx%s\n", msSince(t0), d.area.width,
                              d.area.height, d.area.x, d.area.y, d.drawable == root ? "root" : "window", d.drawable,
@@ -634,6 +669,186 @@ void reap(pid_t p) {
     std::_Exit(0);
 }
 
+// --- key to pixels ---
+
+struct Area {
+    int x0, y0, x1, y1;  // of the drawable read, x1 and y1 past the end
+    bool empty() const { return x1 <= x0 || y1 <= y0; }
+    Area operator&(const Area& o) const {
+        return {std::max(x0, o.x0), std::max(y0, o.y0), std::min(x1, o.x1), std::min(y1, o.y1)};
+    }
+};
+
+XImage* grab(Drawable from, const Area& a) {
+    return XGetImage(dpy, from, a.x0, a.y0, static_cast<unsigned>(a.x1 - a.x0), static_cast<unsigned>(a.y1 - a.y0),
+                     AllPlanes, ZPixmap);
+}
+
+// The rows of `in` (where both images were taken) in which their pixels differ; empty if none.
+Area changedRows(const XImage& before, const XImage& after, const Area& in) {
+    Area rows{in.x0, in.y1, in.x1, in.y0};
+    for (int y = 0; y < in.y1 - in.y0; ++y)
+        for (int x = 0; x < in.x1 - in.x0; ++x)
+            if ((XGetPixel(const_cast<XImage*>(&before), x, y) & 0xFFFFFF) !=
+                (XGetPixel(const_cast<XImage*>(&after), x, y) & 0xFFFFFF)) {
+                rows.y0 = std::min(rows.y0, in.y0 + y);
+                rows.y1 = std::max(rows.y1, in.y0 + y + 1);
+                break;
+            }
+    return rows;
+}
+
+// Whether the pixels of r now differ from before's, taken of `display`.
+bool changedSince(Drawable from, const XImage& before, const Area& display, const XRectangle& r) {
+    const Area in = Area{r.x, r.y, r.x + r.width, r.y + r.height} & display;
+    if (in.empty()) return false;
+    XImage* now = grab(from, in);
+    if (!now) return false;
+    bool changed = false;
+    for (int y = 0; y < in.y1 - in.y0 && !changed; ++y)
+        for (int x = 0; x < in.x1 - in.x0 && !changed; ++x)
+            changed = (XGetPixel(now, x, y) & 0xFFFFFF) != (XGetPixel(const_cast<XImage*>(&before), in.x0 - display.x0 + x,
+                                                                       in.y0 - display.y0 + y) & 0xFFFFFF);
+    XDestroyImage(now);
+    return changed;
+}
+
+// Runs the event loop until the watched damage has been quiet for quietMs (text cursors aside)
+// after a first damage that changed pixels of `area` from before's, at most capMs.
+void untilDamageQuiet(int quietMs, int capMs, Drawable from, const Area& area, const XImage& before) {
+    const Clock::time_point start = Clock::now();
+    Clock::time_point last = start;
+    bool changed = false;
+    while ((!changed || msSince(last) < quietMs) && msSince(start) < capMs) {
+        drain();
+        for (const auto& [when, r] : timedRects)
+            if (!IsCursor(r)) {
+                last = std::max(last, when);
+                if (!changed) changed = changedSince(from, before, area, r);
+            }
+        timedRects.clear();
+        checkAlive();
+        if (XQLength(dpy) == 0) wait(5);
+    }
+}
+
+void press(KeyCode key, bool down) {
+    XTestFakeKeyEvent(dpy, key, down ? True : False, CurrentTime);
+    XFlush(dpy);
+}
+
+// Single keys at a pace, each timed from right before its press (steady_clock, which is
+// CLOCK_MONOTONIC) to the reading of the first damage that changed pixels of the program's
+// display: a damage elsewhere (a button drawn pressed and let go), of the same pixels again or of
+// a text cursor is passed over. The display is the band of rows that "9" and then Enter, each
+// typed at rest, changed, widened by 3 pixels; those two keys are not timed (and the first timed
+// one, "1", shows where "1" Enter "1" would look the same). A key is let go
+// once its effect is seen or half a gap after its press; the next comes a gap after the press,
+// and not before both.
+void keyToPixel(const Options& o, Window w) {
+    KeyCode digits[9];
+    for (int d = 0; d < 9; ++d) digits[d] = XKeysymToKeycode(dpy, static_cast<KeySym>(XK_1 + d));
+    const KeyCode enter = XKeysymToKeycode(dpy, XK_Return);
+    if (enter == 0 || std::find(std::begin(digits), std::end(digits), 0) != std::end(digits)) fail("no-keycode");
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(dpy, w, &a)) fail("k2p-window");
+    int rx = 0, ry = 0;
+    Window ignored;
+    XTranslateCoordinates(dpy, w, root, 0, 0, &rx, &ry, &ignored);
+    // XGetImage takes only what lies on the screen.
+    const Area onScreen = Area{rx, ry, rx + a.width, ry + a.height} &
+                          Area{0, 0, DisplayWidth(dpy, DefaultScreen(dpy)), DisplayHeight(dpy, DefaultScreen(dpy))};
+    if (onScreen.empty()) fail("k2p-offscreen");
+    const Drawable from = o.rootDamage ? root : w;
+    const Area window = o.rootDamage ? onScreen : Area{onScreen.x0 - rx, onScreen.y0 - ry, onScreen.x1 - rx, onScreen.y1 - ry};
+    timedDamage = XDamageCreate(dpy, from, XDamageReportRawRectangles);
+    XSync(dpy, False);
+
+    // long enough for a button drawn pressed to be let go again
+    constexpr int kRestQuietMs = 250, kRestCapMs = 5000;
+    Area display{window.x0, window.y1, window.x1, window.y0};
+    for (const KeyCode key : {digits[8], enter}) {
+        XImage* before = grab(from, window);
+        if (!before) fail("k2p-image");
+        press(key, true);
+        press(key, false);
+        untilDamageQuiet(kRestQuietMs, kRestCapMs, from, window, *before);
+        XImage* after = grab(from, window);
+        if (!after) fail("k2p-image");
+        const Area rows = changedRows(*before, *after, window);
+        display.y0 = std::min(display.y0, rows.y0);
+        display.y1 = std::max(display.y1, rows.y1);
+        XDestroyImage(before);
+        XDestroyImage(after);
+    }
+    if (display.empty()) fail("k2p-nothing-shown-at-rest");
+    display = Area{display.x0, display.y0 - 3, display.x1, display.y1 + 3} & window;
+    if (trace) std::fprintf(stderr, "display rows %d-%d\n", display.y0, display.y1);
+
+    const auto gap = std::chrono::milliseconds(o.keyGapMs);
+    Clock::time_point due = Clock::now() + gap;
+    const long long ranBefore = runNs();
+    std::vector<double> ms, shown;  // shown: every key in turn, -1 for none
+    int none = 0;
+    for (int i = 0, digit = 0; i < o.keyToPixel; ++i) {
+        const bool isEnter = o.enterEvery > 0 && (i + 1) % (o.enterEvery + 1) == 0;
+        const KeyCode key = isEnter ? enter : digits[digit++ % 9];
+        while (Clock::now() < due) {
+            drain();
+            checkAlive();
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now());
+            if (XQLength(dpy) == 0) wait(static_cast<int>(std::max<long>(1, left.count())));
+        }
+        XImage* before = grab(from, display);
+        if (!before) fail("k2p-image");
+        drain();
+        timedRects.clear();
+        const Clock::time_point pressed = Clock::now();
+        due = pressed + gap;
+        press(key, true);
+        if (trace) std::fprintf(stderr, "%9.1f key %d %s pressed\n", msSince(t0), i, isEnter ? "Return" : "digit");
+        bool released = false;
+        std::optional<Clock::time_point> seen;
+        for (std::size_t looked = 0;;) {
+            drain();
+            for (; looked < timedRects.size() && !seen; ++looked) {
+                const auto& [when, r] = timedRects[looked];
+                if (!IsCursor(r) && changedSince(from, *before, display, r)) seen = when;
+            }
+            const double since = msSince(pressed);
+            if (!released && (seen || since >= o.keyGapMs / 2.0)) {
+                press(key, false);
+                released = true;
+            }
+            if (seen || since >= o.keyWaitMs) break;
+            checkAlive();
+            if (XQLength(dpy) == 0) wait(1);
+        }
+        XDestroyImage(before);
+        if (trace) std::fprintf(stderr, "%9.1f key %d %s\n", msSince(t0), i, seen ? "shown" : "no visible effect");
+        if (seen) ms.push_back(std::chrono::duration<double, std::milli>(*seen - pressed).count());
+        else ++none;
+        shown.push_back(seen ? ms.back() : -1);
+    }
+    timedDamage = 0;
+    const long long ran = runNs() - ranBefore;
+    char buf[128];
+    std::snprintf(buf, sizeof buf, " k2p_keys=%d k2p_none=%d k2p_cpu_us=%.0f", o.keyToPixel, none,
+                  ran / 1000.0 / o.keyToPixel);
+    out << buf;
+    if (ms.empty()) return;
+    std::vector<double> sorted = ms;
+    std::sort(sorted.begin(), sorted.end());
+    const auto rank = [&](double q) { return sorted[static_cast<std::size_t>(std::ceil(q * sorted.size())) - 1]; };
+    std::snprintf(buf, sizeof buf, " k2p_median=%.2f k2p_p95=%.2f k2p_max=%.2f", rank(0.5), rank(0.95), sorted.back());
+    out << buf << " k2p=";
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+        if (shown[k] < 0) std::snprintf(buf, sizeof buf, "%s-", k ? "," : "");
+        else std::snprintf(buf, sizeof buf, "%s%.2f", k ? "," : "", shown[k]);
+        out << buf;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -647,6 +862,11 @@ int main(int argc, char** argv) {
         else if (a == "--class" && more) o.criteria.cls = argv[++i];
         else if (a == "--pid") o.criteria.pid = true;
         else if (a == "--trace") trace = true;
+        else if (a == "--key-to-pixel" && more) o.keyToPixel = std::atoi(argv[++i]);
+        else if (a == "--key-gap" && more) o.keyGapMs = std::atoi(argv[++i]);
+        else if (a == "--enter-every" && more) o.enterEvery = std::atoi(argv[++i]);
+        else if (a == "--key-wait" && more) o.keyWaitMs = std::atoi(argv[++i]);
+        else if (a == "--root-damage") o.rootDamage = true;
         else if (a == "--files-out" && more) filesOut = argv[++i];
         else if ((a == "--summon" || a == "--dismiss") && more) {
             watched = static_cast<pid_t>(std::atol(argv[++i]));
@@ -821,11 +1041,14 @@ int main(int argc, char** argv) {
         wait(5);
     }
 
-    if (!keys.empty()) {
+    if (!keys.empty() || o.keyToPixel > 0) {
         runUntil(o.settleMs);
         waitQuiet(o, t0, 60000, "before-keys");
         focus(w);
         waitQuiet(o, t0, 60000, "after-focus");  // the focus may repaint
+    }
+    if (o.keyToPixel > 0) keyToPixel(o, w);
+    if (!keys.empty()) {
         std::vector<std::string> args{"xdotool", "key", "--delay", std::to_string(o.delayMs)};
         args.insert(args.end(), keys.begin(), keys.end());
         Clock::time_point k0;
