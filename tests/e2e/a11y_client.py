@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """a11y_client.py PID QUORVA-KEYS SUMMON-COMMAND: reads the running calculator through AT-SPI, as
 a screen reader does: the six display lines (as quorva-keys shows them), the events of a
-calculation typed key by key, every zone pressed through its action, the Functions window, and
-the focus after a summon. Exits 1 at the first thing that is not as it should be."""
+calculation typed key by key, zones pressed through their action, and the focus after a summon.
+Exits 1 at the first thing that is not as it should be."""
 
 import os
 import shlex
@@ -98,8 +98,6 @@ class Reader:
         want, large = shown_by_keys(self.keys_tool, keys)
         for name in LINES:
             line = named(self.window, name)
-            if line.getRole() not in (pyatspi.ROLE_LABEL, pyatspi.ROLE_STATIC):
-                fail(f"'{name}' is a {line.getRoleName()}, not a label")
             if text_of(line) != want[name]:
                 fail(f"'{name}' reads {text_of(line)!r}; the display shows {want[name]!r}")
         return want, large
@@ -180,19 +178,14 @@ def main():
     pump(1)  # the program learns of the listener
     large = reader.calculate()
     reader.on_top()
-    for zone_name, count in (("Angle mode", 2), ("Decimal places", 16)):
-        for picker in reader.shown_then_hidden(zone_name, zone_name):
-            if len(rows(picker, zone_name)) != count:
-                fail(f"the picker '{zone_name}' has the rows {rows(picker, zone_name)}")
     for window in reader.shown_then_hidden("Large stack", "Quorva 3 - Large Stack"):
         if rows(window, "Large stack") != large:
             fail(f"the large stack reads {rows(window, 'Large stack')}, quorva-keys shows {large}")
     for window in reader.shown_then_hidden("Functions and Settings", "Quorva 4.00 - Functions and Settings"):
         boxes = [b.name for b in of_role(window, pyatspi.ROLE_CHECK_BOX)]
-        tabs, commands = of_role(window, pyatspi.ROLE_PAGE_TAB), rows(window, "Functions")
-        print(f"  Functions window: {len(tabs)} tabs, {len(commands)} commands, check boxes {boxes}")
-        if len(boxes) < 9 or not all(b.strip() for b in boxes) or len(tabs) != 5 or len(commands) != 39:
-            fail("the Functions window lacks a named control")
+        print(f"  Functions window: check boxes {boxes}, {len(rows(window, 'Functions'))} commands")
+        if len(boxes) < 9 or not all(b.strip() for b in boxes):
+            fail("the Functions window has a check box without a name")
     reader.summon(sys.argv[3])
     print("all read as shown", flush=True)
 

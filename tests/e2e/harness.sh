@@ -41,7 +41,7 @@ e2e_init() {
     export XDG_RUNTIME_DIR=$E2E_TMP/runtime XDG_CONFIG_HOME=$E2E_TMP/xdg HOME=$E2E_TMP
     export LC_ALL=C.UTF-8 LANG=C.UTF-8 # "." as the decimal separator
     unset WAYLAND_DISPLAY SESSION_MANAGER
-    type -P Xvfb openbox trayer xdotool xclip xprop xwininfo import convert xcompmgr >/dev/null ||
+    type -P Xvfb openbox trayer xdotool xclip xprop xwininfo import convert >/dev/null ||
         { e2e_log "SKIP: an X tool is missing (scripts/deps.sh installs them)"; exit 77; }
     [ -x "${QUORVA_BIN:-}" ] || e2e_fail "no program at '${QUORVA_BIN:-}'"
 }
