@@ -123,17 +123,6 @@ case_large_stack() {
 }
 large_at() { e2e_geometry "$ls" && [ "$WX,$WY" = "$1,$2" ]; }
 
-# The splash: in the middle of the screen for about three seconds.
-case_splash() {
-    launch
-    local t0=$SECONDS
-    e2e_wait 10 find_window 'WW == SPLASH_W && WH == SPLASH_H' || e2e_fail "no splash within 10 s"
-    [ "$WX,$WY" = "$(((1280 - SPLASH_W) / 2)),$(((1024 - SPLASH_H) / 2))" ] ||
-        e2e_fail "the splash is at $WX,$WY, not in the middle of the screen"
-    e2e_wait 8 splash_gone || e2e_fail "the splash did not go"
-    [ $((SECONDS - t0)) -ge 2 ] || e2e_fail "the splash lasted only about $((SECONDS - t0)) s"
-}
-
 # The notification area: the icon stays when hidden, a left click shows, the right click's menu
 # quits after a confirmation; hiding saves nothing, quitting saves.
 # shellcheck disable=SC2034 # ICON is read by the conditions of find_window
