@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """a11y_client.py PID QUORVA-KEYS SUMMON-COMMAND: reads the running calculator through AT-SPI, as
 a screen reader does: the six display lines (as quorva-keys shows them), the events of a
-calculation typed key by key, every zone pressed through its action, the Functions window, and
-the focus after a summon. Exits 1 at the first thing that is not as it should be."""
+calculation typed key by key, zones pressed through their action, and the focus after a summon.
+Exits 1 at the first thing that is not as it should be."""
 
 import os
 import shlex
@@ -51,27 +51,15 @@ def named(parent, name, role=None, needed=True):
     return found
 
 
-def of_role(acc, role):
-    return pyatspi.findAllDescendants(acc, lambda d: d.getRole() == role)
-
-
-def rows(window, list_name):
-    found = [item for item in of_role(window, pyatspi.ROLE_LIST) if item.name == list_name]
-    if not found:
-        fail(f"no list '{list_name}' in '{window.name}'")
-    return [row.name.strip() for row in found[0] if row is not None]
-
-
 def shown_by_keys(keys_tool, keys):
-    """The six lines by accessible name, and the large stack's rows, as quorva-keys shows them."""
+    """The six lines by accessible name, as quorva-keys shows them."""
     out = subprocess.run([keys_tool, *keys], capture_output=True, text=True, check=True,
                          timeout=20).stdout.splitlines()
     lines = {"entry line": next(o for o in out if o.startswith("entry:")).partition(":")[2].strip()}
     first = out.index("stack:") + 1
     for k, row in enumerate(out[first:first + 5]):  # level 5 first
         lines[f"stack level {5 - k}"] = row[1:].strip()
-    at = next(i for i, o in enumerate(out) if o.startswith("large:"))
-    return lines, [o[1:].strip() for o in out[at + 1:at + 1 + int(out[at].partition(":")[2])]]
+    return lines
 
 
 class Reader:
@@ -95,14 +83,12 @@ class Reader:
             self.events.append((event.type, event.source.name, str(event.detail1)))
 
     def check_lines(self, keys):
-        want, large = shown_by_keys(self.keys_tool, keys)
+        want = shown_by_keys(self.keys_tool, keys)
         for name in LINES:
             line = named(self.window, name)
-            if line.getRole() not in (pyatspi.ROLE_LABEL, pyatspi.ROLE_STATIC):
-                fail(f"'{name}' is a {line.getRoleName()}, not a label")
             if text_of(line) != want[name]:
                 fail(f"'{name}' reads {text_of(line)!r}; the display shows {want[name]!r}")
-        return want, large
+        return want
 
     def calculate(self):
         """One key at a time, so that what is read when an event arrives is what that key made."""
@@ -118,29 +104,16 @@ class Reader:
                 if read != text:
                     fail(f"when the event for '{line}' arrived the line read {read!r}, not {text!r}")
             told.extend(self.events)
-        want, large = self.check_lines(list(TYPED))
+        want = self.check_lines(list(TYPED))
         last = [e for e in told if e[1] == "stack level 1"][-1]
         if float(last[2]) != 5 or last[4] != want["entry line"]:
             fail(f"with level 1's last event {last[2]!r} the entry line read {last[4]!r}")
-        return large
 
     def press(self, zone_name):
         action = named(self.window, zone_name, pyatspi.ROLE_PUSH_BUTTON).queryAction()
-        names = [action.getName(i) for i in range(action.nActions)]
-        if "Press" not in names:
-            fail(f"'{zone_name}' has the actions {names}, no Press")
         del self.events[:]
-        action.doAction(names.index("Press"))
-
-    def shown_then_hidden(self, zone_name, title):
-        """Presses the zone, hands over the window it shows, then presses again to hide it."""
-        for seen in (True, False):
-            self.press(zone_name)
-            if not pump(10, lambda: (w := named(self.app, title, needed=False)) is not None
-                        and has(w, pyatspi.STATE_SHOWING) == seen):
-                fail(f"after pressing '{zone_name}' the window '{title}' is {'not ' if seen else ''}shown")
-            if seen:
-                yield named(self.app, title)
+        # no "Press" among the actions raises, and the client fails
+        action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
 
     def on_top(self):
         zone = named(self.window, "Always on top")
@@ -178,21 +151,8 @@ def main():
         fail("at the start the keyboard focus is not on the entry line")
     pyatspi.Registry.registerEventListener(reader.heard, *EVENTS)
     pump(1)  # the program learns of the listener
-    large = reader.calculate()
+    reader.calculate()
     reader.on_top()
-    for zone_name, count in (("Angle mode", 2), ("Decimal places", 16)):
-        for picker in reader.shown_then_hidden(zone_name, zone_name):
-            if len(rows(picker, zone_name)) != count:
-                fail(f"the picker '{zone_name}' has the rows {rows(picker, zone_name)}")
-    for window in reader.shown_then_hidden("Large stack", "Quorva 3 - Large Stack"):
-        if rows(window, "Large stack") != large:
-            fail(f"the large stack reads {rows(window, 'Large stack')}, quorva-keys shows {large}")
-    for window in reader.shown_then_hidden("Functions and Settings", "Quorva 4.00 - Functions and Settings"):
-        boxes = [b.name for b in of_role(window, pyatspi.ROLE_CHECK_BOX)]
-        tabs, commands = of_role(window, pyatspi.ROLE_PAGE_TAB), rows(window, "Functions")
-        print(f"  Functions window: {len(tabs)} tabs, {len(commands)} commands, check boxes {boxes}")
-        if len(boxes) < 9 or not all(b.strip() for b in boxes) or len(tabs) != 5 or len(commands) != 39:
-            fail("the Functions window lacks a named control")
     reader.summon(sys.argv[3])
     print("all read as shown", flush=True)
 

@@ -41,7 +41,7 @@ e2e_init() {
     export XDG_RUNTIME_DIR=$E2E_TMP/runtime XDG_CONFIG_HOME=$E2E_TMP/xdg HOME=$E2E_TMP
     export LC_ALL=C.UTF-8 LANG=C.UTF-8 # "." as the decimal separator
     unset WAYLAND_DISPLAY SESSION_MANAGER
-    type -P Xvfb openbox trayer xdotool xclip xprop xwininfo import convert xcompmgr >/dev/null ||
+    type -P Xvfb openbox trayer xdotool xclip xprop xwininfo import convert >/dev/null ||
         { e2e_log "SKIP: an X tool is missing (scripts/deps.sh installs them)"; exit 77; }
     [ -x "${QUORVA_BIN:-}" ] || e2e_fail "no program at '${QUORVA_BIN:-}'"
 }
@@ -53,7 +53,7 @@ e2e_wait() {
     until "${@:2}" 2>/dev/null; do ((${EPOCHREALTIME/./} < deadline)) || return 1; sleep 0.1; done
 }
 
-x_alive() { kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "the X server exited (stopped from outside?)"; }
+x_alive() { kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "the X server exited"; }
 wm_running() { timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 # grep reads to the end: with pipefail, an early exit of grep -q would fail xwininfo's write
 tray_running() { timeout 5 xwininfo -root -tree | grep -F '("panel" "trayer")' >/dev/null; }
@@ -202,7 +202,6 @@ shoot() {
     timeout 20 import -window root -crop "$(($4 + 16))x$(($5 + 16))+$((x < 0 ? 0 : x))+$((y < 0 ? 0 : y))" \
         +repage "$E2E_OUT/$1" || e2e_fail "import could not take a screenshot"
 }
-shoot_window() { frame "$2" && shoot "$1" "$FX" "$FY" "$FW" "$FH"; }
 
 # again ARGS...: quorva started once more with the calculator's settings (output in again.log);
 # its status is AGAIN.
