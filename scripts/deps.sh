@@ -8,9 +8,9 @@ QUORVA_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev libxcb-cursor0
   fonts-liberation
-  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick xcompmgr
+  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick
   dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi
-  cmark-gfm gzip groff-base man-db file dpkg-dev desktop-file-utils appstream lintian chromium
+  cmark-gfm gzip groff-base man-db file dpkg-dev desktop-file-utils appstream lintian
 )
 
 quorva_missing_packages() {
