@@ -169,13 +169,6 @@ struct SkinFault {
 const SkinFault kSkinFaults[] = {
     {"SkinsFolderRemoved", [](const fs::path& f) { fs::remove_all(f); return std::string(); },
      "there is no such file", true},
-    {"DescriptionUnreadable",
-     [](const fs::path& f) -> std::string {
-         if (::geteuid() == 0) return "root reads every file; as_user.sh runs this as nobody";
-         fs::permissions(f / "second.qsd", fs::perms::none);
-         return {};
-     },
-     "Permission denied", true},
     // Refused by the size in its header, before a reader would allocate what it claims.
     {"BitmapClaimsMoreThanTheScreens",
      [](const fs::path& f) {
