@@ -155,20 +155,13 @@ TEST_F(FunctionsWindowTest, SkinsFromEveryFolderChangeTheCalculatorAndReturnToTh
     EXPECT_EQ(f.flstSkins->count(), 3);
 }
 
-// Where the page is looked for is install.check's (--paths); the button opens it or says it is
-// missing.
-TEST_F(FunctionsWindowTest, WebpageButtonOpensThePageOrSaysItIsMissing) {
+// Where the page is looked for is install.check's (--paths).
+TEST_F(FunctionsWindowTest, WebpageButtonOpensThePage) {
     Start();
     const QString path = frmCommands::WebPagePath();
     ASSERT_FALSE(QFile::exists(path)) << "left by an earlier run: " << qPrintable(path);
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "open");
-    testing::internal::CaptureStderr();
-    F().cmdInternet->click();
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_NE(said.find("there is no " + path.toStdString()), std::string::npos) << said;
-    EXPECT_TRUE(catcher.opened.empty());
-
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
     QFile page(path);
     ASSERT_TRUE(page.open(QIODevice::WriteOnly));

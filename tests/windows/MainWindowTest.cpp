@@ -177,7 +177,6 @@ TEST_F(MainWindowTest, PickersOpenUnderTheirLabelsChooseAndCloseByLabelOrTimer) 
     Click(w.lblDeg);
     ClickRow(angle->list, 1);
     EXPECT_FALSE(Calc().AngleRadians());
-    EXPECT_EQ(w.lblDeg->toolTip(), " Mode = degrees. Click or F3 to change ");
     EXPECT_FALSE(angle->isVisible());
     EXPECT_TRUE(OnTop());  // back on top after a choice
     Click(w.lblDeg);  // reopened, it shows the mode in force
@@ -209,8 +208,8 @@ TEST_F(MainWindowTest, SettingsPlaceTheWindowOnAScreenAndClosingSavesWhereItWasL
     EXPECT_TRUE(IniHas("WindowPositionX= 123\r\nWindowPositionY= 45\r\n")) << IniText();
 }
 
-// Qt makes these interfaces for a reader; the events they send are seen by e2e.a11y, since this
-// platform delivers none.
+// Qt makes these interfaces for a reader; their events and every zone's press are e2e.a11y's,
+// since this platform delivers none.
 TEST_F(MainWindowTest, TheAccessibleWindowReadsLineByLineAndItsZonesArePressed) {
     Start();
     const auto level = [this](int q) {
@@ -242,21 +241,8 @@ TEST_F(MainWindowTest, TheAccessibleWindowReadsLineByLineAndItsZonesArePressed) 
             EXPECT_EQ(c->textInterface()->text(0, -1), children[i].text);
         } else {
             EXPECT_EQ(c->role(), QAccessible::Button);
-            ASSERT_NE(c->actionInterface(), nullptr);
-            EXPECT_EQ(c->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
         }
     }
-    EXPECT_TRUE(w->child(0)->state().focused == W().hasFocus());
-
-    // A press is carried out after the reader's call, as a click (e2e.a11y presses every zone
-    // and sees "Always on top" checked and unchecked).
-    w->child(10)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(P().LargeStackWindow(), nullptr);
-    QCoreApplication::processEvents();
-    ASSERT_NE(P().LargeStackWindow(), nullptr);
-    EXPECT_TRUE(P().LargeStackWindow()->isVisible());
-    EXPECT_TRUE(w->child(6)->state().checkable);
-    EXPECT_EQ(bool(w->child(6)->state().checked), W().IsOnTop());
 }
 
 }  // namespace

@@ -116,33 +116,25 @@ TEST_F(StartupQuitTest, HideZoneWithDirectExitAsksFirstAndNoLeavesEverythingAsIt
     EXPECT_TRUE(IniHas("WindowPositionX= 140\r\nWindowPositionY= 160\r\n")) << IniText();
 }
 
-TEST_F(StartupQuitTest, SessionEndSavesWithoutAskingAndQuitSavesOnce) {
-    Start();
-    W().move(77, 66);
-    P().SessionEnding();
-    EXPECT_TRUE(IniHas("WindowPositionX= 77\r\n"));
-    EXPECT_EQ(ended_, 0);
-    EXPECT_TRUE(W().isVisible());
-    P().QuitWithoutAsking();
-    P().QuitWithoutAsking();  // a second signal while ending
-    EXPECT_EQ(ended_, 1);
-    std::remove(IniPath().c_str());
-    P().SessionEnding();  // after the end nothing writes the file again
-    EXPECT_EQ(IniText(), "");
-}
-
-// Ticked, quitting keeps the stack with its undo for the next start (e2e.keep_stack: every item,
-// bit for bit); unticked, the file is neither read nor kept.
+// Ticked, a logout or quitting keeps the stack with its undo (e2e.keep_stack: every item, bit
+// for bit); unticked, the file is neither read nor kept. A damaged one never stops the start.
 TEST_F(StartupQuitTest, TheKeptStackComesBackAtTheNextStartAndGoesOnceTheOptionIsOff) {
     const std::string stack = dir_.filePath("quorva.stack").toStdString();
     Start("ConfirmQuit= 0\r\nQuitOnHide= 1\r\nKeepStack= 1\r\n");
     Type("2\r3+&ff\r'101\rd");
     const std::string shown = W().lblStackDisplay->text().toStdString();
-    P().SessionEnding();  // a logout, which may still be cancelled
+    W().move(77, 66);
+    P().SessionEnding();  // may still be cancelled: saves, asks nothing, ends nothing
     ASSERT_TRUE(std::filesystem::exists(stack));
+    EXPECT_TRUE(IniHas("WindowPositionX= 77\r\n"));
+    EXPECT_TRUE(W().isVisible());
     AnswerNextBox(QMessageBox::No);  // would keep it running: no confirmation is asked
     Click(W().lblQuit);
+    P().QuitWithoutAsking();  // a signal while ending
     EXPECT_EQ(ended_, 1);
+    W().move(88, 66);
+    P().SessionEnding();  // after the end nothing writes the file again
+    EXPECT_FALSE(IniHas("WindowPositionX= 88\r\n"));
     program_.reset();
 
     Start();
@@ -156,12 +148,23 @@ TEST_F(StartupQuitTest, TheKeptStackComesBackAtTheNextStartAndGoesOnceTheOptionI
     EXPECT_TRUE(IniHas("KeepStack= 0\r\n"));
     program_.reset();
 
-    // A file left by a program that was killed is not read.
-    std::ofstream(stack) << StackFileText({{}, {{StackItem{}, {kKindDecimal, 7, "7"}}, 1, false, {}, 0}});
+    // Left by a program that was killed: not read.
+    const std::string text = StackFileText({{}, {{StackItem{}, {kKindDecimal, 7, "7"}}, 1, false, {}, 0}});
+    std::ofstream(stack) << text;
     Start();
     EXPECT_EQ(Count(), 0);
     P().QuitWithoutAsking();
     EXPECT_FALSE(std::filesystem::exists(stack));
+    program_.reset();
+
+    // Damaged (kept aside is StackFileTest's): an empty stack, the user told, a good file at the end.
+    std::ofstream(stack) << text.substr(0, text.size() / 2) << "x\n";
+    Start("KeepStack= 1\r\n");
+    EXPECT_EQ(Count(), 0);
+    EXPECT_EQ(Calc().EntryCaption(), "STACK FILE TRUNCATED");
+    Type("4\r");
+    P().QuitWithoutAsking();
+    EXPECT_EQ(ReadStackFileText(FileText(stack)).content.stack.count, 1);
 }
 
 }  // namespace
