@@ -5,7 +5,7 @@
 
 # The targets the sanitizer run needs; nothing else is built there.
 QUORVA_ASAN_TARGETS=(core_tests commands_tests appearance_tests quorva-keys windows_tests quorva_docs
-                     fuzz_keys fuzz_settings fuzz_stack fuzz_skin fuzz_region fuzz_picture)
+                     fuzz_keys fuzz_settings fuzz_stack fuzz_picture)
 # What the sanitizer run leaves to the plain build: the real X server, the install, the other
 # user's attacks on the program (their channel code runs in appearance_tests and windows_tests)
 # and the checks of committed pictures and pages, whose code the tests above already run; and
