@@ -1,18 +1,10 @@
-// The instance channel from the inside. The program's own use of it (a later start reaching the
-// running one, a held lock, stale files) is in the window tests; another user's attacks on it
-// (a taken folder, planted links, a socket that never accepts) in tests/security.
+// The instance channel's pieces. A later start reaching the running one is in
+// tests/windows/SingleInstanceTest.cpp; another user's attacks on it in tests/security.
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "Fakes.h"
@@ -24,7 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::ScratchFolder;
 
-TEST(InstanceTest, OneFileByEveryPathIsOneKeyAndOneName) {
+// Two starts on one settings file, however it was named, must find each other.
+TEST(InstanceTest, OneFileByEveryPathIsOneKey) {
     ScratchFolder dir;
     fs::create_directories(dir / "real");
     fs::create_symlink(dir / "real", dir / "link");
@@ -39,83 +32,50 @@ TEST(InstanceTest, OneFileByEveryPathIsOneKeyAndOneName) {
     fs::current_path(dir / "link");
     EXPECT_EQ(CanonicalKey("quorva.ini"), real + "/quorva.ini");
     fs::current_path(cwd);
-    // The names hold SHA-1 as sha1sum makes it (tests/security finds them so), for every length.
-    EXPECT_EQ(Sha1Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),  // padded into a second block
-              "84983e441c3bd26ebaae4aa1f95129e5e54670f1");
-    EXPECT_EQ(Sha1Hex(std::string(1000000, 'a')), "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
-    // printf %s /srv/quorva.ini | sha1sum: f02620039798fcb4ca64d3c78655a52d64d24388
-    const Paths p = PathsFor("/srv/quorva.ini", "/run/x");
-    EXPECT_EQ(p.lock, "/run/x/quorva-f02620039798fcb4.lock");
-    EXPECT_EQ(p.socket, "/run/x/quorva-f02620039798fcb4.socket");
 }
 
-// What could have been placed where the lock goes is refused, naming the path and what is
-// wrong, and a knock says the same (a folder another user made: tests/security). The runtime
-// folder is used only when it is private.
-TEST(InstanceTest, OnlyAPrivateFolderAndARegularLockFileOfOursAreUsed) {
+// The folder another user made is in tests/security; the runtime folder is used only when private.
+TEST(InstanceTest, OnlyAPrivateFolderIsUsed) {
     ScratchFolder dir;
     fs::create_directory(dir / "open");
     fs::permissions(dir / "open", fs::perms(0711));
     fs::create_directory(dir / "real");
     fs::permissions(dir / "real", fs::perms(0700));
     fs::create_directory_symlink(dir / "real", dir / "link");
-    test::WriteFile(dir / "file", "x");
     const std::pair<std::string, std::string> folders[] = {
-        {dir / "real", ""},
         {dir / "made", ""},
-        {dir / "open", dir / "open is not a private folder (owned by uid " + std::to_string(::geteuid()) + ", mode 0711)"},
         {dir / "link", dir / "link is a symbolic link, not a private folder"},
-        {dir / "file", dir / "file is not a folder"},
         {dir / "missing/sub", "cannot make the folder " + dir / "missing/sub: No such file or directory"},
     };
     for (const auto& [folder, problem] : folders) EXPECT_EQ(MakePrivateFolder(folder), problem) << folder;
     EXPECT_EQ(fs::status(dir / "made").permissions() & fs::perms(077), fs::perms::none);
 
     const test::EnvGuard runtime{"XDG_RUNTIME_DIR"}, tmp{"TMPDIR"};
-    const std::string own = "/quorva-" + std::to_string(::geteuid()), real = dir / "real", open = dir / "open";
+    const std::string own = "/quorva-" + std::to_string(::geteuid()), open = dir / "open";
     const struct {
         const char* runtime;
         const char* tmp;
         std::string folder;
     } defaults[] = {
-        {real.c_str(), "/var/tmp", real},
         {open.c_str(), "/var/tmp", "/var/tmp" + own},
         {"/no/such/folder", "/var/tmp//", "/var/tmp" + own},
         {"relative", nullptr, "/tmp" + own},
         {"", "", "/tmp" + own},
-        {nullptr, nullptr, "/tmp" + own},
     };
     for (const auto& row : defaults) {
         runtime.Set(row.runtime);
         tmp.Set(row.tmp);
-        EXPECT_EQ(DefaultFolder(), row.folder) << (row.runtime ? row.runtime : "(unset)");
+        EXPECT_EQ(DefaultFolder(), row.folder) << row.runtime;
     }
-
-    fs::create_symlink(dir / "file", dir / "real/link.lock");
-    ::mkfifo((dir / "real/fifo.lock").c_str(), 0600);
-    std::string problem;
-    EXPECT_EQ(OpenLock(dir / "real/link.lock", true, problem), -1);
-    EXPECT_EQ(problem, "the lock file " + dir / "real/link.lock is a symbolic link");
-    EXPECT_EQ(OpenLock(dir / "real/fifo.lock", true, problem), -1);
-    EXPECT_NE(problem.find("is not a regular file of this user"), std::string::npos) << problem;
-    EXPECT_EQ(OpenLock(dir / "real/none.lock", false, problem), -1);
-    EXPECT_EQ(problem, "");  // simply not there
-    const int fd = OpenLock(dir / "real/none.lock", true, problem);
-    EXPECT_GE(fd, 0) << problem;
-    ::close(fd);
-
-    EXPECT_EQ(KnockAt({dir / "real/link.lock", dir / "real/s"}, {}, 100, &problem), Knock::Unguarded);
-    EXPECT_NE(problem.find("is a symbolic link"), std::string::npos) << problem;
 }
 
-// Read back byte by byte, as a slow caller sends it; what the reader does not know is passed
-// over with its tokens, and a caller that never ends a line is cut off.
+// Fed byte by byte, as a slow caller sends it; a token must not smuggle in a line, what the
+// reader does not know is passed over with its tokens, and a line that never ends is cut off.
 TEST(InstanceTest, RequestsGoOverTheWireWithTheirTokens) {
     const std::pair<Request, std::string> rows[] = {
-        {{Verb::Show, "", ""}, "show\n"},
         {{Verb::Quit, "", "tok en"}, "activation-token tok en\nquit\n"},
         {{Verb::Toggle, "a", "b"}, "startup-id a\nactivation-token b\ntoggle\n"},
-        {{Verb::Show, "two\nlines", std::string(2000, 't')}, "show\n"},  // would break the line
+        {{Verb::Show, "two\nlines", std::string(2000, 't')}, "show\n"},
     };
     for (const auto& [request, text] : rows) {
         EXPECT_EQ(RequestText(request), text);
@@ -130,116 +90,13 @@ TEST(InstanceTest, RequestsGoOverTheWireWithTheirTokens) {
         EXPECT_EQ(RequestText(*got), text);
     }
     RequestReader reader;
-    reader.Feed("startup-id old\nfly\nactivation-token t\ntoggle\nsho");
+    reader.Feed("startup-id old\nfly\nactivation-token t\ntoggle\n");
     const auto toggle = reader.Next();
     ASSERT_TRUE(toggle.has_value());
     EXPECT_EQ(RequestText(*toggle), "activation-token t\ntoggle\n");
-    EXPECT_FALSE(reader.Next());
-    reader.Feed("w\n");
-    EXPECT_EQ(RequestText(*reader.Next()), "show\n");
     EXPECT_FALSE(reader.Runaway());
     reader.Feed(std::string(5000, 'x'));
     EXPECT_TRUE(reader.Runaway());
-}
-
-int Listen(const std::string& path) {
-    const int server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un a{};
-    a.sun_family = AF_UNIX;
-    path.copy(a.sun_path, sizeof a.sun_path - 1);
-    ::unlink(path.c_str());
-    const bool ok = ::bind(server, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(server, 4) == 0;
-    EXPECT_TRUE(ok) << path;
-    return server;
-}
-
-// A running calculator holds the lock; a listener in a thread takes one request, answers it as
-// told and hangs up. The knock then lets go of the lock for the calculator that starts next.
-TEST(InstanceTest, AKnockFindsOutWhetherOneRunsAndWhetherItTookTheRequest) {
-    ScratchFolder dir;
-    const Paths p = PathsFor("/srv/calc/quorva.ini", dir.path);
-    const Request toggle{Verb::Toggle, "x_TIME1", ""};
-    EXPECT_EQ(KnockAt(p, toggle, 200), Knock::NotRunning);
-    EXPECT_EQ(KnockAt(PathsFor("/srv/quorva.ini", dir / "missing"), toggle, 200), Knock::NotRunning);
-    const struct {
-        std::string answer;
-        Knock knock;
-        std::string problem;
-    } rows[] = {
-        {"toggled\n", Knock::Answered, ""},
-        {"shown\n", Knock::NoAnswer, "an unknown answer on the socket " + p.socket},
-        {"", Knock::NoAnswer, "no answer on the socket " + p.socket + " within 2000 ms"},
-    };
-    for (const auto& row : rows) {
-        const int lock = ::open(p.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
-        const int server = Listen(p.socket);
-        std::string received;
-        std::thread running([&] {
-            const int fd = ::accept(server, nullptr, nullptr);
-            RequestReader reader;
-            char buf[256];
-            for (ssize_t n = 1; !reader.Next() && n > 0;) {
-                n = ::recv(fd, buf, sizeof buf, 0);
-                reader.Feed(std::string_view(buf, n > 0 ? static_cast<size_t>(n) : 0));
-                received.append(buf, n > 0 ? static_cast<size_t>(n) : 0);
-            }
-            EXPECT_EQ(::send(fd, row.answer.data(), row.answer.size(), MSG_NOSIGNAL), ssize_t(row.answer.size()));
-            ::close(fd);
-        });
-        std::string problem;
-        EXPECT_EQ(KnockAt(p, toggle, 2000, &problem), row.knock) << row.answer;
-        EXPECT_EQ(problem, row.problem);
-        running.join();
-        EXPECT_EQ(received, "startup-id x_TIME1\ntoggle\n");
-        ::close(server);
-        ::close(lock);
-    }
-    const int fd = ::open(p.lock.c_str(), O_RDWR | O_CLOEXEC);
-    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-    ::close(fd);
-}
-
-// Another user's listener behind a socket file that is ours (only root could arrange it): the
-// knock sees who answers and sends it nothing.
-TEST(InstanceTest, AKnockSendsNothingToAnotherUsersListener) {
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root, to listen as another user";
-    ScratchFolder dir;
-    const Paths p = PathsFor("/srv/calc/quorva.ini", dir.path);
-    const int lock = ::open(p.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
-    int ready[2], report[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(report), 0);
-    ::chmod(dir.path.c_str(), 0777);  // for the stranger's bind
-    const pid_t stranger = ::fork();
-    if (stranger == 0) {
-        ::alarm(5);  // a knock that never came must not leave it waiting
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
-        const int server = Listen(p.socket);
-        [[maybe_unused]] ssize_t w = ::write(ready[1], "r", 1);
-        const int fd = ::accept(server, nullptr, nullptr);
-        char buf[256];
-        const ssize_t n = fd >= 0 ? ::recv(fd, buf, sizeof buf, 0) : 0;
-        w = ::write(report[1], buf, n > 0 ? static_cast<size_t>(n) : 0);
-        ::_exit(0);
-    }
-    ::close(ready[1]);
-    ::close(report[1]);
-    char c;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
-    ::chmod(dir.path.c_str(), 0700);
-    ASSERT_EQ(::chown(p.socket.c_str(), 0, 0), 0);
-    std::string problem;
-    EXPECT_EQ(KnockAt(p, {Verb::Toggle, "secret_TIME1", ""}, 1000, &problem), Knock::NoAnswer);
-    EXPECT_EQ(problem, "the socket " + p.socket + " is served by uid 65534, not by this user");
-    char got[256];
-    const ssize_t n = ::read(report[0], got, sizeof got);
-    EXPECT_EQ(n, 0) << std::string(got, n > 0 ? static_cast<size_t>(n) : 0);
-    int status = 0;
-    ::waitpid(stranger, &status, 0);
-    EXPECT_EQ(status, 0);
-    for (const int fd : {ready[0], report[0], lock}) ::close(fd);
 }
 
 }  // namespace

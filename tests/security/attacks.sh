@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# A second local user (nobody) against the calculator of the first (root here). Without
-# XDG_RUNTIME_DIR the lock and the socket would live in the shared, sticky $TMPDIR, so the
-# intruder takes their names first: the old ones ($TMPDIR/quorva-KEY.*) and those in the private
-# folder ($TMPDIR/quorva-UID), made before the calculator's first start.
-#   attacks.sh hostile_listener|held_lock|planted_symlink|silent_socket|idle_flood|stranger_caller
-# with QUORVA_BIN the program (ctest sets it).
+# Another local user (nobody) against root's calculator. Without XDG_RUNTIME_DIR the channel
+# lives in the shared $TMPDIR, so the intruder takes its names first, old ($TMPDIR/quorva-KEY.*)
+# and new (the folder $TMPDIR/quorva-UID).  attacks.sh CASE, with QUORVA_BIN (ctest sets it).
 set -uo pipefail
 name=${1:?usage: attacks.sh CASE}
 [ -x "${QUORVA_BIN:-}" ] || { echo "no QUORVA_BIN" >&2; exit 2; }
@@ -44,7 +41,7 @@ INTRUDER=(/usr/bin/python3 "$(cd "$(dirname "$0")" && pwd)/intruder.py")
 AS_NOBODY=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 NOBODY=("${AS_NOBODY[@]}" "${INTRUDER[@]}")
 
-# in_place COMMAND...: COMMAND in the background, once it printed "ready" (into $OUT).
+# in_place COMMAND...: COMMAND in the background, once it printed "ready" into $OUT.
 in_place() {
     OUT=$T/bg${#PIDS[@]}
     "$@" >"$OUT" 2>"$OUT.err" &
@@ -69,9 +66,7 @@ call() {
     log "${*:2}: status $RC after $TOOK ms (124: hung until killed): $(cat "$T/$1.log")"
 }
 
-# calculator_up LOG: the start is a working calculator: it is still there past the 5 s a start
-# waits for a running one, it loaded the windows, and SIGTERM ends it with status 0 having saved
-# its settings.
+# calculator_up LOG: past the 5 s a start waits, it runs with its windows; SIGTERM saves and ends it.
 calculator_up() {
     while (($(now_ms) < STARTED + 6500)); do
         kill -0 "$VICTIM" 2>/dev/null || { wait "$VICTIM"; fail "the start ended with status $?: $(cat "$T/$1.log")"; }
@@ -87,8 +82,7 @@ calculator_up() {
     log "a calculator ran; it said: $(tr '\n' ' ' <"$T/$1.log")"
 }
 
-# private_calculator: the usual case, XDG_RUNTIME_DIR private; the calculator answers its own
-# user at RUN_SOCKET.
+# private_calculator: the usual case, a private XDG_RUNTIME_DIR; it answers at RUN_SOCKET.
 answering() { [ "$("${INTRUDER[@]}" send "$RUN_SOCKET" $'show\n')" = "answer: shown" ]; }
 private_calculator() {
     mkdir -m 700 "$T/run"
@@ -101,8 +95,7 @@ private_calculator() {
 ticks() { awk '{ print $14 + $15 }' "/proc/$VICTIM/stat"; }
 
 case $name in
-# Another user who holds the lock and listens at the socket would take every request, the
-# caller's activation tokens included, and could answer it: the caller would believe it done.
+# A listener of another user would take every request and its tokens, and could answer it.
 hostile_listener)
     take_folder
     in_place "${NOBODY[@]}" hold "$OLD.lock" "$NEW.lock"
@@ -124,8 +117,7 @@ held_lock)
     start plain
     calculator_up plain
     ;;
-# A link planted where the lock goes would have the start truncate and overwrite what it points
-# at (where fs.protected_symlinks is 0).
+# A link planted where the lock goes must not have the start overwrite what it points at.
 planted_symlink)
     printf 'precious\n' >"$T/precious"
     take_folder
@@ -134,8 +126,8 @@ planted_symlink)
     calculator_up plain
     [ "$(cat "$T/precious")" = precious ] || fail "the file the link points at now holds: $(head -c 100 "$T/precious")"
     ;;
-# A socket that never accepts must not stall the start. The intruder's is not used at all; the
-# user's own calculator, stopped with a full queue, makes --toggle give up in its 5 s and say so.
+# A socket that never accepts must not stall the start; against the user's own stopped
+# calculator with a full queue, --toggle gives up in its 5 s and says so.
 silent_socket)
     take_folder
     in_place "${NOBODY[@]}" hold "$OLD.lock" "$NEW.lock"
@@ -152,9 +144,8 @@ silent_socket)
     grep -q "is running but does not answer: nothing answered on the socket $RUN_SOCKET within 5000 ms" \
         "$T/again.log" || fail "--toggle did not say what went wrong"
     ;;
-# Idle connections by the thousand, more than the calculator may open, must cost next to
-# nothing, and a launcher still gets through or gives up in time. Only the calculator's own user
-# can connect (the socket is 0600): a runaway script, or callers of a stopped calculator.
+# Idle connections by the thousand (the user's own runaway script) cost next to nothing, and a
+# launcher still gets through or gives up in time.
 idle_flood)
     private_calculator
     in_place "${INTRUDER[@]}" connect "$RUN_SOCKET" 1100 10
@@ -169,8 +160,7 @@ idle_flood)
     { [ "$RC" = 0 ] || [ "$RC" = 1 ]; } && ((TOOK < 6500)) || fail "--toggle during the flood"
     kill -0 "$VICTIM" || fail "the calculator is gone"
     ;;
-# A request from another user's process is not obeyed, even where the user opened the folder
-# and the socket to others.
+# Another user's request is not obeyed, even with the folder and the socket opened to others.
 stranger_caller)
     private_calculator
     chmod 711 "$T/run" && chmod 666 "$RUN_SOCKET"

@@ -1,31 +1,12 @@
-#include <QDir>
-#include <QFile>
 #include <QImage>
-#include <QLockFile>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
-#include <csignal>
-#include <cstring>
-#include <thread>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <time.h>
-#include <unistd.h>
 
 #include "Activation.h"
 #include "Pictures.h"
-#include "QuitSignals.h"
 #include "Screens.h"
-#include "SingleInstance.h"
 #include "Window.h"
 
 namespace quorva::platform {
@@ -98,144 +79,6 @@ TEST(PlatformTest, TheCallersStartupIdGivesItsTimeAndEndsItsLaunchFeedback) {
         {"kde_TIME12x", 0}, {"no-time-here", 0}, {"a_TIME5-b_TIME6", 6}, {"_TIME", 0}, {"", 0}};
     for (const auto& row : rows) EXPECT_EQ(StartupIdTime(row.id), row.time) << row.id;
     EXPECT_EQ(StartupRemoveMessage(R"(a "b" \c)"), R"(remove: ID="a \"b\" \\c")");
-}
-
-using Outcome = SingleInstance::Outcome;
-using quorva::instance::Request;
-using quorva::instance::Verb;
-
-// A later start blocks as a second process would; a thread here, so that this one answers it.
-Outcome LaterStart(const std::string& ini, const QString& folder, const Request& request = {}) {
-    std::atomic<int> outcome{-1};
-    std::thread later([&] { outcome = static_cast<int>(SingleInstance(ini, folder).Claim(request, 3000)); });
-    const bool answered = QTest::qWaitFor([&] { return outcome != -1; }, 5000);
-    later.join();
-    return answered ? static_cast<Outcome>(outcome.load()) : Outcome::Unguarded;
-}
-
-int ConnectTo(const QString& socketPath) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
-    EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    return fd;
-}
-
-// Closed by the other end: a read finds the end of the stream, not "nothing yet".
-bool Dropped(int fd) {
-    char c;
-    return ::recv(fd, &c, 1, MSG_DONTWAIT) == 0;
-}
-
-class SingleInstanceTest : public ::testing::Test {
-protected:
-    QTemporaryDir dir_;
-    const std::string ini_ = "/home/someone/.config/quorva/quorva.ini";
-};
-
-TEST_F(SingleInstanceTest, ALaterStartShowsTheRunningOneWhateverWasLeftBehind) {
-    auto first = std::make_unique<SingleInstance>(ini_, dir_.path());
-    // The lock file and the socket of a program that died stand in nobody's way.
-    QFile lock(first->LockPath()), socketFile(first->SocketPath());
-    ASSERT_TRUE(lock.open(QIODevice::WriteOnly) && socketFile.open(QIODevice::WriteOnly));
-    lock.write("99999999\nquorva\nhost\n");
-    lock.close();
-    socketFile.close();
-    std::vector<Request> requests;
-    first->onRequest = [&requests](const Request& r) { requests.push_back(r); };
-    ASSERT_EQ(first->Claim(300), Outcome::First);
-
-    const int silent = ConnectTo(first->SocketPath());  // holds up nobody
-    EXPECT_EQ(LaterStart("/home/someone/.config/quorva/../quorva/quorva.ini", dir_.path()), Outcome::ShownOther);
-    ::close(silent);
-    EXPECT_EQ(LaterStart(ini_, dir_.path(), {Verb::Toggle, "launcher_TIME42", "wl-token"}), Outcome::ShownOther);
-    EXPECT_EQ(LaterStart(ini_, dir_.path(), {Verb::Quit, {}, {}}), Outcome::ShownOther);
-    ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(requests[0].verb, Verb::Show);
-    EXPECT_EQ(requests[1].verb, Verb::Toggle);
-    EXPECT_EQ(requests[1].startupId, "launcher_TIME42");
-    EXPECT_EQ(requests[1].activationToken, "wl-token");
-    EXPECT_EQ(requests[2].verb, Verb::Quit);
-
-    EXPECT_EQ(SingleInstance("/tmp/portable/quorva.ini", dir_.path()).Claim(), Outcome::First);
-    first.reset();
-    EXPECT_EQ(SingleInstance(ini_, dir_.path()).Claim(), Outcome::First);
-}
-
-TEST_F(SingleInstanceTest, AHeldLockWithoutAnAnswerOrASocketThatCannotBeMadeIsReported) {
-    QLockFile held(SingleInstance(ini_, dir_.path()).LockPath());
-    ASSERT_TRUE(held.tryLock(0));
-    EXPECT_EQ(SingleInstance(ini_, dir_.path()).Claim(300), Outcome::NoAnswer);
-
-    // The lock is ours but the socket cannot be made: the calculator runs all the same.
-    SingleInstance first("/srv/calc/quorva.ini", dir_.path());
-    ASSERT_TRUE(QDir().mkpath(first.SocketPath() + "/in-the-way"));
-    EXPECT_EQ(first.Claim(300), Outcome::First);
-    EXPECT_EQ(first.Problem(),
-              "cannot bind the socket " + first.SocketPath().toStdString() + ": Address already in use");
-}
-
-// At most kMaxCallers idle callers, the oldest going first, none past kRequestTime; a later
-// start is answered all along.
-TEST_F(SingleInstanceTest, IdleCallersAreCappedAndDroppedInTime) {
-    SingleInstance first(ini_, dir_.path());
-    ASSERT_EQ(first.Claim(300), Outcome::First);
-    std::vector<int> idle;
-    for (std::size_t i = 0; i < SingleInstance::kMaxCallers + 4; ++i) {
-        idle.push_back(ConnectTo(first.SocketPath()));
-        QTest::qWait(5);  // taken one by one, in this order
-    }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Dropped(idle[3]); }, 2000));
-    for (std::size_t i = 0; i < idle.size(); ++i) EXPECT_EQ(Dropped(idle[i]), i < 4) << i;
-    EXPECT_EQ(LaterStart(ini_, dir_.path()), Outcome::ShownOther);
-    const auto limit = SingleInstance::kRequestTime + std::chrono::milliseconds(1000);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Dropped(idle.back()); }, static_cast<int>(limit.count())));
-    for (const int fd : idle) ::close(fd);
-}
-
-double CpuSeconds() {
-    timespec t{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-// Out of file descriptors a caller waits, without the calculator spinning on it, and is
-// answered once there are descriptors again.
-TEST_F(SingleInstanceTest, WithoutFileDescriptorsACallerWaitsAndNothingSpins) {
-    SingleInstance first(ini_, dir_.path());
-    ASSERT_EQ(first.Claim(300), Outcome::First);
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
-    rlimit few = old;
-    few.rlim_cur = std::min<rlim_t>(old.rlim_cur, 512);
-    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
-    const int caller = ConnectTo(first.SocketPath());
-    ASSERT_EQ(::send(caller, "show\n", 5, MSG_NOSIGNAL), 5);
-    std::vector<int> fillers;
-    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) fillers.push_back(fd);
-    const double before = CpuSeconds();
-    QTest::qWait(1000);
-    const double used = CpuSeconds() - before;
-    for (const int fd : fillers) ::close(fd);
-    ::setrlimit(RLIMIT_NOFILE, &old);
-    EXPECT_LT(used, 0.5) << "seconds of CPU in one second without file descriptors";
-    char answer[16] = {};
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ::recv(caller, answer, sizeof answer - 1, MSG_DONTWAIT) > 0; }, 2000));
-    EXPECT_STREQ(answer, "shown\n");
-    ::close(caller);
-}
-
-TEST(QuitSignalsTest, EachSignalReachesTheHandlerOnTheEventLoop) {
-    std::vector<int> got;
-    WatchQuitSignals([&got](int signal) { got.push_back(signal); });
-    ASSERT_EQ(::raise(SIGTERM), 0);
-    EXPECT_TRUE(got.empty());  // not from inside the signal handler
-    ::raise(SIGHUP);
-    ::raise(SIGINT);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return got.size() == 3; }, 2000));
-    EXPECT_EQ(got, (std::vector<int>{SIGTERM, SIGHUP, SIGINT}));
-    WatchQuitSignals([](int) {});
 }
 
 }  // namespace
