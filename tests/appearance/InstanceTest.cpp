@@ -5,6 +5,12 @@
 
 #include <string>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "Fakes.h"
@@ -97,6 +103,60 @@ TEST(InstanceTest, RequestsGoOverTheWireWithTheirTokens) {
     EXPECT_FALSE(reader.Runaway());
     reader.Feed(std::string(5000, 'x'));
     EXPECT_TRUE(reader.Runaway());
+}
+
+
+int Listen(const std::string& path) {
+    const int server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    path.copy(a.sun_path, sizeof a.sun_path - 1);
+    ::unlink(path.c_str());
+    const bool ok = ::bind(server, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(server, 4) == 0;
+    EXPECT_TRUE(ok) << path;
+    return server;
+}
+
+// Another user's listener behind a socket file that is ours (only root could arrange it): the
+// knock sees who answers and sends it nothing.
+TEST(InstanceTest, AKnockSendsNothingToAnotherUsersListener) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root, to listen as another user";
+    ScratchFolder dir;
+    const Paths p = PathsFor("/srv/calc/quorva.ini", dir.path);
+    const int lock = ::open(p.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+    int ready[2], report[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(report), 0);
+    ::chmod(dir.path.c_str(), 0777);  // for the stranger's bind
+    const pid_t stranger = ::fork();
+    if (stranger == 0) {
+        ::alarm(5);  // a knock that never came must not leave it waiting
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        const int server = Listen(p.socket);
+        [[maybe_unused]] ssize_t w = ::write(ready[1], "r", 1);
+        const int fd = ::accept(server, nullptr, nullptr);
+        char buf[256];
+        const ssize_t n = fd >= 0 ? ::recv(fd, buf, sizeof buf, 0) : 0;
+        w = ::write(report[1], buf, n > 0 ? static_cast<size_t>(n) : 0);
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(report[1]);
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ::chmod(dir.path.c_str(), 0700);
+    ASSERT_EQ(::chown(p.socket.c_str(), 0, 0), 0);
+    std::string problem;
+    EXPECT_EQ(KnockAt(p, {Verb::Toggle, "secret_TIME1", ""}, 1000, &problem), Knock::NoAnswer);
+    EXPECT_EQ(problem, "the socket " + p.socket + " is served by uid 65534, not by this user");
+    char got[256];
+    const ssize_t n = ::read(report[0], got, sizeof got);
+    EXPECT_EQ(n, 0) << std::string(got, n > 0 ? static_cast<size_t>(n) : 0);
+    int status = 0;
+    ::waitpid(stranger, &status, 0);
+    EXPECT_EQ(status, 0);
+    for (const int fd : {ready[0], report[0], lock}) ::close(fd);
 }
 
 }  // namespace
