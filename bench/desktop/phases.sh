@@ -62,7 +62,7 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 echo "building the probe and the bare Qt window ..." >&2
-c++ -std=c++20 -O2 -o "$tmp/launch_probe" "$here/launch_probe.cpp" -lX11 -lXdamage 2>"$tmp/build.log" ||
+c++ -std=c++20 -O2 -o "$tmp/launch_probe" "$here/launch_probe.cpp" -lX11 -lXdamage -lXtst 2>"$tmp/build.log" ||
     { cat "$tmp/build.log" >&2; exit 1; }
 # shellcheck disable=SC2046 # pkg-config's words
 c++ -std=c++20 -O2 -fPIC -o "$tmp/bare_window" "$here/bare_window.cpp" $(pkg-config --cflags --libs Qt6Widgets) \
