@@ -1,6 +1,6 @@
 #pragma once
-// Whoever waits for a window's first picture (the splash after the calculator, the tray icon
-// after the splash) hears of it once, from the event loop, after the paint is done.
+// Whoever waits for a window's first picture (the tray icon for the calculator's and the
+// splash's) hears of it once, from the event loop, after the paint is done.
 
 #include <QObject>
 

@@ -144,15 +144,15 @@ void Program::PrepareMeanwhile() {
         picture.set_value(DefaultSkinPicture());
         trace::Mark("helper: skin picture");
         QImage shipped = frmAbout::ShippedArtwork(size, ratio);
-        const bool painted = shipped.isNull();
-        if (!painted) art.set_value(std::move(shipped));
+        const bool paintArt = shipped.isNull();
+        if (!paintArt) art.set_value(std::move(shipped));
         trace::Mark("helper: splash artwork");
         // Reading the font list is the longest step before the first picture; Qt guards it,
         // and the first paint waits for this instead of doing it.
         QFontDatabase::families();
         trace::Mark("helper: font list");
         // Where the shipped picture does not fit, the artwork is painted, with the fonts.
-        if (painted) art.set_value(frmAbout::Artwork(size, ratio));
+        if (paintArt) art.set_value(frmAbout::Artwork(size, ratio));
     });
 }
 

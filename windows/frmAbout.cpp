@@ -149,7 +149,7 @@ QImage frmAbout::ShippedArtwork(QSize size, qreal dpr) {
 }
 
 void frmAbout::paintEvent(QPaintEvent*) {
-    trace::Mark("splash paint");
+    if (firstPainted) trace::Mark("splash paint");  // the first one only
     TellFirstPaint(this, firstPainted);
     QPainter p(this);
     if (!art_.isNull() && art_.deviceIndependentSize().toSize() == size() &&
