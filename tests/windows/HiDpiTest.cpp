@@ -2,8 +2,8 @@
 // size lies beside it, the usual one otherwise; either way the window keeps the usual picture's
 // size and outline.
 
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
@@ -15,47 +15,32 @@
 namespace quorva {
 namespace {
 
-class HiDpi : public ProgramFixture {
-protected:
-    // A skins folder with the description qsd and the sample pictures copied there; sharper is
-    // copied under the name sharperAs. Gives the settings that choose the skin.
-    std::string Skins(const char* qsd, const QString& picture, const QString& sharper, const QString& sharperAs) {
-        const QString folder = skins_.path(), from = QStringLiteral(QUORVA_SAMPLE_SKINS "/");
-        QDir(folder).removeRecursively();
-        QDir(folder).mkpath(QStringLiteral("ledger"));
-        EXPECT_TRUE(QFile::copy(from + QLatin1String(qsd), folder + "/" + QLatin1String(qsd)));
-        EXPECT_TRUE(QFile::copy(from + picture, folder + "/" + picture)) << picture.toStdString();
-        if (!sharper.isEmpty()) {
-            EXPECT_TRUE(QFile::copy(from + sharper, folder + "/" + sharperAs));
-        }
-        start_.skinsFolders = {folder.toStdString()};
-        return "SkinFile=" + (folder + "/" + QLatin1String(qsd)).toStdString() + "\r\n";
-    }
-    QTemporaryDir skins_;
-};
+class HiDpi : public ProgramFixture {};
 
 TEST_F(HiDpi, SharperPictureShownWhereOneOfTwiceTheSizeLiesBeside) {
     ASSERT_GE(QGuiApplication::primaryScreen()->devicePixelRatio(), 2.0);
+    const QString samples = QStringLiteral(QUORVA_SAMPLE_SKINS "/");
+    QTemporaryDir odd;  // pocket beside a sharper picture of another size
+    for (const char* f : {"pocket.qsd", "pocket.png"}) QFile::copy(samples + f, odd.filePath(f));
+    ASSERT_TRUE(QFile::copy(samples + "slate@2x.png", odd.filePath("pocket@2x.png")));
     const struct {
         const char* what;
-        const char* qsd;  // nullptr: the built-in skin
-        QString picture, sharper, sharperAs;
+        QString qsd, picture;  // none: the built-in skin
         qreal ratio;
     } rows[] = {
-        {"built-in", nullptr, {}, {}, {}, 2},
-        {"beside", "pocket.qsd", "pocket.png", "pocket@2x.png", "pocket@2x.png", 2},
-        {"in a subfolder named with \\", "ledger.qsd", "ledger/ledger.png", "ledger/ledger@2x.png",
-         "ledger/ledger@2x.png", 2},
-        {"none beside", "slate.qsd", "slate.png", {}, {}, 1},
-        {"not twice the size", "pocket.qsd", "pocket.png", "slate@2x.png", "pocket@2x.png", 1},
+        {"built-in", {}, {}, 2},
+        {"beside", samples + "pocket.qsd", samples + "pocket.png", 2},
+        {"in a subfolder named with \\", samples + "ledger.qsd", samples + "ledger/ledger.png", 2},
+        {"none beside", samples + "plum.qsd", samples + "plum.png", 1},
+        {"not twice the size", odd.filePath("pocket.qsd"), odd.filePath("pocket.png"), 1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         program_.reset();
-        ASSERT_TRUE(skins_.isValid());
-        Start(row.qsd ? Skins(row.qsd, row.picture, row.sharper, row.sharperAs) : std::string());
-        const QImage usual = row.qsd ? platform::LoadPicture(QStringLiteral(QUORVA_SAMPLE_SKINS "/") + row.picture)
-                                     : Program::DefaultSkinPicture();
+        start_.skinsFolders = {QFileInfo(row.qsd).path().toStdString()};  // a skin's own folder
+        Start(row.qsd.isEmpty() ? std::string() : "SkinFile=" + row.qsd.toStdString() + "\r\n");
+        const QImage usual = row.qsd.isEmpty() ? Program::DefaultSkinPicture()
+                                               : platform::LoadPicture(row.picture);
         ASSERT_FALSE(usual.isNull());
         EXPECT_EQ(W().ShownPictureRatio(), row.ratio);
         EXPECT_EQ(W().size(), usual.size());

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "Activation.h"
-#include "Pictures.h"
 #include "Screens.h"
 #include "Window.h"
 
@@ -62,14 +61,6 @@ TEST(PlatformTest, SkinRegionFromPicturesAndRuns) {
     for (const RegionRect& r : runs) expected += QRect(r.left, r.top, r.right - r.left, 1);
     EXPECT_EQ(RegionFromRuns(runs), expected);
     EXPECT_EQ(RegionFromRuns(runs).rectCount(), 5);
-}
-
-// Refused before they are read; fault.skins loads such pictures through the program.
-TEST(PlatformTest, APictureFitsWithBothSidesWithinTheLimitAndSomePixels) {
-    const struct { QSize size; bool fits; } cases[] = {{{800, 600}, true}, {{801, 600}, false},
-        {{800, 601}, false}, {{1, 1}, true}, {{0, 5}, false}, {{100000, 100000}, false}};
-    for (const auto& c : cases)
-        EXPECT_EQ(PictureFits(c.size, {800, 600}), c.fits) << c.size.width() << "x" << c.size.height();
 }
 
 TEST(PlatformTest, TheCallersStartupIdGivesItsTimeAndEndsItsLaunchFeedback) {
