@@ -42,7 +42,6 @@ TEST_F(HiDpi, SharperPictureShownWhereOneOfTwiceTheSizeLiesBeside) {
         const QImage usual = row.qsd.isEmpty() ? Program::DefaultSkinPicture()
                                                : platform::LoadPicture(row.picture);
         ASSERT_FALSE(usual.isNull());
-        EXPECT_EQ(W().ShownPictureRatio(), row.ratio);
         EXPECT_EQ(W().size(), usual.size());
         EXPECT_EQ(W().imgSkin->pixmap().deviceIndependentSize().toSize(), usual.size());
         EXPECT_EQ(W().imgSkin->pixmap().size(), usual.size() * row.ratio);

@@ -12,23 +12,21 @@ namespace {
 
 class LargeStackWindowTest : public ProgramFixture {
 protected:
-    frmLargeStack& L() {
-        if (!P().LargeStackVisible()) Key(Qt::Key_F2);
-        return *P().LargeStackWindow();
-    }
-    QWidget* List() { return L().lstLargeStack->viewport(); }
     QStringList Rows() {
         QStringList rows;
-        const LargeStackModel& m = L().Rows();
+        const LargeStackModel& m = P().LargeStackWindow()->Rows();
         for (int r = 0; r < m.rowCount(); ++r) rows << m.data(m.index(r), Qt::DisplayRole).toString();
         return rows;
     }
 };
 
 // Rows are inserted and removed at the end, never reset: a reset would lose the scroll position.
-TEST_F(LargeStackWindowTest, ABorderlessFixedPitchListFollowsTheStackInPlace) {
+// In the list Up and Down are the list's, the other keys the calculator's; a move is the key
+// cases' (move_to_level_one) and e2e.large_stack's double click.
+TEST_F(LargeStackWindowTest, ABorderlessFixedPitchListFollowsTheStackInPlaceAndPassesKeysOn) {
     Start();
-    frmLargeStack& l = L();
+    Key(Qt::Key_F2);
+    frmLargeStack& l = *P().LargeStackWindow();
     EXPECT_TRUE(l.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(QFontInfo(l.lstLargeStack->font()).fixedPitch());
     QSignalSpy resets(&l.Rows(), &QAbstractItemModel::modelReset);
@@ -48,15 +46,10 @@ TEST_F(LargeStackWindowTest, ABorderlessFixedPitchListFollowsTheStackInPlace) {
     }
     EXPECT_EQ(resets.size(), 0);
     Type("c-1.23456789012345e-300\r");  // the widest item fits
-    EXPECT_LE(l.lstLargeStack->fontMetrics().horizontalAdvance(Rows().front()), List()->width());
-}
+    EXPECT_LE(l.lstLargeStack->fontMetrics().horizontalAdvance(Rows().front()),
+              l.lstLargeStack->viewport()->width());
 
-// A move is the key cases' (move_to_level_one) and e2e.large_stack's double click; in the list
-// Up and Down are the list's, the other keys the calculator's.
-TEST_F(LargeStackWindowTest, KeysInTheListReachTheCalculator) {
-    Start();
-    Type("20\r30\r10\r");
-    frmLargeStack& l = L();
+    Type("c20\r30\r10\r");
     QWidget* list = l.lstLargeStack;
     list->setFocus();
     Key(Qt::Key_Up, Qt::NoModifier, list);

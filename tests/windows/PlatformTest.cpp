@@ -45,8 +45,7 @@ TEST(PlatformTest, AWindowOffEveryScreenIsPulledOntoTheNearest) {
     for (const auto& c : cases) EXPECT_EQ(PullOntoScreen(calc.translated(c.at), c.screens), c.expected) << c.what;
 }
 
-// Every pixel not of the top-left colour, whatever the format; rows with the same runs are
-// merged into one band unless a row lies between them.
+// Every pixel not of the top-left colour, whatever the format; adjacent equal rows make one band.
 TEST(PlatformTest, SkinRegionFromPicturesAndRuns) {
     QImage image(5, 3, QImage::Format_RGB888);  // 24 bits, as skin bitmaps usually are
     image.fill(qRgb(255, 254, 183));
