@@ -69,8 +69,9 @@ TEST_F(FunctionsWindowTest, EveryCheckBoxAndTheScrollBarShowAndEditTheirOption) 
     EXPECT_TRUE(IniHas("Transparency= 50\r\n")) << IniText();
 }
 
-// Every row is in sight at the skin's row height; the pointer's height picks the row.
-TEST_F(FunctionsWindowTest, PointerHighlightsCommandRowsAndSkipsSeparators) {
+// Every row is in sight; the pointer picks the row, and a press or a double click runs it after
+// pushing the typed number (what each row does is the key cases' <fn:K>).
+TEST_F(FunctionsWindowTest, PointerHighlightsCommandRowsAndAPressOrADoubleClickRunsOne) {
     Start();
     ASSERT_EQ(F().lstFunctions->count(), 39);
     EXPECT_EQ(F().lstFunctions->visualItemRect(F().lstFunctions->item(38)).top(), 38 * RowHeight());
@@ -82,14 +83,7 @@ TEST_F(FunctionsWindowTest, PointerHighlightsCommandRowsAndSkipsSeparators) {
         EXPECT_EQ(F().lstFunctions->currentRow(), s[1]) << "pointer on row " << s[0];
     }
     EXPECT_EQ(Count(), 0);  // moving runs nothing
-}
-
-// Which row does what is the key cases' (fn_row_*); here the press and the double click each run
-// the row under the pointer, after pushing the typed number.
-TEST_F(FunctionsWindowTest, APressOrADoubleClickRunsTheRowUnderThePointer) {
-    Start();
-    frmCommands& f = F();
-    Type("1\r2\r3", &f);
+    Type("1\r2\r3", &F());
     ClickRow(0);  // "+"
     QTest::mouseDClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
     ClickRow(36);  // change sign
@@ -125,7 +119,7 @@ TEST_F(FunctionsWindowTest, SkinsFromEveryFolderChangeTheCalculatorAndReturnToTh
     const auto writeSkin = [](const QString& folder, const QString& name, QSize size) {
         QDir().mkpath(folder);
         QImage picture(size, QImage::Format_RGB32);
-        picture.fill(qRgb(0, 255, 0));
+        picture.fill(Qt::green);
         picture.save(folder + "/" + name + ".bmp", "PNG");  // a suffix that lies is still read
         QFile file(folder + "/" + name + ".qsd");
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -162,10 +156,7 @@ TEST_F(FunctionsWindowTest, WebpageButtonOpensThePage) {
     ASSERT_FALSE(QFile::exists(path)) << "left by an earlier run: " << qPrintable(path);
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "open");
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
-    QFile page(path);
-    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
-    page.close();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()) && QFile(path).open(QIODevice::WriteOnly));
     const QUrl url = frmCommands::WebPage();
     F().cmdInternet->click();
     QDesktopServices::unsetUrlHandler("file");
