@@ -18,8 +18,7 @@ class UrlCatcher : public QObject {
     Q_OBJECT
 public:
     QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
+    Q_INVOKABLE void open(const QUrl& url) { opened.append(url); }
 };
 
 namespace quorva {
@@ -37,7 +36,7 @@ protected:
     void ClickRow(int row) { QTest::mouseClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(row)); }
 };
 
-TEST_F(FunctionsWindowTest, EveryCheckBoxAndTheScrollBarShowAndEditTheirOption) {
+TEST_F(FunctionsWindowTest, CheckBoxesAndScrollBarShowAndEditTheirOptionAndKeysReachTheCalculator) {
     Start("FillDecimals= 2\r\nTransparency= 128\r\n");
     frmCommands& f = F();
     OptionsModel& model = P().Options();
@@ -65,6 +64,27 @@ TEST_F(FunctionsWindowTest, EveryCheckBoxAndTheScrollBarShowAndEditTheirOption) 
     EXPECT_NEAR(W().windowOpacity(), 153 / 255.0, 0.01);
     f.scrTransp->setValue(10);
     EXPECT_EQ(model.Value(Option::Transparency), 50);  // never fainter
+
+    // Keys reach the calculator whichever control has the focus: a typed character ticks no box
+    // (space still does), the skins list takes no letter for a search nor Ctrl+C for its copy.
+    QCheckBox* box = f.CheckBox(Option::DirectExit);
+    f.tabOptions->setCurrentIndex(4);
+    box->setCheckState(Qt::Unchecked);
+    box->setFocus();
+    Type("12\r", box);
+    EXPECT_EQ(Values(), std::vector<double>{12});
+    EXPECT_EQ(box->checkState(), Qt::Unchecked);
+    Key(Qt::Key_Space, Qt::NoModifier, box);
+    EXPECT_EQ(model.Value(Option::DirectExit), 1);
+    f.tabOptions->setCurrentIndex(0);
+    f.flstSkins->addItem("only.qsd");
+    f.flstSkins->setFocus();
+    Type("3+", f.flstSkins);
+    EXPECT_EQ(Top(), 15);
+    Key(Qt::Key_C, Qt::ControlModifier, f.flstSkins);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Calc().Stack().GetTop().text);
+    Key(Qt::Key_F2, Qt::NoModifier, box);  // the large stack opens from here too
+    EXPECT_TRUE(P().LargeStackVisible());
     Key(Qt::Key_F1, Qt::NoModifier, &f);  // hides and saves
     EXPECT_TRUE(IniHas("Transparency= 50\r\n")) << IniText();
 }
@@ -90,30 +110,7 @@ TEST_F(FunctionsWindowTest, PointerHighlightsCommandRowsAndAPressOrADoubleClickR
     EXPECT_EQ(Values(), std::vector<double>{-6});
 }
 
-TEST_F(FunctionsWindowTest, KeysReachTheCalculatorWhicheverControlHasTheFocus) {
-    Start();
-    frmCommands& f = F();
-    QCheckBox* box = f.CheckBox(Option::DirectExit);
-    f.tabOptions->setCurrentIndex(4);
-    box->setFocus();
-    Type("12\r", box);
-    EXPECT_EQ(Values(), std::vector<double>{12});
-    EXPECT_EQ(box->checkState(), Qt::Unchecked);  // a typed character does not tick the box
-    Key(Qt::Key_Space, Qt::NoModifier, box);     // space still does
-    EXPECT_EQ(P().Options().Value(Option::DirectExit), 1);
-    // The skins list must not take a typed letter for a search, nor Ctrl+C for its own copy.
-    f.tabOptions->setCurrentIndex(0);
-    f.flstSkins->addItem("only.qsd");
-    f.flstSkins->setFocus();
-    Type("3+", f.flstSkins);
-    EXPECT_EQ(Top(), 15);
-    Key(Qt::Key_C, Qt::ControlModifier, f.flstSkins);
-    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Calc().Stack().GetTop().text);
-    Key(Qt::Key_F2, Qt::NoModifier, box);  // the large stack opens from here too
-    EXPECT_TRUE(P().LargeStackVisible());
-}
-
-TEST_F(FunctionsWindowTest, SkinsFromEveryFolderChangeTheCalculatorAndReturnToTheDefault) {
+TEST_F(FunctionsWindowTest, ButtonsChooseASkinFromEveryFolderOrTheDefaultAndOpenTheWebPage) {
     QTemporaryDir skins;
     const QString own = skins.filePath("own"), installed = skins.filePath("installed");
     const auto writeSkin = [](const QString& folder, const QString& name, QSize size) {
@@ -121,9 +118,8 @@ TEST_F(FunctionsWindowTest, SkinsFromEveryFolderChangeTheCalculatorAndReturnToTh
         QImage picture(size, QImage::Format_RGB32);
         picture.fill(Qt::green);
         picture.save(folder + "/" + name + ".bmp", "PNG");  // a suffix that lies is still read
-        QFile file(folder + "/" + name + ".qsd");
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("bitmap_file=") + name.toUtf8() + ".bmp\r\nstack_x=5\r\n");
+        std::ofstream((folder + "/" + name + ".qsd").toStdString())
+            << "bitmap_file=" << name.toStdString() << ".bmp\r\nstack_x=5\r\n";
     };
     writeSkin(own, "blue", {300, 200});
     writeSkin(installed, "blue", {310, 210});  // hidden by the program's own
@@ -147,18 +143,15 @@ TEST_F(FunctionsWindowTest, SkinsFromEveryFolderChangeTheCalculatorAndReturnToTh
     Key(Qt::Key_F1, Qt::NoModifier, &f);
     Key(Qt::Key_F1);
     EXPECT_EQ(f.flstSkins->count(), 3);
-}
 
-// Where the page is looked for is install.check's (--paths).
-TEST_F(FunctionsWindowTest, WebpageButtonOpensThePage) {
-    Start();
+    // The web page opens; where it is looked for is install.check's (--paths).
     const QString path = frmCommands::WebPagePath();
     ASSERT_FALSE(QFile::exists(path)) << "left by an earlier run: " << qPrintable(path);
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "open");
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()) && QFile(path).open(QIODevice::WriteOnly));
     const QUrl url = frmCommands::WebPage();
-    F().cmdInternet->click();
+    f.cmdInternet->click();
     QDesktopServices::unsetUrlHandler("file");
     QFile::remove(path);
     QDir().rmpath(QFileInfo(path).path());
