@@ -8,7 +8,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTabWidget>
 
 #include "ProgramFixture.h"
 #include "frmCommands.h"
@@ -40,23 +39,19 @@ TEST_F(FunctionsWindowTest, CheckBoxesAndScrollBarShowAndEditTheirOptionAndKeysR
     Start("FillDecimals= 2\r\nTransparency= 128\r\n");
     frmCommands& f = F();
     OptionsModel& model = P().Options();
-    const struct { Option id; int page; } cases[] = {
-        {Option::OnTop, 1}, {Option::ShowFunctions, 1}, {Option::Hide, 1}, {Option::FillDecimals, 3},
-        {Option::FullPrecision, 3}, {Option::DecUpdate, 3}, {Option::EngFormat, 3}, {Option::DirectExit, 4},
-        {Option::ConfirmExit, 4}, {Option::KeepStack, 4}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(InfoOf(c.id).control);
-        QCheckBox* box = f.CheckBox(c.id);
-        ASSERT_NE(box, nullptr);
-        EXPECT_TRUE(f.fStrip[c.page]->isAncestorOf(box));
+    for (const Option id : {Option::OnTop, Option::ShowFunctions, Option::Hide, Option::FillDecimals,
+                            Option::FullPrecision, Option::DecUpdate, Option::EngFormat,
+                            Option::DirectExit, Option::ConfirmExit, Option::KeepStack}) {
+        SCOPED_TRACE(InfoOf(id).control);
+        QCheckBox* box = f.CheckBox(id);
+        ASSERT_TRUE(box != nullptr && f.isAncestorOf(box));
         // The box shows the model: the design value, or what the settings file said.
-        const int16_t shown = c.id == Option::FillDecimals ? 2 : InfoOf(c.id).designValue;
+        const int16_t shown = id == Option::FillDecimals ? 2 : InfoOf(id).designValue;
         EXPECT_EQ(box->checkState(), shown == 2 ? Qt::PartiallyChecked : shown ? Qt::Checked : Qt::Unchecked);
-        f.tabOptions->setCurrentIndex(c.page);
         box->setCheckState(Qt::Unchecked);
         QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(8, box->height() / 2));
-        EXPECT_EQ(model.Value(c.id), 1);
-        model.Set(c.id, 2);
+        EXPECT_EQ(model.Value(id), 1);
+        model.Set(id, 2);
         EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
     }
     EXPECT_EQ(f.scrTransp->value(), 128);
@@ -68,7 +63,6 @@ TEST_F(FunctionsWindowTest, CheckBoxesAndScrollBarShowAndEditTheirOptionAndKeysR
     // Keys reach the calculator whichever control has the focus: a typed character ticks no box
     // (space still does), the skins list takes no letter for a search nor Ctrl+C for its copy.
     QCheckBox* box = f.CheckBox(Option::DirectExit);
-    f.tabOptions->setCurrentIndex(4);
     box->setCheckState(Qt::Unchecked);
     box->setFocus();
     Type("12\r", box);
@@ -76,7 +70,6 @@ TEST_F(FunctionsWindowTest, CheckBoxesAndScrollBarShowAndEditTheirOptionAndKeysR
     EXPECT_EQ(box->checkState(), Qt::Unchecked);
     Key(Qt::Key_Space, Qt::NoModifier, box);
     EXPECT_EQ(model.Value(Option::DirectExit), 1);
-    f.tabOptions->setCurrentIndex(0);
     f.flstSkins->addItem("only.qsd");
     f.flstSkins->setFocus();
     Type("3+", f.flstSkins);
