@@ -20,16 +20,6 @@ namespace {
 
 const QString kSkins = QStringLiteral(QUORVA_SKINS_DIR);
 
-// The record as the program has it after choosing the skin; "default" is the built-in one.
-Skin Chosen(const QString& name) {
-    Skin skin;
-    SetDefaultSkin(skin, 15);
-    QFile qsd(kSkins + "/" + name + ".qsd");
-    if (name != "default" && qsd.open(QIODevice::ReadOnly))
-        ApplySkinText(skin, qsd.readAll().toStdString(), kSkins.toStdString());
-    return skin;
-}
-
 uint32_t Rgb(QRgb c) { return c & 0xFFFFFFu; }
 
 double Linear(int c) {
@@ -52,15 +42,19 @@ std::vector<std::pair<const char*, QRect>> Labels(const Skin& k) {
 }
 
 TEST(ShippedSkins, OutlineKeepsEveryLabelIsCutCleanlyInBothSizesAndTextsAreReadable) {
-    QStringList names{"default"};
+    QStringList names{"default"};  // the built-in skin
     for (const QString& qsd : QDir(kSkins).entryList({QStringLiteral("*.qsd")}, QDir::Files))
         names << qsd.chopped(4);
     ASSERT_GT(names.size(), 1) << "no description in " << kSkins.toStdString();
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
-        const Skin k = Chosen(name);
-        const QString picture = name == "default" ? QStringLiteral(QUORVA_RESOURCES_DIR "/default_skin.png")
-                                                  : QString::fromStdString(k.skinBitmapFile);
+        Skin k;  // as the program has it after choosing the skin
+        SetDefaultSkin(k, 15);
+        QFile qsd(kSkins + "/" + name + ".qsd");
+        if (name != "default" && qsd.open(QIODevice::ReadOnly))
+            ApplySkinText(k, qsd.readAll().toStdString(), kSkins.toStdString());
+        QString picture = QString::fromStdString(k.skinBitmapFile);
+        if (name == "default") picture = QStringLiteral(QUORVA_RESOURCES_DIR "/default_skin.png");
         const QImage pic = QImage(picture).convertToFormat(QImage::Format_RGB32);
         ASSERT_FALSE(pic.isNull()) << picture.toStdString();
         const uint32_t key = Rgb(pic.pixel(0, 0));

@@ -39,14 +39,14 @@ TEST_F(FunctionsWindowTest, CheckBoxesAndScrollBarShowAndEditTheirOptionAndKeysR
     Start("FillDecimals= 2\r\nTransparency= 128\r\n");
     frmCommands& f = F();
     OptionsModel& model = P().Options();
-    for (const Option id : {Option::OnTop, Option::ShowFunctions, Option::Hide, Option::FillDecimals,
-                            Option::FullPrecision, Option::DecUpdate, Option::EngFormat,
-                            Option::DirectExit, Option::ConfirmExit, Option::KeepStack}) {
+    using enum Option;
+    for (const Option id : {OnTop, ShowFunctions, Hide, FillDecimals, FullPrecision, DecUpdate,
+                            EngFormat, DirectExit, ConfirmExit, KeepStack}) {
         SCOPED_TRACE(InfoOf(id).control);
         QCheckBox* box = f.CheckBox(id);
         ASSERT_TRUE(box != nullptr && f.isAncestorOf(box));
         // The box shows the model: the design value, or what the settings file said.
-        const int16_t shown = id == Option::FillDecimals ? 2 : InfoOf(id).designValue;
+        const int16_t shown = id == FillDecimals ? 2 : InfoOf(id).designValue;
         EXPECT_EQ(box->checkState(), shown == 2 ? Qt::PartiallyChecked : shown ? Qt::Checked : Qt::Unchecked);
         box->setCheckState(Qt::Unchecked);
         QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(8, box->height() / 2));
@@ -58,18 +58,18 @@ TEST_F(FunctionsWindowTest, CheckBoxesAndScrollBarShowAndEditTheirOptionAndKeysR
     f.scrTransp->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_NEAR(W().windowOpacity(), 153 / 255.0, 0.01);
     f.scrTransp->setValue(10);
-    EXPECT_EQ(model.Value(Option::Transparency), 50);  // never fainter
+    EXPECT_EQ(model.Value(Transparency), 50);  // never fainter
 
     // Keys reach the calculator whichever control has the focus: a typed character ticks no box
     // (space still does), the skins list takes no letter for a search nor Ctrl+C for its copy.
-    QCheckBox* box = f.CheckBox(Option::DirectExit);
+    QCheckBox* box = f.CheckBox(DirectExit);
     box->setCheckState(Qt::Unchecked);
     box->setFocus();
     Type("12\r", box);
     EXPECT_EQ(Values(), std::vector<double>{12});
     EXPECT_EQ(box->checkState(), Qt::Unchecked);
     Key(Qt::Key_Space, Qt::NoModifier, box);
-    EXPECT_EQ(model.Value(Option::DirectExit), 1);
+    EXPECT_EQ(model.Value(DirectExit), 1);
     f.flstSkins->addItem("only.qsd");
     f.flstSkins->setFocus();
     Type("3+", f.flstSkins);
