@@ -78,8 +78,6 @@ TEST_F(FunctionsWindowTest, CheckBoxesAndScrollBarShowAndEditTheirOptionAndKeysR
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Calc().Stack().GetTop().text);
     Key(Qt::Key_F2, Qt::NoModifier, box);  // the large stack opens from here too
     EXPECT_TRUE(P().LargeStackVisible());
-    Key(Qt::Key_F1, Qt::NoModifier, &f);  // hides and saves
-    EXPECT_TRUE(IniHas("Transparency= 50\r\n")) << IniText();
 }
 
 // Every row is in sight; the pointer picks the row, and a press or a double click runs it after
