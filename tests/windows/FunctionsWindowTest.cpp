@@ -8,7 +8,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTabWidget>
 
 #include "ProgramFixture.h"
 #include "frmCommands.h"
@@ -18,8 +17,7 @@ class UrlCatcher : public QObject {
     Q_OBJECT
 public:
     QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
+    Q_INVOKABLE void open(const QUrl& url) { opened.append(url); }
 };
 
 namespace quorva {
@@ -37,40 +35,54 @@ protected:
     void ClickRow(int row) { QTest::mouseClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(row)); }
 };
 
-TEST_F(FunctionsWindowTest, EveryCheckBoxAndTheScrollBarShowAndEditTheirOption) {
+TEST_F(FunctionsWindowTest, CheckBoxesAndScrollBarShowAndEditTheirOptionAndKeysReachTheCalculator) {
     Start("FillDecimals= 2\r\nTransparency= 128\r\n");
     frmCommands& f = F();
     OptionsModel& model = P().Options();
-    const struct { Option id; int page; } cases[] = {
-        {Option::OnTop, 1}, {Option::ShowFunctions, 1}, {Option::Hide, 1}, {Option::FillDecimals, 3},
-        {Option::FullPrecision, 3}, {Option::DecUpdate, 3}, {Option::EngFormat, 3}, {Option::DirectExit, 4},
-        {Option::ConfirmExit, 4}, {Option::KeepStack, 4}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(InfoOf(c.id).control);
-        QCheckBox* box = f.CheckBox(c.id);
-        ASSERT_NE(box, nullptr);
-        EXPECT_TRUE(f.fStrip[c.page]->isAncestorOf(box));
+    using enum Option;
+    for (const Option id : {OnTop, ShowFunctions, Hide, FillDecimals, FullPrecision, DecUpdate,
+                            EngFormat, DirectExit, ConfirmExit, KeepStack}) {
+        SCOPED_TRACE(InfoOf(id).control);
+        QCheckBox* box = f.CheckBox(id);
+        ASSERT_TRUE(box != nullptr && f.isAncestorOf(box));
         // The box shows the model: the design value, or what the settings file said.
-        const int16_t shown = c.id == Option::FillDecimals ? 2 : InfoOf(c.id).designValue;
+        const int16_t shown = id == FillDecimals ? 2 : InfoOf(id).designValue;
         EXPECT_EQ(box->checkState(), shown == 2 ? Qt::PartiallyChecked : shown ? Qt::Checked : Qt::Unchecked);
-        f.tabOptions->setCurrentIndex(c.page);
         box->setCheckState(Qt::Unchecked);
         QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(8, box->height() / 2));
-        EXPECT_EQ(model.Value(c.id), 1);
-        model.Set(c.id, 2);
+        EXPECT_EQ(model.Value(id), 1);
+        model.Set(id, 2);
         EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
     }
     EXPECT_EQ(f.scrTransp->value(), 128);
     f.scrTransp->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_NEAR(W().windowOpacity(), 153 / 255.0, 0.01);
     f.scrTransp->setValue(10);
-    EXPECT_EQ(model.Value(Option::Transparency), 50);  // never fainter
-    Key(Qt::Key_F1, Qt::NoModifier, &f);  // hides and saves
-    EXPECT_TRUE(IniHas("Transparency= 50\r\n")) << IniText();
+    EXPECT_EQ(model.Value(Transparency), 50);  // never fainter
+
+    // Keys reach the calculator whichever control has the focus: a typed character ticks no box
+    // (space still does), the skins list takes no letter for a search nor Ctrl+C for its copy.
+    QCheckBox* box = f.CheckBox(DirectExit);
+    box->setCheckState(Qt::Unchecked);
+    box->setFocus();
+    Type("12\r", box);
+    EXPECT_EQ(Values(), std::vector<double>{12});
+    EXPECT_EQ(box->checkState(), Qt::Unchecked);
+    Key(Qt::Key_Space, Qt::NoModifier, box);
+    EXPECT_EQ(model.Value(DirectExit), 1);
+    f.flstSkins->addItem("only.qsd");
+    f.flstSkins->setFocus();
+    Type("3+", f.flstSkins);
+    EXPECT_EQ(Top(), 15);
+    Key(Qt::Key_C, Qt::ControlModifier, f.flstSkins);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Calc().Stack().GetTop().text);
+    Key(Qt::Key_F2, Qt::NoModifier, box);  // the large stack opens from here too
+    EXPECT_TRUE(P().LargeStackVisible());
 }
 
-// Every row is in sight at the skin's row height; the pointer's height picks the row.
-TEST_F(FunctionsWindowTest, PointerHighlightsCommandRowsAndSkipsSeparators) {
+// Every row is in sight; the pointer picks the row, and a press or a double click runs it after
+// pushing the typed number (what each row does is the key cases' <fn:K>).
+TEST_F(FunctionsWindowTest, PointerHighlightsCommandRowsAndAPressOrADoubleClickRunsOne) {
     Start();
     ASSERT_EQ(F().lstFunctions->count(), 39);
     EXPECT_EQ(F().lstFunctions->visualItemRect(F().lstFunctions->item(38)).top(), 38 * RowHeight());
@@ -82,54 +94,23 @@ TEST_F(FunctionsWindowTest, PointerHighlightsCommandRowsAndSkipsSeparators) {
         EXPECT_EQ(F().lstFunctions->currentRow(), s[1]) << "pointer on row " << s[0];
     }
     EXPECT_EQ(Count(), 0);  // moving runs nothing
-}
-
-// Which row does what is the key cases' (fn_row_*); here the press and the double click each run
-// the row under the pointer, after pushing the typed number.
-TEST_F(FunctionsWindowTest, APressOrADoubleClickRunsTheRowUnderThePointer) {
-    Start();
-    frmCommands& f = F();
-    Type("1\r2\r3", &f);
+    Type("1\r2\r3", &F());
     ClickRow(0);  // "+"
     QTest::mouseDClick(List(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
     ClickRow(36);  // change sign
     EXPECT_EQ(Values(), std::vector<double>{-6});
 }
 
-TEST_F(FunctionsWindowTest, KeysReachTheCalculatorWhicheverControlHasTheFocus) {
-    Start();
-    frmCommands& f = F();
-    QCheckBox* box = f.CheckBox(Option::DirectExit);
-    f.tabOptions->setCurrentIndex(4);
-    box->setFocus();
-    Type("12\r", box);
-    EXPECT_EQ(Values(), std::vector<double>{12});
-    EXPECT_EQ(box->checkState(), Qt::Unchecked);  // a typed character does not tick the box
-    Key(Qt::Key_Space, Qt::NoModifier, box);     // space still does
-    EXPECT_EQ(P().Options().Value(Option::DirectExit), 1);
-    // The skins list must not take a typed letter for a search, nor Ctrl+C for its own copy.
-    f.tabOptions->setCurrentIndex(0);
-    f.flstSkins->addItem("only.qsd");
-    f.flstSkins->setFocus();
-    Type("3+", f.flstSkins);
-    EXPECT_EQ(Top(), 15);
-    Key(Qt::Key_C, Qt::ControlModifier, f.flstSkins);
-    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Calc().Stack().GetTop().text);
-    Key(Qt::Key_F2, Qt::NoModifier, box);  // the large stack opens from here too
-    EXPECT_TRUE(P().LargeStackVisible());
-}
-
-TEST_F(FunctionsWindowTest, SkinsFromEveryFolderChangeTheCalculatorAndReturnToTheDefault) {
+TEST_F(FunctionsWindowTest, ButtonsChooseASkinFromEveryFolderOrTheDefaultAndOpenTheWebPage) {
     QTemporaryDir skins;
     const QString own = skins.filePath("own"), installed = skins.filePath("installed");
     const auto writeSkin = [](const QString& folder, const QString& name, QSize size) {
         QDir().mkpath(folder);
         QImage picture(size, QImage::Format_RGB32);
-        picture.fill(qRgb(0, 255, 0));
+        picture.fill(Qt::green);
         picture.save(folder + "/" + name + ".bmp", "PNG");  // a suffix that lies is still read
-        QFile file(folder + "/" + name + ".qsd");
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("bitmap_file=") + name.toUtf8() + ".bmp\r\nstack_x=5\r\n");
+        std::ofstream((folder + "/" + name + ".qsd").toStdString())
+            << "bitmap_file=" << name.toStdString() << ".bmp\r\nstack_x=5\r\n";
     };
     writeSkin(own, "blue", {300, 200});
     writeSkin(installed, "blue", {310, 210});  // hidden by the program's own
@@ -153,21 +134,15 @@ TEST_F(FunctionsWindowTest, SkinsFromEveryFolderChangeTheCalculatorAndReturnToTh
     Key(Qt::Key_F1, Qt::NoModifier, &f);
     Key(Qt::Key_F1);
     EXPECT_EQ(f.flstSkins->count(), 3);
-}
 
-// Where the page is looked for is install.check's (--paths).
-TEST_F(FunctionsWindowTest, WebpageButtonOpensThePage) {
-    Start();
+    // The web page opens; where it is looked for is install.check's (--paths).
     const QString path = frmCommands::WebPagePath();
     ASSERT_FALSE(QFile::exists(path)) << "left by an earlier run: " << qPrintable(path);
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "open");
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
-    QFile page(path);
-    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
-    page.close();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()) && QFile(path).open(QIODevice::WriteOnly));
     const QUrl url = frmCommands::WebPage();
-    F().cmdInternet->click();
+    f.cmdInternet->click();
     QDesktopServices::unsetUrlHandler("file");
     QFile::remove(path);
     QDir().rmpath(QFileInfo(path).path());
