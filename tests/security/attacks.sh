@@ -60,8 +60,8 @@ call() {
 
 # calculator_up LOG: past the 5 s a start waits, it runs with its windows; SIGTERM saves and ends it.
 calculator_up() {
-    ! e2e_wait 6 program_ended || { wait "$APP_PID"; e2e_fail "the start ended with status $?"; }
-    grep -q quorva-windows "/proc/$APP_PID/maps" || e2e_fail "after 6 s the start still waits"
+    ! e2e_wait 7 program_ended || { wait "$APP_PID"; e2e_fail "the start ended with status $?"; }
+    grep -q quorva-windows "/proc/$APP_PID/maps" || e2e_fail "after 7 s the start still waits"
     sigterm "$1"
     [ -s "$T/config/quorva.ini" ] || e2e_fail "SIGTERM saved no settings"
     rm "$T/config/quorva.ini"
