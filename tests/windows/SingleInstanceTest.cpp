@@ -1,4 +1,3 @@
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -6,10 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ctime>
 #include <atomic>
 #include <csignal>
-#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -27,6 +27,7 @@ namespace {
 
 using Outcome = SingleInstance::Outcome;
 using quorva::instance::Request;
+using quorva::instance::RequestText;
 using quorva::instance::Verb;
 
 // A later start blocks as a second process would; a thread here, so that this one answers it.
@@ -40,17 +41,10 @@ Outcome LaterStart(const std::string& ini, const QString& folder, const Request&
 
 int ConnectTo(const QString& socketPath) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
+    sockaddr_un address{.sun_family = AF_UNIX, .sun_path = {}};
+    QFile::encodeName(socketPath).toStdString().copy(address.sun_path, sizeof address.sun_path - 1);
     EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     return fd;
-}
-
-// Closed by the other end: a read finds the end of the stream, not "nothing yet".
-bool Dropped(int fd) {
-    char c;
-    return ::recv(fd, &c, 1, MSG_DONTWAIT) == 0;
 }
 
 class SingleInstanceTest : public ::testing::Test {
@@ -62,26 +56,16 @@ protected:
 TEST_F(SingleInstanceTest, ALaterStartShowsTheRunningOneWhateverWasLeftBehind) {
     auto first = std::make_unique<SingleInstance>(ini_, dir_.path());
     // The lock file and the socket of a program that died stand in nobody's way.
-    QFile lock(first->LockPath()), socketFile(first->SocketPath());
-    ASSERT_TRUE(lock.open(QIODevice::WriteOnly) && socketFile.open(QIODevice::WriteOnly));
-    lock.write("99999999\nquorva\nhost\n");
-    lock.close();
-    socketFile.close();
-    std::vector<Request> requests;
-    first->onRequest = [&requests](const Request& r) { requests.push_back(r); };
+    std::ofstream(first->LockPath().toStdString()) << "99999999\nquorva\nhost\n";
+    std::ofstream{first->SocketPath().toStdString()};
+    std::string requests;
+    first->onRequest = [&requests](const Request& r) { requests += RequestText(r); };
     ASSERT_EQ(first->Claim(300), Outcome::First);
 
-    const int silent = ConnectTo(first->SocketPath());  // holds up nobody
     EXPECT_EQ(LaterStart("/home/someone/.config/quorva/../quorva/quorva.ini", dir_.path()), Outcome::ShownOther);
-    ::close(silent);
     EXPECT_EQ(LaterStart(ini_, dir_.path(), {Verb::Toggle, "launcher_TIME42", "wl-token"}), Outcome::ShownOther);
     EXPECT_EQ(LaterStart(ini_, dir_.path(), {Verb::Quit, {}, {}}), Outcome::ShownOther);
-    ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(requests[0].verb, Verb::Show);
-    EXPECT_EQ(requests[1].verb, Verb::Toggle);
-    EXPECT_EQ(requests[1].startupId, "launcher_TIME42");
-    EXPECT_EQ(requests[1].activationToken, "wl-token");
-    EXPECT_EQ(requests[2].verb, Verb::Quit);
+    EXPECT_EQ(requests, "show\nstartup-id launcher_TIME42\nactivation-token wl-token\ntoggle\nquit\n");
 
     EXPECT_EQ(SingleInstance("/tmp/portable/quorva.ini", dir_.path()).Claim(), Outcome::First);
     first.reset();
@@ -98,13 +82,13 @@ TEST_F(SingleInstanceTest, ARunningOneThatDoesNotAnswerOrASocketThatCannotBeMade
     EXPECT_NE(later.Problem().find("no answer on the socket"), std::string::npos) << later.Problem();
 
     SingleInstance first("/srv/calc/quorva.ini", dir_.path());
-    ASSERT_TRUE(QDir().mkpath(first.SocketPath() + "/in-the-way"));
+    ASSERT_TRUE(std::filesystem::create_directories(first.SocketPath().toStdString() + "/in-the-way"));
     EXPECT_EQ(first.Claim(300), Outcome::First);
     EXPECT_EQ(first.Problem(),
               "cannot bind the socket " + first.SocketPath().toStdString() + ": Address already in use");
 }
 
-// Idle callers beyond the cap push out the oldest, so a later start is still answered; none
+// Idle callers, and more than the cap (they push out the oldest), hold up no later start; none
 // stays past the request time.
 TEST_F(SingleInstanceTest, IdleCallersAreCappedAndDroppedInTime) {
     SingleInstance first(ini_, dir_.path());
@@ -116,7 +100,11 @@ TEST_F(SingleInstanceTest, IdleCallersAreCappedAndDroppedInTime) {
     }
     EXPECT_EQ(LaterStart(ini_, dir_.path()), Outcome::ShownOther);
     const auto limit = SingleInstance::kRequestTime + std::chrono::milliseconds(1000);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return std::all_of(idle.begin(), idle.end(), Dropped); },
+    const auto dropped = [](int fd) {
+        char c;
+        return ::recv(fd, &c, 1, MSG_DONTWAIT) == 0;  // the end of the stream, not "nothing yet"
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::all_of(idle.begin(), idle.end(), dropped); },
                                 static_cast<int>(limit.count())));
     for (const int fd : idle) ::close(fd);
 }
@@ -128,8 +116,7 @@ TEST_F(SingleInstanceTest, WithoutFileDescriptorsACallerWaitsAndNothingSpins) {
     ASSERT_EQ(first.Claim(300), Outcome::First);
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
-    rlimit few = old;
-    few.rlim_cur = std::min<rlim_t>(old.rlim_cur, 512);
+    const rlimit few{std::min<rlim_t>(old.rlim_cur, 512), old.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
     const int caller = ConnectTo(first.SocketPath());
     ASSERT_EQ(::send(caller, "show\n", 5, MSG_NOSIGNAL), 5);
