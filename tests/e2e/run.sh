@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # run.sh CASE: what only a real X server with a window manager and a notification area shows
-# (what keys do to the displays is in tests/keys). ctest sets QUORVA_BIN, QUORVA_KEYS,
-# and QUORVA_E2E_OUT where screenshots go.
+# (what keys do to the displays is in tests/keys). ctest sets QUORVA_BIN, QUORVA_KEYS, QUORVA_E2E_OUT.
 set -uo pipefail
 # shellcheck source=harness.sh
 source "$(dirname "$0")/harness.sh"
@@ -14,9 +13,8 @@ STACK=(100 90)
 BRAND=(60 20) # the name plate: picture, no zone
 FN_TITLE="Quorva 4.00 - Functions and Settings"
 
-# The picture and the stack display move the window with either button. SIGTERM then ends it
-# as quitting does, without asking: it saves the place, and writes the kept stack it read (items
-# of all three kinds and an undo record, made by quorva-keys) bit for bit.
+# The picture and the stack display move the window with either button; SIGTERM then saves the
+# place and writes the kept stack it read (all three kinds, an undo record) bit for bit.
 case_drag() {
     local script="" i want=$E2E_TMP/want.stack row button px py dx dy
     for ((i = 1; i <= 50; i++)); do script+="$i<Enter>7/&$(printf '%x' $((i * 4099)))<Enter>'101<Enter>"; done
@@ -62,22 +60,20 @@ pixels() { convert "$@" -colorspace gray -format '%[fx:round(mean*w*h)]' info:; 
 # within N LEAST MOST WHAT
 within() { e2e_log "$4: $1"; (($1 >= $2 && $1 <= $3)) || e2e_fail "$4: $1, not $2..$3"; }
 
-# outline NAME PICTURE: a screenshot NAME of the calculator drawn from PICTURE, whose top-left
-# colour is cut out: the desktop shows there, and that colour nowhere in the window. Sets DIFF,
-# white where the window is unlike the picture with the desktop in its holes.
+# outline NAME PICTURE: screenshot NAME shows PICTURE with its top-left colour cut out: the
+# desktop there, and that colour nowhere in the window.
 outline() {
-    local win=$E2E_TMP/window.png key desk holes
-    DIFF=$E2E_TMP/diff.png
+    local win=$E2E_TMP/window.png diff=$E2E_TMP/diff.png key desk holes
     main_geometry
     shoot "$1" "$MX" "$MY" "$SKIN_W" "$SKIN_H" # the window with 8 pixels of desktop around
     convert "$E2E_OUT/$1" -crop "${SKIN_W}x${SKIN_H}+8+8" +repage "$win"
     key=$(convert "$2" -format '%[pixel:p{0,0}]' info:)
     desk=$(convert "$E2E_OUT/$1" -format '%[pixel:p{2,2}]' info:)
     convert "$2" -fill "$desk" -opaque "$key" "$win" -compose difference -composite -colorspace gray \
-        -threshold 3% "$DIFF"
+        -threshold 3% "$diff"
     holes=(\( "$2" -fill black +opaque "$key" -fill white -opaque "$key" \))
     within "$(pixels "${holes[@]}")" 1 9999999 "$1: pixels of $key cut out"
-    within "$(pixels "$DIFF" "${holes[@]}" -compose multiply -composite)" 0 0 "$1: cut-out pixels not showing $desk"
+    within "$(pixels "$diff" "${holes[@]}" -compose multiply -composite)" 0 0 "$1: cut-out pixels not showing $desk"
     within "$(pixels "$win" -fill black +opaque "$key" -fill white -opaque "$key")" 0 0 "$1: window pixels of $key"
 }
 
@@ -104,8 +100,8 @@ case_functions() {
     open_functions again
 }
 
-# The stack display and the large stack's list drag their window, yet a double click on them is
-# no drag: it opens the large stack, and leaves that window in place.
+# A double click on the stack display or the large stack's list is no drag: it opens the large
+# stack and leaves that window in place; the list drags its window.
 case_large_stack() {
     start_calculator
     focus_main
@@ -123,8 +119,8 @@ case_large_stack() {
 }
 large_at() { e2e_geometry "$ls" && [ "$WX,$WY" = "$1,$2" ]; }
 
-# The notification area: the icon stays when hidden, a left click shows, the right click's menu
-# quits after a confirmation; hiding saves nothing, quitting saves.
+# The icon stays when hidden, a left click shows, the right click's menu quits after a
+# confirmation; hiding saves nothing, quitting saves.
 # shellcheck disable=SC2034 # ICON is read by the conditions of find_window
 find_icon() { find_window 'WW <= 48 && WH <= 48' && ICON=$WIN IX=$((WX + WW / 2)) IY=$((WY + WH / 2)); }
 no_tooltip() { ! find_window 'w != ICON && w != MAIN && WH <= 40'; }
@@ -139,9 +135,8 @@ case_tray() {
     e2e_click "$IX" "$IY"
     e2e_wait 5 main_shown || e2e_fail "a left click on the icon did not show the calculator"
     [ ! -e "$CONFIG/quorva.ini" ] || e2e_fail "hiding wrote the settings file"
-    # the tooltip the click left can lie over the icon and take the right click
     xdo mousemove 700 1015
-    e2e_wait 5 no_tooltip || e2e_fail "the icon's tooltip stayed"
+    e2e_wait 5 no_tooltip || e2e_fail "the icon's tooltip stayed, to take the right click"
     e2e_click "$IX" "$IY" 1 3
     e2e_wait 5 find_menu || e2e_fail "a right click on the icon showed no menu"
     e2e_click $((WX + WW / 2)) $((WY + 4 + (WH - 8) * 7 / 8)) # "Quit", the last of four
@@ -153,7 +148,7 @@ case_tray() {
 }
 
 # With no notification area "Start minimized" starts shown and says why; hidden, the calculator
-# comes back by a second start, which ends.
+# comes back by a second start.
 case_second_start() {
     start_calculator $'HideWindows= 1\r\n' no-tray
     grep -q "no notification area" "$E2E_TMP/program.log" ||
@@ -167,18 +162,23 @@ case_second_start() {
     kill -0 "$APP_PID" || e2e_fail "the first calculator is gone"
 }
 
-# --toggle hides the calculator in use and brings it back with the focus and the caller's
-# startup id; one shown but not in use comes forward; nothing is saved, nothing quits.
+# --quit with none running says so. --toggle starts one, shown even with "Start minimized"; it
+# hides the calculator in use (saving nothing) and brings it back with the focus and the caller's
+# startup id; one shown but not in use comes forward. --quit asks first (as the menu's Quit), saves.
 main_focused() { WIN=$MAIN && e2e_has_focus; }
 
 case_toggle() {
-    start_calculator
+    again --quit
+    [ "$AGAIN" = 1 ] && grep -q "no calculator runs" "$E2E_TMP/again.log" ||
+        e2e_fail "--quit with none running: status $AGAIN, $(cat "$E2E_TMP/again.log")"
+    LAUNCH_ARGS=--toggle start_calculator $'HideWindows= 1\r\n'
+    main_shown || e2e_fail "--toggle with no calculator running did not start one, shown"
     focus_main
     again --toggle
     [ "$AGAIN" = 0 ] || e2e_fail "--toggle ended with status $AGAIN: $(cat "$E2E_TMP/again.log")"
     e2e_wait 5 main_hidden || e2e_fail "--toggle did not hide the shown calculator that had the focus"
     kill -0 "$APP_PID" || e2e_fail "--toggle ended the calculator"
-    [ ! -e "$CONFIG/quorva.ini" ] || e2e_fail "hiding by --toggle wrote the settings file"
+    [ "$(cat "$CONFIG/quorva.ini")" = $'HideWindows= 1\r' ] || e2e_fail "hiding by --toggle saved"
     local id="e2e-launcher-$$_TIME$(date +%s)"
     DESKTOP_STARTUP_ID=$id again --toggle
     e2e_wait 5 main_shown || e2e_fail "--toggle did not show the hidden calculator"
@@ -191,28 +191,18 @@ case_toggle() {
     again --toggle
     e2e_wait 5 main_focused || e2e_fail "--toggle did not give the shown calculator the focus"
     main_shown && shown "$FN_TITLE" || e2e_fail "--toggle hid a calculator that was not in use"
-}
-
-# --quit: as the menu's Quit, asking first when "Ask for a confirmation" is ticked (No and Yes
-# are the widget tests'); it saves. --toggle starts one, shown even with "Start minimized".
-case_quit() {
-    again --quit
-    [ "$AGAIN" = 1 ] && grep -q "no calculator runs" "$E2E_TMP/again.log" ||
-        e2e_fail "--quit with none running: status $AGAIN, $(cat "$E2E_TMP/again.log")"
-    LAUNCH_ARGS=--toggle start_calculator $'ConfirmQuit= 1\r\nHideWindows= 1\r\n'
-    main_shown || e2e_fail "--toggle with no calculator running did not start one, shown"
     again --quit
     [ "$AGAIN" = 0 ] || e2e_fail "--quit ended with status $AGAIN: $(cat "$E2E_TMP/again.log")"
     wait_named 5 "Confirmation"
     e2e_focus
     xdo key Return # Yes is the default button
     e2e_wait 10 program_ended || e2e_fail "Yes did not end the calculator"
-    settings_has "ConfirmQuit= 1" || e2e_fail "quitting by --quit did not save the settings"
+    settings_has "WindowPositionX= $MX" || e2e_fail "quitting by --quit did not save the settings"
 }
 
-# A hostile environment at once: as an ordinary user (root ignores permissions), from a folder
-# it cannot write, no HOME (or one it cannot write), no runtime folder, no writable TMPDIR. The
-# calculator starts, works, ends well and says each thing it cannot do, once.
+# As an ordinary user (root ignores permissions), from a folder it cannot write, no HOME (or one
+# it cannot write), no runtime folder, no writable TMPDIR: it starts, works, ends well and says
+# each thing it cannot do, once.
 case_hostile_env() {
     launch desktop-only
     local closed=$E2E_TMP/closed log=$E2E_TMP/hostile.log home=() as where message
@@ -235,9 +225,6 @@ case_hostile_env() {
     main_geometry 20
     focus_main
     e2e_type $'6\n7*'
-    xdo key F1 sleep 0.5 key F1 # closing the Functions window saves
-    sleep 0.3
-    focus_main
     copied 42.000000000000000 "6 Enter 7 * (the calculator did not work)"
     sigterm hostile
     for message in "Cannot save the settings to $where" "running without single-instance"; do
@@ -245,30 +232,13 @@ case_hostile_env() {
     done
 }
 
-# holds_stack WHAT QUORVA-KEYS-ARGS...: the window's stack, read item by item through Ctrl+C and
-# dropped, is the one quorva-keys ends with for the same keys; then it is empty and answers.
-holds_stack() {
-    local what=$1 want i
-    shift
-    mapfile -t want < <("$QUORVA_KEYS" "$@" | sed -n 's/^item [0-9]*: kind=[0-9]* value=[^ ]* text=//p' | tac)
-    for ((i = 0; i < ${#want[@]}; i++)); do
-        copied "${want[i]}" "$what: item $((i + 1)) of ${#want[@]}"
-        xdo key d
-    done
-    copied "nothing copied" "$what: nothing after item ${#want[@]}" # an empty stack copies nothing
-    xdo key 1 Return
-    copied 1.000000000000000 "$what: 1 Enter after the stack was emptied"
-    xdo key d
-}
-
 # Pastes through the real clipboard: 1 MiB (a transfer in parts), NUL and control characters.
-# X clients such as browsers end a selection with a NUL, so one trailing NUL is read as the end
-# of the text: quorva-keys is given the text without it.
+# X clients such as browsers end a selection with a NUL: one trailing NUL is read as the end.
 case_paste() {
     [ -x "${QUORVA_KEYS:-}" ] || e2e_fail "no quorva-keys at '${QUORVA_KEYS:-}'"
-    start_calculator
+    start_calculator $'KeepStack= 1\r\n'
     focus_main
-    local f=$E2E_TMP/paste row what data keys
+    local f=$E2E_TMP/paste want=$E2E_TMP/want.stack in=() row what data keys top
     { head -c 1048573 /dev/zero | tr '\0' 0; printf 425; } >"$E2E_TMP/mib"
     for row in "1 MiB of digits|@mib|1" "NUL and control characters|12\0003\001\033[A\r\n\t4|" \
         "a hexadecimal number and a trailing NUL|&FF\000|1" "a hexadecimal number, a NUL, a digit|&FF\0001|"; do
@@ -279,8 +249,14 @@ case_paste() {
         # shellcheck disable=SC2086 # no key or one
         xdo key 8 Return ctrl+v $keys Return
         perl -0777 -pe 's/\0\z//' "$f" >"$f.read"
-        holds_stack "$what" --clipboard-file "$f.read" 8 '<Enter>' '<C-v>' $keys '<Enter>'
+        # shellcheck disable=SC2086
+        top=$("$QUORVA_KEYS" "${in[@]}" --stack-out "$want" --clipboard-file "$f.read" 8 '<Enter>' '<C-v>' \
+            $keys '<Enter>' | sed -n 's/^item [0-9]*: kind=[0-9]* value=[^ ]* text=//p' | tail -n1)
+        copied "$top" "$what: the top item"
+        cp "$want" "$E2E_TMP/in.stack" && in=(--stack-in "$E2E_TMP/in.stack")
     done
+    sigterm paste
+    cmp "$want" "$CONFIG/quorva.stack" || e2e_fail "the pastes made another stack than quorva-keys"
 }
 
 # Every sample skin, with a few numbers typed: the window has its picture's size and outline.
