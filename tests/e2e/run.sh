@@ -235,7 +235,6 @@ case_hostile_env() {
 # Pastes through the real clipboard: 1 MiB (a transfer in parts), NUL and control characters.
 # X clients such as browsers end a selection with a NUL: one trailing NUL is read as the end.
 case_paste() {
-    [ -x "${QUORVA_KEYS:-}" ] || e2e_fail "no quorva-keys at '${QUORVA_KEYS:-}'"
     start_calculator $'KeepStack= 1\r\n'
     focus_main
     local f=$E2E_TMP/paste want=$E2E_TMP/want.stack in=() row what data keys top
@@ -276,6 +275,29 @@ case_skins() {
         outline "$(basename "$qsd" .qsd).png" "$picture"
     done
     [ -n "${APP_PID:-}" ] || e2e_fail "no skin in $skins"
+}
+
+# As a screen reader finds it: Qt's AT-SPI bridge on an accessibility bus of its own (run under
+# dbus-run-session), read by a11y_client.py; the transcript goes to QUORVA_E2E_OUT.
+case_a11y() {
+    local launcher=/usr/libexec/at-spi-bus-launcher status
+    [ -x "$launcher" ] && /usr/bin/python3 -c "import pyatspi" 2>/dev/null ||
+        { e2e_log "SKIP: at-spi2-core or python3-pyatspi is missing (scripts/deps.sh installs them)"; exit 77; }
+    [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || e2e_fail "no session bus: run under dbus-run-session"
+    launch desktop-only
+    "$launcher" --launch-immediately >"$E2E_TMP/at-spi.log" 2>&1 & # on the X server just started
+    E2E_PIDS+=($!)
+    QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" \
+        >"$E2E_TMP/program.log" 2>&1 &
+    APP_PID=$!
+    E2E_PIDS+=("$APP_PID")
+    main_up
+    timeout 100 /usr/bin/python3 "$(dirname "$0")/a11y_client.py" "$APP_PID" "$QUORVA_KEYS" \
+        "$QUORVA_BIN --config-dir $CONFIG --toggle" >"$E2E_OUT/a11y-transcript.txt" 2>"$E2E_TMP/client.log"
+    status=$?
+    cat "$E2E_OUT/a11y-transcript.txt" >&2
+    [ "$status" = 0 ] || e2e_fail "the AT-SPI client failed (status $status): $(tail -n 5 "$E2E_TMP/client.log")"
+    kill -0 "$APP_PID" || e2e_fail "the program ended during the test"
 }
 
 declare -F "case_$1" >/dev/null || e2e_fail "unknown case $1"
