@@ -199,14 +199,6 @@ e2e_drag() {
 # e2e_click X Y [REPEAT [BUTTON]]
 e2e_click() { xdo mousemove "$1" "$2" sleep 0.15 click --repeat "${3:-1}" --delay 80 "${4:-1}"; }
 
-# shoot NAME X Y W H: the region and 8 pixels of desktop around it, as $E2E_OUT/NAME.
-shoot() {
-    local x=$(($2 - 8)) y=$(($3 - 8))
-    xdo mousemove 1275 1019 sleep 0.6 # no tooltip in the way
-    timeout 20 import -window root -crop "$(($4 + 16))x$(($5 + 16))+$((x < 0 ? 0 : x))+$((y < 0 ? 0 : y))" \
-        +repage "$E2E_OUT/$1" || e2e_fail "import could not take a screenshot"
-}
-
 # again ARGS...: another start with the calculator's settings; its status in AGAIN.
 again() {
     AGAIN=0
