@@ -88,11 +88,11 @@ launch() {
     [ "${1:-}" = desktop-only ] || launch_program
 }
 
-# launch_program: APP_PID, output in program.log, LAUNCH_ARGS added; no session bus, so the
-# icon goes to the X notification area.
+# launch_program [VAR=VALUE...]: APP_PID, output in program.log, LAUNCH_ARGS added; no session
+# bus unless given, so the icon goes to the X notification area.
 launch_program() {
     # shellcheck disable=SC2086 # a word list
-    env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" ${LAUNCH_ARGS:-} \
+    env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$@" "$QUORVA_BIN" --config-dir "$CONFIG" ${LAUNCH_ARGS:-} \
         >"$E2E_TMP/program.log" 2>&1 &
     APP_PID=$!
     E2E_PIDS+=("$APP_PID")
@@ -199,11 +199,12 @@ e2e_drag() {
 # e2e_click X Y [REPEAT [BUTTON]]
 e2e_click() { xdo mousemove "$1" "$2" sleep 0.15 click --repeat "${3:-1}" --delay 80 "${4:-1}"; }
 
-# again ARGS...: another start with the calculator's settings; its status in AGAIN.
+# again ARGS...: another start with the calculator's settings, ending with status 0 (or $STATUS).
 again() {
-    AGAIN=0
+    local rc=0
     timeout 20 env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" "$@" \
-        >"$E2E_TMP/again.log" 2>&1 || AGAIN=$?
+        >"$E2E_TMP/again.log" 2>&1 || rc=$?
+    [ "$rc" = "${STATUS:-0}" ] || e2e_fail "quorva $*: status $rc: $(cat "$E2E_TMP/again.log")"
 }
 settings_has() { grep -q "^$1"$'\r'"\$" "$CONFIG/quorva.ini" 2>/dev/null; }
 
