@@ -14,7 +14,6 @@ install_into() {
     cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 ||
         { cat "$tmp/install.log" >&2; fail "cmake --install failed"; }
 }
-icons="16 22 24 32 48 64 128 256"
 
 # The files a desktop, man and the program itself look for.
 expected_files() {
@@ -22,7 +21,7 @@ expected_files() {
         share/metainfo/quorva.metainfo.xml share/man/man1/quorva.1.gz share/man/man1/quorva-keys.1.gz \
         share/doc/quorva/quorva.html share/doc/quorva/copyright share/doc/quorva/changelog.Debian.gz \
         share/icons/hicolor/scalable/apps/quorva.svg
-    for s in $icons; do echo "share/icons/hicolor/${s}x$s/apps/quorva.png"; done
+    for s in 16 22 24 32 48 64 128 256; do echo "share/icons/hicolor/${s}x$s/apps/quorva.png"; done
     (cd "$src/skins" && find . -type f \( -name '*.qsd' -o -name '*.png' -o -name '*.bmp' \) | sed 's|^\./|share/quorva/skins/|')
     (cd "$src/docs" && find images -name '*.png' 2>/dev/null | sed 's|^|share/doc/quorva/|')
 }
