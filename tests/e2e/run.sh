@@ -14,20 +14,14 @@ BRAND=(60 20) # the name plate: picture, no zone
 FN_TITLE="Quorva 4.00 - Functions and Settings"
 
 # The picture and the stack display move the window with either button; the on-top zone toggles
-# _NET_WM_STATE_ABOVE without moving it; SIGTERM saves the place and writes the kept stack it
-# read (all three kinds, an undo record) bit for bit.
+# _NET_WM_STATE_ABOVE without moving it; SIGTERM saves the place.
 above() { main_geometry && e2e_state "$MAIN" | grep -qw _NET_WM_STATE_ABOVE; }
 not_above() { ! above; }
 at_place() { find_window "WW == SKIN_W && WH == SKIN_H && WX == $1 && WY == $2"; }
 
 case_main_window() {
-    local script="" i want=$E2E_TMP/want.stack row button px py dx dy x0 y0 state first=not_above second=above
-    for ((i = 1; i <= 50; i++)); do script+="$i<Enter>7/&$(printf '%x' $((i * 4099)))<Enter>'101<Enter>"; done
-    "$QUORVA_KEYS" --stack-out "$want" -- "$script" d >/dev/null && grep -q '^undo ' "$want" ||
-        e2e_fail "quorva-keys could not make the stack"
-    cp "$want" "$CONFIG/quorva.stack"
-    start_calculator $'KeepStack= 1\r\n'
-    rm "$CONFIG/quorva.stack" # read: SIGTERM must write it anew
+    local row button px py dx dy x0 y0 state first=not_above second=above
+    start_calculator
     for row in "1 ${BRAND[*]}" "1 ${STACK[*]}" "3 ${BRAND[*]}"; do
         read -r button px py <<<"$row"
         main_geometry
@@ -49,7 +43,6 @@ case_main_window() {
     sigterm main_window
     { settings_has "WindowPositionX= $MX" && settings_has "WindowPositionY= $MY"; } ||
         e2e_fail "SIGTERM did not save the position $MX,$MY: $(tr '\r\n' ' ;' <"$CONFIG/quorva.ini" 2>&1)"
-    cmp "$want" "$CONFIG/quorva.stack" || e2e_fail "the stack SIGTERM wrote is not the one read"
 }
 
 pixels() { convert "$@" -colorspace gray -format '%[fx:round(mean*w*h)]' info:; }
@@ -216,13 +209,19 @@ case_hostile_env() {
     done
 }
 
-# Pastes through the real clipboard: 1 MiB (a transfer in parts), NUL and control characters.
-# X clients such as browsers end a selection with a NUL: one trailing NUL is read as the end.
+# Pastes through the real clipboard onto a kept stack (all three kinds, an undo record): 1 MiB (a
+# transfer in parts), NUL and control characters; X clients such as browsers end a selection with
+# a NUL, so one trailing NUL is read as the end. SIGTERM writes the stack quorva-keys ends with.
 # shellcheck disable=SC2059,SC2086 # the data is a format; no key or one
 case_paste() {
+    local f=$E2E_TMP/paste want=$E2E_TMP/want.stack script="" i row what data keys top
+    for ((i = 1; i <= 50; i++)); do script+="$i<Enter>7/&$(printf '%x' $((i * 4099)))<Enter>'101<Enter>"; done
+    "$QUORVA_KEYS" --stack-out "$want" -- "$script" d >/dev/null && grep -q '^undo ' "$want" ||
+        e2e_fail "quorva-keys could not make the stack"
+    cp "$want" "$CONFIG/quorva.stack"
     start_calculator $'KeepStack= 1\r\n'
+    rm "$CONFIG/quorva.stack" # read: SIGTERM must write it anew
     focus_main
-    local f=$E2E_TMP/paste want=$E2E_TMP/want.stack in=() row what data keys top
     for row in "1 MiB of digits|@mib|1" "NUL and control characters|12\0003\001\033[A\r\n\t4|" \
         "a hexadecimal number and a trailing NUL|&FF\000|1" "a hexadecimal number, a NUL, a digit|&FF\0001|"; do
         IFS='|' read -r what data keys <<<"$row"
@@ -231,10 +230,9 @@ case_paste() {
         clip "$f"
         xdo key 8 Return ctrl+v $keys Return
         perl -0777 -pe 's/\0\z//' "$f" >"$f.read"
-        top=$("$QUORVA_KEYS" "${in[@]}" --stack-out "$want" --clipboard-file "$f.read" 8 '<Enter>' '<C-v>' \
+        top=$("$QUORVA_KEYS" --stack-in "$want" --stack-out "$want" --clipboard-file "$f.read" 8 '<Enter>' '<C-v>' \
             $keys '<Enter>' | sed -n 's/^item [0-9]*: kind=[0-9]* value=[^ ]* text=//p' | tail -n1)
         copied "$top" "$what: the top item"
-        cp "$want" "$E2E_TMP/in.stack" && in=(--stack-in "$E2E_TMP/in.stack")
     done
     sigterm paste
     cmp "$want" "$CONFIG/quorva.stack" || e2e_fail "the pastes made another stack than quorva-keys"
