@@ -1,7 +1,6 @@
 # shellcheck shell=bash disable=SC2034  # window variables are read by the callers and conditions
 # Sourced by the end-to-end tests: a private X server, window manager, notification area and the
-# program (QUORVA_BIN), all stopped on exit; every wait has a deadline. Screenshots go to
-# QUORVA_E2E_OUT; QUORVA_E2E_KEEP=1 keeps the temporary folder.
+# program (QUORVA_BIN), all stopped on exit; every wait has a deadline. QUORVA_E2E_KEEP=1 keeps.
 
 E2E_PIDS=()
 SKIN_W=262 SKIN_H=188
@@ -45,8 +44,7 @@ e2e_init() {
     [ -x "${QUORVA_BIN:-}" ] || e2e_fail "no program at '${QUORVA_BIN:-}'"
 }
 
-# e2e_wait SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds (in microseconds, as
-# SECONDS counts whole seconds and a 1 s wait could end at once).
+# e2e_wait SECONDS COMMAND...: COMMAND every 0.1 s until it succeeds (timed in µs: $SECONDS is coarse).
 e2e_wait() {
     local deadline=$((${EPOCHREALTIME/./} + $1 * 1000000))
     until "${@:2}" 2>/dev/null; do ((${EPOCHREALTIME/./} < deadline)) || return 1; sleep 0.1; done
@@ -88,8 +86,8 @@ launch() {
     [ "${1:-}" = desktop-only ] || launch_program
 }
 
-# launch_program [VAR=VALUE...]: APP_PID, output in program.log, LAUNCH_ARGS added; no session
-# bus unless given, so the icon goes to the X notification area.
+# launch_program [VAR=VALUE...]: APP_PID, program.log, LAUNCH_ARGS; no session bus unless given,
+# so the icon goes to the X notification area.
 launch_program() {
     # shellcheck disable=SC2086 # a word list
     env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$@" "$QUORVA_BIN" --config-dir "$CONFIG" ${LAUNCH_ARGS:-} \
@@ -117,8 +115,7 @@ e2e_geometry() {
     [ -n "$WH" ]
 }
 
-# find_window CONDITION: sets WIN WX WY WW WH to a shown window of the program that meets
-# CONDITION (arithmetic on w, the window's id, and WX WY WW WH).
+# find_window CONDITION: sets WIN WX WY WW WH to a shown window meeting CONDITION (on w, WX...).
 find_window() {
     local w
     for w in $(xdo search --onlyvisible --pid "$APP_PID" 2>/dev/null); do

@@ -27,7 +27,6 @@ case_main_window() {
         main_geometry
         dx=$((MX > 600 ? -140 : 140)) dy=$((MY > 500 ? -90 : 90)) # wholly on the screen
         e2e_drag "$button" $((MX + px)) $((MY + py)) $((MX + px + dx)) $((MY + py + dy))
-        # the window manager may finish the move a little after the release
         e2e_wait 3 at_place $((MX + dx)) $((MY + dy)) ||
             e2e_fail "button $button at $px,$py: the window went to $WX,$WY, not $((MX + dx)),$((MY + dy))"
     done
@@ -68,9 +67,8 @@ outline() {
     within "$(pixels "$win" -fill black +opaque "$key" -fill white -opaque "$key")" 0 0 "$1: window pixels of $key"
 }
 
-# F1 opens the Functions window with its frame at the top-left corner; its close box hides it
-# and saves; F1 again brings it back there. A double click on the stack display or the large
-# stack's list is no drag: it opens the large stack and leaves it in place; the list drags it.
+# F1 shows the Functions window, its frame at the top-left; its close box hides it and saves.
+# A double click on the stack display or the large stack's list is no drag; the list drags.
 open_functions() {
     focus_main
     xdo key F1
@@ -104,8 +102,7 @@ case_other_windows() {
 }
 large_at() { e2e_geometry "$ls" && [ "$WX,$WY" = "$1,$2" ]; }
 
-# The icon stays when hidden, a left click shows (saving nothing), the right click's menu asks
-# before it quits (what Yes does is the toggle case's).
+# The icon stays when hidden, a left click shows (saving nothing), its menu's Quit asks first.
 # shellcheck disable=SC2034 # ICON is read by the conditions of find_window
 find_icon() { find_window 'WW <= 48 && WH <= 48' && ICON=$WIN IX=$((WX + WW / 2)) IY=$((WY + WH / 2)); }
 no_tooltip() { ! find_window 'w != ICON && w != MAIN && WH <= 40'; }
@@ -128,8 +125,7 @@ case_tray() {
     wait_named 5 "Confirmation"
 }
 
-# With no notification area "Start minimized" starts shown and says why; hidden, the calculator
-# comes back by a second start.
+# With no notification area "Start minimized" starts shown and says why; a second start shows.
 case_second_start() {
     start_calculator $'HideWindows= 1\r\n' no-tray
     grep -q "no notification area" "$E2E_TMP/program.log" ||
@@ -142,9 +138,8 @@ case_second_start() {
     kill -0 "$APP_PID" || e2e_fail "the first calculator is gone"
 }
 
-# --quit with none running says so. --toggle starts one, shown even with "Start minimized"; it
-# hides the calculator in use (saving nothing) and brings it back with the focus and the caller's
-# startup id; one shown but not in use comes forward. --quit asks first (as the menu's Quit), saves.
+# --toggle starts one, shown even with "Start minimized"; hides the one in use (saving nothing),
+# shows it with the focus and the caller's startup id, or brings it forward. --quit asks, saves.
 main_focused() { WIN=$MAIN && e2e_has_focus; }
 
 case_toggle() {
@@ -177,9 +172,8 @@ case_toggle() {
     settings_has "WindowPositionX= $MX" || e2e_fail "quitting by --quit did not save the settings"
 }
 
-# As an ordinary user (root ignores permissions), from a folder it cannot write, no HOME (or one
-# it cannot write), no runtime folder, no writable TMPDIR: it starts, works, ends well and says
-# each thing it cannot do, once.
+# As an ordinary user, from a folder it cannot write, no HOME (or a closed one), no runtime folder,
+# no writable TMPDIR: it starts, works, ends well and says each thing it cannot do, once.
 case_hostile_env() {
     launch desktop-only
     local closed=$E2E_TMP/closed log=$E2E_TMP/hostile.log home=() as where message

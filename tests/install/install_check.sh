@@ -49,8 +49,7 @@ layout)
     grep -qx "settings: $tmp/home/.config/quorva/quorva.ini" "$tmp/paths" || fail "settings not in ~/.config/quorva"
     grep -qx "skins: $prefix/share/quorva/skins ($skins skins)" "$tmp/paths" || fail "the installed skins are not found"
     grep -qx "manual: $doc/quorva.html" "$tmp/paths" || fail "the installed manual is not found"
-    # No build path is compiled in (another user may own that folder): without the installed
-    # page, as minimal images have it, the program says so and looks nowhere else.
+    # No build path compiled in (another may own it): without the page it says so, looks nowhere else.
     for f in bin/quorva lib/quorva/quorva-windows.so; do
         # narrow read-only strings (the debugging data names the build tree), and Qt's UTF-16 ones
         { readelf -p .rodata "$prefix/$f" && strings -a -el "$prefix/$f"; } >"$tmp/texts" || fail "readelf $f"
