@@ -135,7 +135,6 @@ case_second_start() {
     grep -q "start quorva again" "$E2E_TMP/program.log" || e2e_fail "nothing said how to come back"
     again
     e2e_wait 5 main_shown || e2e_fail "the second start did not bring the calculator back"
-    kill -0 "$APP_PID" || e2e_fail "the first calculator is gone"
 }
 
 # --toggle starts one, shown even with "Start minimized"; hides the one in use (saving nothing),
@@ -236,17 +235,18 @@ case_paste() {
 case_skins() {
     local qsd picture skins
     skins=$(dirname "$QUORVA_BIN")/skins
+    launch desktop-only
     for qsd in "$skins"/*.qsd; do
         picture=$skins/$(sed -n 's/^bitmap_file=//p' "$qsd" | tail -n1 | tr -d '\r' | tr '\\' /)
         [ -f "$picture" ] || e2e_fail "$qsd: no picture at '$picture'"
         read -r SKIN_W SKIN_H < <(identify -format '%w %h\n' "$picture" | head -n1)
-        [ -z "${APP_PID:-}" ] || sigterm "$qsd"
         printf 'SkinFile=%s\r\n' "$qsd" >"$CONFIG/quorva.ini"
-        if [ -z "${APP_PID:-}" ]; then launch no-tray; else launch_program; fi
+        launch_program
         main_up
         focus_main
         e2e_type $'1\n3/2\n255;h273.15o\n42.5'
         outline "$(basename "$qsd" .qsd).png" "$picture"
+        sigterm "$qsd"
     done
     [ -n "${APP_PID:-}" ] || e2e_fail "no skin in $skins"
 }
