@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2034  # window variables are read by the callers and conditions
+# shellcheck shell=bash disable=SC2034,SC2119,SC2120 # variables and arguments the callers set and read
 # Sourced by the end-to-end tests: a private X server, window manager, notification area and the
 # program (QUORVA_BIN), all stopped on exit; every wait has a deadline. QUORVA_E2E_KEEP=1 keeps.
 
