@@ -153,7 +153,6 @@ frame() {
     FX=$((WX - l)) FY=$((WY - t)) FW=$((WW + l + r)) FH=$((WH + t + b)) FTOP=$t
 }
 
-e2e_state() { timeout 5 xprop -id "$1" _NET_WM_STATE 2>/dev/null | sed -n 's/.*= *//p' | tr -d ','; }
 e2e_has_focus() { [ "$(xdo getwindowfocus 2>/dev/null)" = "$WIN" ]; }
 e2e_focus() {
     xdo windowactivate --sync "$WIN" >/dev/null 2>&1 || xdo windowfocus --sync "$WIN" >/dev/null 2>&1 || true

@@ -15,7 +15,7 @@ FN_TITLE="Quorva 4.00 - Functions and Settings"
 
 # The picture and the stack display move the window with either button; the on-top zone toggles
 # _NET_WM_STATE_ABOVE without moving it; SIGTERM saves the place.
-above() { main_geometry && e2e_state "$MAIN" | grep -qw _NET_WM_STATE_ABOVE; }
+above() { main_geometry && timeout 5 xprop -id "$MAIN" _NET_WM_STATE | grep -qw _NET_WM_STATE_ABOVE; }
 not_above() { ! above; }
 at_place() { find_window "WW == SKIN_W && WH == SKIN_H && WX == $1 && WY == $2"; }
 
@@ -36,7 +36,7 @@ case_main_window() {
     for state in "$second" "$first"; do
         sleep 1 # two clicks, not a double click
         e2e_click $((x0 + ONTOP[0])) $((y0 + ONTOP[1]))
-        e2e_wait 5 "$state" || e2e_fail "a click did not make the window $state ($(e2e_state "$MAIN"))"
+        e2e_wait 5 "$state" || e2e_fail "a click did not make the window $state ($(xprop -id "$MAIN" _NET_WM_STATE))"
         [ "$MX,$MY" = "$x0,$y0" ] || e2e_fail "toggling always-on-top moved the window from $x0,$y0 to $MX,$MY"
     done
     sigterm main_window
@@ -180,11 +180,9 @@ case_hostile_env() {
     mkdir -p "$E2E_TMP/prog" "$closed/quorva"
     cp "$QUORVA_BIN" "$(dirname "$QUORVA_BIN")/quorva-windows.so" "$E2E_TMP/prog/"
     chmod 555 "$E2E_TMP/prog" "$closed/quorva" "$closed"
-    if [ "$(id -u)" = 0 ]; then
-        # nobody's home does not exist; another user's real home would be written
-        where=/nonexistent
-        as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-    else
+    # as root, nobody, whose home does not exist (another user's real home would be written)
+    where=/nonexistent as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    if [ "$(id -u)" != 0 ]; then
         [ ! -w "$closed" ] || { e2e_log "SKIP: cannot make a folder this user cannot write"; exit 77; }
         where=$closed/quorva/quorva.ini home=(HOME="$closed" XDG_CONFIG_HOME="$closed") as=()
     fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # install_check.sh layout|desktop|deb SOURCE BUILD OUT: the installed calculator (ctest label install).
 # layout: every file in a temporary prefix, valid, found by the program, and no build path in it;
-# desktop: the installed program's window on a private X server; deb: the package and lintian.
+# desktop: the installed program's windows (the e2e case other_windows); deb: the package, lintian.
 set -uo pipefail
 what=$1 src=$2 build=$3 out=$4
 mkdir -p "$out"
@@ -61,12 +61,7 @@ layout)
     ;;
 desktop)
     install_into "$tmp/prefix"
-    QUORVA_BIN=$tmp/prefix/bin/quorva QUORVA_E2E_OUT=$out
-    source "$src/tests/e2e/harness.sh"
-    e2e_init install.desktop
-    # the harness's clean-up takes the place of this script's: the prefix moves into its folder
-    mv "$tmp" "$E2E_TMP/install" && QUORVA_BIN=$E2E_TMP/install/prefix/bin/quorva
-    start_calculator
+    QUORVA_BIN=$tmp/prefix/bin/quorva QUORVA_E2E_OUT=$out bash "$src/tests/e2e/run.sh" other_windows
     ;;
 deb)
     cmake --build "$build" --target quorva_deb >"$tmp/cpack.log" 2>&1 || { cat "$tmp/cpack.log" >&2; fail "cpack"; }
