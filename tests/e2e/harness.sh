@@ -44,6 +44,13 @@ e2e_init() {
     [ -x "${QUORVA_BIN:-}" ] || e2e_fail "no program at '${QUORVA_BIN:-}'"
 }
 
+# spawn NAME COMMAND...: in the background, output in NAME.log, stopped on exit; SPAWNED, its pid.
+spawn() {
+    "${@:2}" >"$E2E_TMP/$1.log" 2>&1 &
+    SPAWNED=$!
+    E2E_PIDS+=("$SPAWNED")
+}
+
 # e2e_wait SECONDS COMMAND...: COMMAND every 0.1 s until it succeeds (timed in µs: $SECONDS is coarse).
 e2e_wait() {
     local deadline=$((${EPOCHREALTIME/./} + $1 * 1000000))
@@ -62,14 +69,12 @@ launch() {
     for try in 1 2 3; do
         : >"$fifo"
         # -displayfd picks a free display and writes its number once the server accepts clients
-        Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -wr 9>"$fifo" >"$E2E_TMP/xvfb.log" 2>&1 &
-        E2E_XVFB_PID=$!
-        E2E_PIDS+=("$E2E_XVFB_PID")
+        spawn xvfb Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -wr 9>"$fifo"
+        E2E_XVFB_PID=$SPAWNED
         e2e_wait 15 grep -q '[0-9]' "$fifo" || e2e_fail "Xvfb did not start within 15 s"
         DISPLAY=":$(tr -dc '0-9' <"$fifo")" && export DISPLAY
-        openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
-        wm=$!
-        E2E_PIDS+=("$wm")
+        spawn openbox openbox --sm-disable
+        wm=$SPAWNED
         e2e_wait 15 wm_up "$wm" && wm_running && break
         x_alive
         # a server ending in a parallel test may have removed this display's socket
@@ -78,9 +83,8 @@ launch() {
         [ "$try" = 3 ] && e2e_fail "openbox did not come up on three X servers"
     done
     if [ "${1:-}" != no-tray ]; then
-        trayer --edge bottom --align right --widthtype pixel --width 64 --height 32 --SetDockType true \
-            --transparent false --tint 0x303030 >"$E2E_TMP/trayer.log" 2>&1 &
-        E2E_PIDS+=($!)
+        spawn trayer trayer --edge bottom --align right --widthtype pixel --width 64 --height 32 --SetDockType true \
+            --transparent false --tint 0x303030
         e2e_wait 10 tray_running || e2e_fail "trayer did not come up within 10 s"
     fi
     [ "${1:-}" = desktop-only ] || launch_program
@@ -90,10 +94,9 @@ launch() {
 # so the icon goes to the X notification area.
 launch_program() {
     # shellcheck disable=SC2086 # a word list
-    env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$@" "$QUORVA_BIN" --config-dir "$CONFIG" ${LAUNCH_ARGS:-} \
-        >"$E2E_TMP/program.log" 2>&1 &
-    APP_PID=$!
-    E2E_PIDS+=("$APP_PID")
+    spawn program env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$@" "$QUORVA_BIN" --config-dir "$CONFIG" \
+        ${LAUNCH_ARGS:-}
+    APP_PID=$SPAWNED
     e2e_log "started the program on $DISPLAY (pid $APP_PID)"
 }
 
@@ -171,8 +174,7 @@ e2e_clipboard() { timeout 3 xclip -selection clipboard -o 2>/dev/null; }
 clipboard_is() { [ "$(e2e_clipboard)" = "$1" ]; }
 # clip FILE: FILE's bytes on the clipboard.
 clip() {
-    xclip -quiet -selection clipboard -i "$1" >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
+    spawn xclip xclip -quiet -selection clipboard -i "$1"
     e2e_wait 5 clipboard_is "$(tr -d '\0' <"$1")" || e2e_fail "could not set the clipboard from $1"
 }
 

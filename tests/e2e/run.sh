@@ -186,10 +186,9 @@ case_hostile_env() {
         [ ! -w "$closed" ] || { e2e_log "SKIP: cannot make a folder this user cannot write"; exit 77; }
         where=$closed/quorva/quorva.ini home=(HOME="$closed" XDG_CONFIG_HOME="$closed") as=()
     fi
-    "${as[@]}" env -i DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 "${home[@]}" \
-        XDG_RUNTIME_DIR="$E2E_TMP/missing" TMPDIR=/proc "$E2E_TMP/prog/quorva" >"$log" 2>&1 &
-    APP_PID=$!
-    E2E_PIDS+=("$APP_PID")
+    spawn hostile "${as[@]}" env -i DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 "${home[@]}" \
+        XDG_RUNTIME_DIR="$E2E_TMP/missing" TMPDIR=/proc "$E2E_TMP/prog/quorva"
+    APP_PID=$SPAWNED
     main_geometry 20
     focus_main
     e2e_type $'6\n7*'
@@ -257,8 +256,7 @@ case_a11y() {
         { e2e_log "SKIP: at-spi2-core or python3-pyatspi is missing (scripts/deps.sh installs them)"; exit 77; }
     [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || e2e_fail "no session bus: run under dbus-run-session"
     launch desktop-only
-    "$launcher" --launch-immediately >"$E2E_TMP/at-spi.log" 2>&1 & # on the X server just started
-    E2E_PIDS+=($!)
+    spawn at-spi "$launcher" --launch-immediately # on the X server just started
     launch_program QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"
     main_up
     timeout 100 /usr/bin/python3 "$(dirname "$0")/a11y_client.py" "$APP_PID" "$QUORVA_KEYS" \
