@@ -170,8 +170,7 @@ e2e_type() {
     [ -z "$line" ] || xdo type --delay 40 -- "$line"
 }
 
-e2e_clipboard() { timeout 3 xclip -selection clipboard -o 2>/dev/null; }
-clipboard_is() { [ "$(e2e_clipboard)" = "$1" ]; }
+clipboard_is() { [ "$(timeout 3 xclip -selection clipboard -o 2>/dev/null)" = "$1" ]; }
 # clip FILE: FILE's bytes on the clipboard.
 clip() {
     spawn xclip xclip -quiet -selection clipboard -i "$1"
@@ -183,7 +182,7 @@ copied() {
     printf 'nothing copied' >"$E2E_TMP/nothing" && clip "$E2E_TMP/nothing"
     xdo key --delay 40 ctrl+c
     e2e_wait "${3:-5}" clipboard_is "$1" ||
-        e2e_fail "$2: after ${3:-5} s the clipboard holds '$(e2e_clipboard | head -c 80)', expected '$1'"
+        e2e_fail "$2: after ${3:-5} s the clipboard holds '$(timeout 3 xclip -selection clipboard -o | head -c 80)', expected '$1'"
 }
 
 # e2e_drag BUTTON X0 Y0 X1 Y1: press, move in steps, release, park the pointer.

@@ -30,9 +30,8 @@ case_main_window() {
         e2e_wait 3 at_place $((MX + dx)) $((MY + dy)) ||
             e2e_fail "button $button at $px,$py: the window went to $WX,$WY, not $((MX + dx)),$((MY + dy))"
     done
-    main_geometry
-    x0=$MX y0=$MY
     if above; then first=above second=not_above; fi
+    x0=$MX y0=$MY
     for state in "$second" "$first"; do
         sleep 1 # two clicks, not a double click
         e2e_click $((x0 + ONTOP[0])) $((y0 + ONTOP[1]))
@@ -151,7 +150,7 @@ case_toggle() {
     e2e_wait 5 main_hidden || e2e_fail "--toggle did not hide the shown calculator that had the focus"
     kill -0 "$APP_PID" || e2e_fail "--toggle ended the calculator"
     [ "$(cat "$CONFIG/quorva.ini")" = $'HideWindows= 1\r' ] || e2e_fail "hiding by --toggle saved"
-    local id="e2e-launcher-$$_TIME$(date +%s)"
+    local id=e2e-launcher-$$_TIME$EPOCHSECONDS
     DESKTOP_STARTUP_ID=$id again --toggle
     e2e_wait 5 main_shown || e2e_fail "--toggle did not show the hidden calculator"
     e2e_wait 5 main_focused || e2e_fail "--toggle showed the calculator without the keyboard focus"
