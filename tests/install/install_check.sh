@@ -73,12 +73,10 @@ deb)
     done
     dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./||' >"$tmp/contents"
     for f in $(expected_files | sed 's|^|usr/|'); do grep -qx "$f" "$tmp/contents" || fail "not in the package: $f"; done
-    file -b "$(dpkg-deb -x "$deb" "$tmp/x" && echo "$tmp/x/usr/bin/quorva")" | grep -q ', stripped' ||
-        fail "usr/bin/quorva is not stripped"
     if ! command -v lintian >/dev/null; then echo "SKIP: lintian is not installed"; exit 77; fi
     lintian --allow-root --tag-display-limit 0 "$deb" >"$tmp/lintian" 2>&1
     cat "$tmp/lintian"
-    ! grep -q '^E:' "$tmp/lintian" || fail "lintian reports errors"
+    ! grep -q '^E:' "$tmp/lintian" || fail "lintian reports errors" # an unstripped program among them
     ;;
 *) fail "usage: $0 layout|desktop|deb SOURCE BUILD OUT" ;;
 esac
