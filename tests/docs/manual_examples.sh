@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Replays every example of the manual, `KEYS` → `SHOWN`, through quorva-keys: SHOWN is the lowest
-# stack line, or the entry line for a message; <!-- keys: ARGS --> gives the options of the
-# examples after it. With the command table, every help text must be a row of the manual's
-# tables with an example: | `WORD` | `HELP` | ... `KEYS` → `SHOWN` |
+# Replays the manual's examples `KEYS` → `SHOWN` through quorva-keys (SHOWN: the lowest stack
+# line, or the entry line for a message; <!-- keys: ARGS --> sets the options of those after it).
+# Each help text of the command table must have a row | `WORD` | `HELP` | ... `KEYS` → `SHOWN` |.
 set -uo pipefail
 keys=$1 manual=$2 table=${3:-}
 [ -x "$keys" ] && [ -r "$manual" ] || { echo "usage: $0 QUORVA_KEYS MANUAL.md [COMMAND_TABLE.cpp]" >&2; exit 2; }
@@ -38,14 +37,13 @@ if [ -n "$table" ]; then
   while IFS= read -r help; do
     helps=$((helps + 1))
     word=${help%% *}
-    grep -qF -- "| \`$word\` | \`$help\` |" "$manual" &&
-      grep -F -- "| \`$word\` | \`$help\` |" "$manual" | grep -q '` → `' ||
+    grep -F -- "| \`$word\` | \`$help\` |" "$manual" | grep -q '` → `' ||
       { echo "the manual has no row with an example for \"$help\""; failed=$((failed + 1)); }
   done < <(sed -n 's/^ *{"[^"]*", "\([^ "]\{1,4\} \{1,4\}\.\.\.[^"]*\)", [A-Za-z]*},$/\1/p' "$table")
   [ "$helps" -eq 36 ] || { echo "found $helps help texts in $table, not 36"; exit 1; }
 fi
 
-# Fewer examples than the manual holds means the pattern above stopped finding them.
-if [ "$count" -lt 60 ]; then echo "only $count examples found in $manual"; exit 1; fi
+# fewer examples than the manual holds: the pattern above stopped finding them
+[ "$count" -ge 60 ] || { echo "only $count examples found in $manual"; exit 1; }
 echo "$count examples, $failed wrong"
 [ "$failed" -eq 0 ]

@@ -1,7 +1,6 @@
-# shellcheck shell=bash disable=SC2034  # window variables are read by the callers and conditions
-# Sourced by the end-to-end tests: a private X server, a window manager, a notification area and
-# the program, all stopped on exit whatever happens; every wait has a deadline. QUORVA_BIN is the
-# program, QUORVA_E2E_OUT the screenshots' folder; QUORVA_E2E_KEEP=1 keeps the temporary folder.
+# shellcheck shell=bash disable=SC2034,SC2119,SC2120 # variables and arguments the callers set and read
+# Sourced by the end-to-end tests: a private X server, window manager, notification area and the
+# program (QUORVA_BIN), all stopped on exit; every wait has a deadline. QUORVA_E2E_KEEP=1 keeps.
 
 E2E_PIDS=()
 SKIN_W=262 SKIN_H=188
@@ -17,7 +16,6 @@ e2e_fail() {
 
 e2e_cleanup() {
     local rc=$? i pid
-    # newest first: the program, then the notification area, the window manager, the server
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do kill -TERM "${E2E_PIDS[i]}" 2>/dev/null; done
     for pid in "${E2E_PIDS[@]}"; do
         for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
@@ -46,64 +44,63 @@ e2e_init() {
     [ -x "${QUORVA_BIN:-}" ] || e2e_fail "no program at '${QUORVA_BIN:-}'"
 }
 
-# e2e_wait SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds; fails after SECONDS.
+# spawn NAME COMMAND...: in the background, output in NAME.log, stopped on exit; SPAWNED, its pid.
+spawn() {
+    "${@:2}" >"$E2E_TMP/$1.log" 2>&1 &
+    SPAWNED=$!
+    E2E_PIDS+=("$SPAWNED")
+}
+
+# e2e_wait SECONDS COMMAND...: COMMAND every 0.1 s until it succeeds (timed in µs: $SECONDS is coarse).
 e2e_wait() {
-    # in microseconds: SECONDS counts whole seconds, so a 1 s wait could end at once
     local deadline=$((${EPOCHREALTIME/./} + $1 * 1000000))
     until "${@:2}" 2>/dev/null; do ((${EPOCHREALTIME/./} < deadline)) || return 1; sleep 0.1; done
 }
 
 x_alive() { kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "the X server exited"; }
 wm_running() { timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-# wm_up PID: openbox runs the desktop, or has ended (then there is no point in waiting)
 wm_up() { wm_running || ! kill -0 "$1" 2>/dev/null; }
 # grep reads to the end: with pipefail, an early exit of grep -q would fail xwininfo's write
 tray_running() { timeout 5 xwininfo -root -tree | grep -F '("panel" "trayer")' >/dev/null; }
 
-# launch [no-tray|desktop-only]: Xvfb, openbox, trayer as the notification area, then the program
-# (APP_PID, output in program.log, LAUNCH_ARGS added). No session bus: the icon goes to the X
-# notification area.
+# launch [no-tray|desktop-only]: Xvfb, openbox, trayer as the notification area, then the program.
 launch() {
     local fifo=$E2E_TMP/displayfd try wm
     for try in 1 2 3; do
         : >"$fifo"
         # -displayfd picks a free display and writes its number once the server accepts clients
-        Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -wr 9>"$fifo" >"$E2E_TMP/xvfb.log" 2>&1 &
-        E2E_XVFB_PID=$!
-        E2E_PIDS+=("$E2E_XVFB_PID")
+        spawn xvfb Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -wr 9>"$fifo"
+        E2E_XVFB_PID=$SPAWNED
         e2e_wait 15 grep -q '[0-9]' "$fifo" || e2e_fail "Xvfb did not start within 15 s"
         DISPLAY=":$(tr -dc '0-9' <"$fifo")" && export DISPLAY
-        openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
-        wm=$!
-        E2E_PIDS+=("$wm")
+        spawn openbox openbox --sm-disable
+        wm=$SPAWNED
         e2e_wait 15 wm_up "$wm" && wm_running && break
         x_alive
-        # Parallel tests' servers starting and ending at once can leave a display that no
-        # client reaches (its socket file removed by the other server): then another server.
+        # a server ending in a parallel test may have removed this display's socket
         e2e_log "openbox could not open $DISPLAY (try $try): $(tr '\n' ' ' <"$E2E_TMP/openbox.log")"
         kill "$wm" "$E2E_XVFB_PID" 2>/dev/null
         [ "$try" = 3 ] && e2e_fail "openbox did not come up on three X servers"
     done
     if [ "${1:-}" != no-tray ]; then
-        trayer --edge bottom --align right --widthtype pixel --width 64 --height 32 --SetDockType true \
-            --transparent false --tint 0x303030 >"$E2E_TMP/trayer.log" 2>&1 &
-        E2E_PIDS+=($!)
+        spawn trayer trayer --edge bottom --align right --widthtype pixel --width 64 --height 32 --SetDockType true \
+            --transparent false --tint 0x303030
         e2e_wait 10 tray_running || e2e_fail "trayer did not come up within 10 s"
     fi
     [ "${1:-}" = desktop-only ] || launch_program
 }
 
+# launch_program [VAR=VALUE...]: APP_PID, program.log, LAUNCH_ARGS; no session bus unless given,
+# so the icon goes to the X notification area.
 launch_program() {
     # shellcheck disable=SC2086 # a word list
-    env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" ${LAUNCH_ARGS:-} \
-        >"$E2E_TMP/program.log" 2>&1 &
-    APP_PID=$!
-    E2E_PIDS+=("$APP_PID")
+    spawn program env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$@" "$QUORVA_BIN" --config-dir "$CONFIG" \
+        ${LAUNCH_ARGS:-}
+    APP_PID=$SPAWNED
     e2e_log "started the program on $DISPLAY (pid $APP_PID)"
 }
 
-# start_calculator [SETTINGS TEXT] [no-tray]: launch with that settings file, then wait for the
-# calculator and for the splash to go; sets MAIN, MX, MY.
+# start_calculator [SETTINGS TEXT] [no-tray]: launch with that settings file; sets MAIN, MX, MY.
 start_calculator() {
     [ -z "${1:-}" ] || printf '%s' "$1" >"$CONFIG/quorva.ini"
     launch "${2:-}"
@@ -121,8 +118,7 @@ e2e_geometry() {
     [ -n "$WH" ]
 }
 
-# find_window CONDITION: sets WIN, WX, WY, WW, WH to a shown top-level window of the program
-# that meets CONDITION (arithmetic on w, the window's id, and WX WY WW WH).
+# find_window CONDITION: sets WIN WX WY WW WH to a shown window meeting CONDITION (on w, WX...).
 find_window() {
     local w
     for w in $(xdo search --onlyvisible --pid "$APP_PID" 2>/dev/null); do
@@ -132,8 +128,7 @@ find_window() {
 }
 splash_gone() { local WIN WX WY WW WH; ! find_window 'WW == SPLASH_W && WH == SPLASH_H'; }
 
-# main_geometry [SECONDS]: the calculator, found by its size (a change of its flags may make it
-# anew); sets MAIN, MX, MY.
+# main_geometry [SECONDS]: the calculator, found by its size (new flags may make it anew).
 main_geometry() {
     e2e_wait "${1:-5}" find_window 'WW == SKIN_W && WH == SKIN_H' || { x_alive; e2e_fail "no ${SKIN_W}x${SKIN_H} window of the program"; }
     MAIN=$WIN MX=$WX MY=$WY
@@ -142,7 +137,6 @@ main_shown() { xwininfo -id "$MAIN" 2>/dev/null | grep -q IsViewable; }
 main_hidden() { ! main_shown; }
 program_ended() { ! kill -0 "$APP_PID" 2>/dev/null; }
 
-# named TITLE: prints the program's viewable window of that title.
 named() { xdo search --all --onlyvisible --pid "$APP_PID" --name "^$1\$" 2>/dev/null | head -n1; }
 shown() { [ -n "$(named "$1")" ]; }
 not_shown() { [ -z "$(named "$1")" ]; }
@@ -153,7 +147,7 @@ wait_named() {
     e2e_geometry "$WIN"
 }
 
-# frame WID: sets FX FY FW FH FTOP, the window with the window manager's frame around it.
+# frame WID: sets FX FY FW FH FTOP, the window with its frame.
 frame() {
     local extents l r t b
     e2e_geometry "$1" || return 1
@@ -162,7 +156,6 @@ frame() {
     FX=$((WX - l)) FY=$((WY - t)) FW=$((WW + l + r)) FH=$((WH + t + b)) FTOP=$t
 }
 
-e2e_state() { timeout 5 xprop -id "$1" _NET_WM_STATE 2>/dev/null | sed -n 's/.*= *//p' | tr -d ','; }
 e2e_has_focus() { [ "$(xdo getwindowfocus 2>/dev/null)" = "$WIN" ]; }
 e2e_focus() {
     xdo windowactivate --sync "$WIN" >/dev/null 2>&1 || xdo windowfocus --sync "$WIN" >/dev/null 2>&1 || true
@@ -177,25 +170,22 @@ e2e_type() {
     [ -z "$line" ] || xdo type --delay 40 -- "$line"
 }
 
-e2e_clipboard() { timeout 3 xclip -selection clipboard -o 2>/dev/null; }
-clipboard_is() { [ "$(e2e_clipboard)" = "$1" ]; }
-# clip FILE: FILE's bytes on the clipboard, held by an xclip of ours.
+clipboard_is() { [ "$(timeout 3 xclip -selection clipboard -o 2>/dev/null)" = "$1" ]; }
+# clip FILE: FILE's bytes on the clipboard.
 clip() {
-    xclip -quiet -selection clipboard -i "$1" >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
+    spawn xclip xclip -quiet -selection clipboard -i "$1"
     e2e_wait 5 clipboard_is "$(tr -d '\0' <"$1")" || e2e_fail "could not set the clipboard from $1"
 }
 
-# copied EXPECTED WHAT [SECONDS]: Ctrl+C in the focused window puts EXPECTED on the clipboard
-# within SECONDS (default 5), where it held something else before.
+# copied EXPECTED WHAT [SECONDS]: Ctrl+C in the focused window puts EXPECTED on the clipboard.
 copied() {
     printf 'nothing copied' >"$E2E_TMP/nothing" && clip "$E2E_TMP/nothing"
     xdo key --delay 40 ctrl+c
     e2e_wait "${3:-5}" clipboard_is "$1" ||
-        e2e_fail "$2: after ${3:-5} s the clipboard holds '$(e2e_clipboard | head -c 80)', expected '$1'"
+        e2e_fail "$2: after ${3:-5} s the clipboard holds '$(timeout 3 xclip -selection clipboard -o | head -c 80)', expected '$1'"
 }
 
-# e2e_drag BUTTON X0 Y0 X1 Y1: press, move in steps, release, park the pointer out of the way.
+# e2e_drag BUTTON X0 Y0 X1 Y1: press, move in steps, release, park the pointer.
 e2e_drag() {
     local i n=12
     xdo mousemove "$2" "$3" sleep 0.15 mousedown "$1" sleep 0.15
@@ -206,22 +196,13 @@ e2e_drag() {
 # e2e_click X Y [REPEAT [BUTTON]]
 e2e_click() { xdo mousemove "$1" "$2" sleep 0.15 click --repeat "${3:-1}" --delay 80 "${4:-1}"; }
 
-# shoot NAME X Y W H: the screen region, with a margin of 8 pixels of desktop, as $E2E_OUT/NAME.
-shoot() {
-    local x=$(($2 - 8)) y=$(($3 - 8))
-    xdo mousemove 1275 1019 sleep 0.6 # no tooltip in the way
-    timeout 20 import -window root -crop "$(($4 + 16))x$(($5 + 16))+$((x < 0 ? 0 : x))+$((y < 0 ? 0 : y))" \
-        +repage "$E2E_OUT/$1" || e2e_fail "import could not take a screenshot"
-}
-
-# again ARGS...: quorva started once more with the calculator's settings (output in again.log);
-# its status is AGAIN.
+# again ARGS...: another start with the calculator's settings, ending with status 0 (or $STATUS).
 again() {
-    AGAIN=0
+    local rc=0
     timeout 20 env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb "$QUORVA_BIN" --config-dir "$CONFIG" "$@" \
-        >"$E2E_TMP/again.log" 2>&1 || AGAIN=$?
+        >"$E2E_TMP/again.log" 2>&1 || rc=$?
+    [ "$rc" = "${STATUS:-0}" ] || e2e_fail "quorva $*: status $rc: $(cat "$E2E_TMP/again.log")"
 }
-
 settings_has() { grep -q "^$1"$'\r'"\$" "$CONFIG/quorva.ini" 2>/dev/null; }
 
 # sigterm WHAT: SIGTERM ends the program with status 0.

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # run.sh CASE: what only a real X server with a window manager and a notification area shows
-# (what keys do to the displays is in tests/keys). ctest sets QUORVA_BIN, QUORVA_KEYS,
-# and QUORVA_E2E_OUT where screenshots go.
+# (what keys do to the displays is in tests/keys). ctest sets QUORVA_BIN, QUORVA_KEYS, QUORVA_E2E_OUT.
 set -uo pipefail
 # shellcheck source=harness.sh
 source "$(dirname "$0")/harness.sh"
@@ -14,75 +13,61 @@ STACK=(100 90)
 BRAND=(60 20) # the name plate: picture, no zone
 FN_TITLE="Quorva 4.00 - Functions and Settings"
 
-# The picture and the stack display move the window with either button. SIGTERM then ends it
-# as quitting does, without asking: it saves the place, and writes the kept stack it read (items
-# of all three kinds and an undo record, made by quorva-keys) bit for bit.
-case_drag() {
-    local script="" i want=$E2E_TMP/want.stack row button px py dx dy
-    for ((i = 1; i <= 50; i++)); do script+="$i<Enter>7/&$(printf '%x' $((i * 4099)))<Enter>'101<Enter>"; done
-    "$QUORVA_KEYS" --stack-out "$want" -- "$script" d >/dev/null && grep -q '^undo ' "$want" ||
-        e2e_fail "quorva-keys could not make the stack"
-    cp "$want" "$CONFIG/quorva.stack"
-    start_calculator $'KeepStack= 1\r\n'
-    rm "$CONFIG/quorva.stack" # read: SIGTERM must write it anew
+# The picture and the stack display move the window with either button; the on-top zone toggles
+# _NET_WM_STATE_ABOVE without moving it; SIGTERM saves the place.
+above() { main_geometry && timeout 5 xprop -id "$MAIN" _NET_WM_STATE | grep -qw _NET_WM_STATE_ABOVE; }
+not_above() { ! above; }
+at_place() { find_window "WW == SKIN_W && WH == SKIN_H && WX == $1 && WY == $2"; }
+
+case_main_window() {
+    local row button px py dx dy x0 y0 state first=not_above second=above
+    start_calculator
     for row in "1 ${BRAND[*]}" "1 ${STACK[*]}" "3 ${BRAND[*]}"; do
         read -r button px py <<<"$row"
         main_geometry
         dx=$((MX > 600 ? -140 : 140)) dy=$((MY > 500 ? -90 : 90)) # wholly on the screen
         e2e_drag "$button" $((MX + px)) $((MY + py)) $((MX + px + dx)) $((MY + py + dy))
-        # the window manager may finish the move a little after the release
         e2e_wait 3 at_place $((MX + dx)) $((MY + dy)) ||
             e2e_fail "button $button at $px,$py: the window went to $WX,$WY, not $((MX + dx)),$((MY + dy))"
     done
-    main_geometry
-    sigterm drag
-    { settings_has "WindowPositionX= $MX" && settings_has "WindowPositionY= $MY"; } ||
-        e2e_fail "SIGTERM did not save the position $MX,$MY: $(tr '\r\n' ' ;' <"$CONFIG/quorva.ini" 2>&1)"
-    cmp "$want" "$CONFIG/quorva.stack" || e2e_fail "the stack SIGTERM wrote is not the one read"
-}
-at_place() { find_window "WW == SKIN_W && WH == SKIN_H && WX == $1 && WY == $2"; }
-
-above() { main_geometry && e2e_state "$MAIN" | grep -qw _NET_WM_STATE_ABOVE; }
-not_above() { ! above; }
-
-# The zone toggles _NET_WM_STATE_ABOVE, twice returns, and the window stays put.
-case_on_top() {
-    start_calculator
-    local x0=$MX y0=$MY first=not_above second=above want
     if above; then first=above second=not_above; fi
-    for want in "$second" "$first"; do
+    x0=$MX y0=$MY
+    for state in "$second" "$first"; do
         sleep 1 # two clicks, not a double click
         e2e_click $((x0 + ONTOP[0])) $((y0 + ONTOP[1]))
-        e2e_wait 5 "$want" || e2e_fail "a click did not make the window $want ($(e2e_state "$MAIN"))"
+        e2e_wait 5 "$state" || e2e_fail "a click did not make the window $state ($(xprop -id "$MAIN" _NET_WM_STATE))"
         [ "$MX,$MY" = "$x0,$y0" ] || e2e_fail "toggling always-on-top moved the window from $x0,$y0 to $MX,$MY"
     done
+    sigterm main_window
+    { settings_has "WindowPositionX= $MX" && settings_has "WindowPositionY= $MY"; } ||
+        e2e_fail "SIGTERM did not save the position $MX,$MY: $(tr '\r\n' ' ;' <"$CONFIG/quorva.ini" 2>&1)"
 }
 
 pixels() { convert "$@" -colorspace gray -format '%[fx:round(mean*w*h)]' info:; }
 # within N LEAST MOST WHAT
 within() { e2e_log "$4: $1"; (($1 >= $2 && $1 <= $3)) || e2e_fail "$4: $1, not $2..$3"; }
 
-# outline NAME PICTURE: a screenshot NAME of the calculator drawn from PICTURE, whose top-left
-# colour is cut out: the desktop shows there, and that colour nowhere in the window. Sets DIFF,
-# white where the window is unlike the picture with the desktop in its holes.
+# outline NAME PICTURE: screenshot NAME shows PICTURE with its top-left colour cut out: the
+# desktop there, and that colour nowhere in the window.
 outline() {
-    local win=$E2E_TMP/window.png key desk holes
-    DIFF=$E2E_TMP/diff.png
+    local win=$E2E_TMP/window.png diff=$E2E_TMP/diff.png key desk holes
     main_geometry
-    shoot "$1" "$MX" "$MY" "$SKIN_W" "$SKIN_H" # the window with 8 pixels of desktop around
+    xdo mousemove 1275 1019 sleep 0.6 # no tooltip in the way
+    timeout 20 import -window root -crop "$((SKIN_W + 16))x$((SKIN_H + 16))+$((MX - 8))+$((MY - 8))" +repage \
+        "$E2E_OUT/$1" || e2e_fail "import could not take a screenshot" # with 8 pixels of desktop around
     convert "$E2E_OUT/$1" -crop "${SKIN_W}x${SKIN_H}+8+8" +repage "$win"
     key=$(convert "$2" -format '%[pixel:p{0,0}]' info:)
     desk=$(convert "$E2E_OUT/$1" -format '%[pixel:p{2,2}]' info:)
     convert "$2" -fill "$desk" -opaque "$key" "$win" -compose difference -composite -colorspace gray \
-        -threshold 3% "$DIFF"
+        -threshold 3% "$diff"
     holes=(\( "$2" -fill black +opaque "$key" -fill white -opaque "$key" \))
     within "$(pixels "${holes[@]}")" 1 9999999 "$1: pixels of $key cut out"
-    within "$(pixels "$DIFF" "${holes[@]}" -compose multiply -composite)" 0 0 "$1: cut-out pixels not showing $desk"
+    within "$(pixels "$diff" "${holes[@]}" -compose multiply -composite)" 0 0 "$1: cut-out pixels not showing $desk"
     within "$(pixels "$win" -fill black +opaque "$key" -fill white -opaque "$key")" 0 0 "$1: window pixels of $key"
 }
 
-# F1 opens the Functions window with its frame at the top-left corner; its close box hides it
-# and saves; F1 again brings it back there.
+# F1 shows the Functions window, its frame at the top-left; its close box hides it and saves.
+# A double click on the stack display or the large stack's list is no drag; the list drags.
 open_functions() {
     focus_main
     xdo key F1
@@ -91,7 +76,7 @@ open_functions() {
     [ "$FX,$FY" = "0,0" ] || e2e_fail "F1 $1 put the Functions window at $FX,$FY, not the top-left corner"
 }
 
-case_functions() {
+case_other_windows() {
     start_calculator $'WindowPositionX= 960\r\nWindowPositionY= 760\r\n' # covering no other window
     open_functions ""
     xdo windowmove "$WIN" 180 140
@@ -100,14 +85,7 @@ case_functions() {
     e2e_click $((FX + FW - 11)) $((FY + FTOP / 2))
     e2e_wait 5 not_shown "$FN_TITLE" || e2e_fail "the close box did not hide the Functions window"
     e2e_wait 5 settings_has "WindowPositionX= $MX" || e2e_fail "closing the Functions window saved no position"
-    kill -0 "$APP_PID" || e2e_fail "the program ended with the Functions window"
     open_functions again
-}
-
-# The stack display and the large stack's list drag their window, yet a double click on them is
-# no drag: it opens the large stack, and leaves that window in place.
-case_large_stack() {
-    start_calculator
     focus_main
     e2e_type $'1\n2\n3\n'
     e2e_click $((MX + STACK[0])) $((MY + STACK[1])) 2
@@ -115,16 +93,14 @@ case_large_stack() {
     local ls=$WIN lx=$WX ly=$WY
     e2e_click $((lx + 60)) $((ly + 10)) 2 # the bottom row, 1
     sleep 0.5
-    e2e_geometry "$ls"
-    [ "$WX,$WY" = "$lx,$ly" ] || e2e_fail "the double click moved the window from $lx,$ly to $WX,$WY"
+    large_at "$lx" "$ly" || e2e_fail "the double click moved the window from $lx,$ly to $WX,$WY"
     e2e_drag 3 $((lx + 100)) $((ly + 300)) $((lx + 40)) $((ly + 250))
     e2e_wait 3 large_at $((lx - 60)) $((ly - 50)) ||
         e2e_fail "dragging the list did not move the window ($WX,$WY, expected $((lx - 60)),$((ly - 50)))"
 }
 large_at() { e2e_geometry "$ls" && [ "$WX,$WY" = "$1,$2" ]; }
 
-# The notification area: the icon stays when hidden, a left click shows, the right click's menu
-# quits after a confirmation; hiding saves nothing, quitting saves.
+# The icon stays when hidden, a left click shows (saving nothing), its menu's Quit asks first.
 # shellcheck disable=SC2034 # ICON is read by the conditions of find_window
 find_icon() { find_window 'WW <= 48 && WH <= 48' && ICON=$WIN IX=$((WX + WW / 2)) IY=$((WY + WH / 2)); }
 no_tooltip() { ! find_window 'w != ICON && w != MAIN && WH <= 40'; }
@@ -139,21 +115,15 @@ case_tray() {
     e2e_click "$IX" "$IY"
     e2e_wait 5 main_shown || e2e_fail "a left click on the icon did not show the calculator"
     [ ! -e "$CONFIG/quorva.ini" ] || e2e_fail "hiding wrote the settings file"
-    # the tooltip the click left can lie over the icon and take the right click
     xdo mousemove 700 1015
-    e2e_wait 5 no_tooltip || e2e_fail "the icon's tooltip stayed"
+    e2e_wait 5 no_tooltip || e2e_fail "the icon's tooltip stayed, to take the right click"
     e2e_click "$IX" "$IY" 1 3
     e2e_wait 5 find_menu || e2e_fail "a right click on the icon showed no menu"
     e2e_click $((WX + WW / 2)) $((WY + 4 + (WH - 8) * 7 / 8)) # "Quit", the last of four
     wait_named 5 "Confirmation"
-    e2e_focus
-    xdo key Return # Yes is the default button
-    e2e_wait 10 program_ended || e2e_fail "Yes did not end the program"
-    settings_has "WindowPositionX= $MX" || e2e_fail "quitting did not save the position $MX,$MY"
 }
 
-# With no notification area "Start minimized" starts shown and says why; hidden, the calculator
-# comes back by a second start, which ends.
+# With no notification area "Start minimized" starts shown and says why; a second start shows.
 case_second_start() {
     start_calculator $'HideWindows= 1\r\n' no-tray
     grep -q "no notification area" "$E2E_TMP/program.log" ||
@@ -162,24 +132,24 @@ case_second_start() {
     e2e_wait 5 main_hidden || e2e_fail "the hide zone did not hide the calculator"
     grep -q "start quorva again" "$E2E_TMP/program.log" || e2e_fail "nothing said how to come back"
     again
-    [ "$AGAIN" = 0 ] || e2e_fail "the second start ended with status $AGAIN"
     e2e_wait 5 main_shown || e2e_fail "the second start did not bring the calculator back"
-    kill -0 "$APP_PID" || e2e_fail "the first calculator is gone"
 }
 
-# --toggle hides the calculator in use and brings it back with the focus and the caller's
-# startup id; one shown but not in use comes forward; nothing is saved, nothing quits.
+# --toggle starts one, shown even with "Start minimized"; hides the one in use (saving nothing),
+# shows it with the focus and the caller's startup id, or brings it forward. --quit asks, saves.
 main_focused() { WIN=$MAIN && e2e_has_focus; }
 
 case_toggle() {
-    start_calculator
+    STATUS=1 again --quit
+    grep -q "no calculator runs" "$E2E_TMP/again.log" || e2e_fail "--quit with none running did not say so"
+    LAUNCH_ARGS=--toggle start_calculator $'HideWindows= 1\r\n'
+    main_shown || e2e_fail "--toggle with no calculator running did not start one, shown"
     focus_main
     again --toggle
-    [ "$AGAIN" = 0 ] || e2e_fail "--toggle ended with status $AGAIN: $(cat "$E2E_TMP/again.log")"
     e2e_wait 5 main_hidden || e2e_fail "--toggle did not hide the shown calculator that had the focus"
     kill -0 "$APP_PID" || e2e_fail "--toggle ended the calculator"
-    [ ! -e "$CONFIG/quorva.ini" ] || e2e_fail "hiding by --toggle wrote the settings file"
-    local id="e2e-launcher-$$_TIME$(date +%s)"
+    [ "$(cat "$CONFIG/quorva.ini")" = $'HideWindows= 1\r' ] || e2e_fail "hiding by --toggle saved"
+    local id=e2e-launcher-$$_TIME$EPOCHSECONDS
     DESKTOP_STARTUP_ID=$id again --toggle
     e2e_wait 5 main_shown || e2e_fail "--toggle did not show the hidden calculator"
     e2e_wait 5 main_focused || e2e_fail "--toggle showed the calculator without the keyboard focus"
@@ -191,28 +161,16 @@ case_toggle() {
     again --toggle
     e2e_wait 5 main_focused || e2e_fail "--toggle did not give the shown calculator the focus"
     main_shown && shown "$FN_TITLE" || e2e_fail "--toggle hid a calculator that was not in use"
-}
-
-# --quit: as the menu's Quit, asking first when "Ask for a confirmation" is ticked (No and Yes
-# are the widget tests'); it saves. --toggle starts one, shown even with "Start minimized".
-case_quit() {
     again --quit
-    [ "$AGAIN" = 1 ] && grep -q "no calculator runs" "$E2E_TMP/again.log" ||
-        e2e_fail "--quit with none running: status $AGAIN, $(cat "$E2E_TMP/again.log")"
-    LAUNCH_ARGS=--toggle start_calculator $'ConfirmQuit= 1\r\nHideWindows= 1\r\n'
-    main_shown || e2e_fail "--toggle with no calculator running did not start one, shown"
-    again --quit
-    [ "$AGAIN" = 0 ] || e2e_fail "--quit ended with status $AGAIN: $(cat "$E2E_TMP/again.log")"
     wait_named 5 "Confirmation"
     e2e_focus
     xdo key Return # Yes is the default button
     e2e_wait 10 program_ended || e2e_fail "Yes did not end the calculator"
-    settings_has "ConfirmQuit= 1" || e2e_fail "quitting by --quit did not save the settings"
+    settings_has "WindowPositionX= $MX" || e2e_fail "quitting by --quit did not save the settings"
 }
 
-# A hostile environment at once: as an ordinary user (root ignores permissions), from a folder
-# it cannot write, no HOME (or one it cannot write), no runtime folder, no writable TMPDIR. The
-# calculator starts, works, ends well and says each thing it cannot do, once.
+# As an ordinary user, from a folder it cannot write, no HOME (or a closed one), no runtime folder,
+# no writable TMPDIR: it starts, works, ends well and says each thing it cannot do, once.
 case_hostile_env() {
     launch desktop-only
     local closed=$E2E_TMP/closed log=$E2E_TMP/hostile.log home=() as where message
@@ -220,24 +178,18 @@ case_hostile_env() {
     mkdir -p "$E2E_TMP/prog" "$closed/quorva"
     cp "$QUORVA_BIN" "$(dirname "$QUORVA_BIN")/quorva-windows.so" "$E2E_TMP/prog/"
     chmod 555 "$E2E_TMP/prog" "$closed/quorva" "$closed"
-    if [ "$(id -u)" = 0 ]; then
-        # nobody's home does not exist; another user's real home would be written
-        where=/nonexistent
-        as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-    else
+    # as root, nobody, whose home does not exist (another user's real home would be written)
+    where=/nonexistent as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    if [ "$(id -u)" != 0 ]; then
         [ ! -w "$closed" ] || { e2e_log "SKIP: cannot make a folder this user cannot write"; exit 77; }
         where=$closed/quorva/quorva.ini home=(HOME="$closed" XDG_CONFIG_HOME="$closed") as=()
     fi
-    "${as[@]}" env -i DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 "${home[@]}" \
-        XDG_RUNTIME_DIR="$E2E_TMP/missing" TMPDIR=/proc "$E2E_TMP/prog/quorva" >"$log" 2>&1 &
-    APP_PID=$!
-    E2E_PIDS+=("$APP_PID")
+    spawn hostile "${as[@]}" env -i DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 "${home[@]}" \
+        XDG_RUNTIME_DIR="$E2E_TMP/missing" TMPDIR=/proc "$E2E_TMP/prog/quorva"
+    APP_PID=$SPAWNED
     main_geometry 20
     focus_main
     e2e_type $'6\n7*'
-    xdo key F1 sleep 0.5 key F1 # closing the Functions window saves
-    sleep 0.3
-    focus_main
     copied 42.000000000000000 "6 Enter 7 * (the calculator did not work)"
     sigterm hostile
     for message in "Cannot save the settings to $where" "running without single-instance"; do
@@ -245,61 +197,70 @@ case_hostile_env() {
     done
 }
 
-# holds_stack WHAT QUORVA-KEYS-ARGS...: the window's stack, read item by item through Ctrl+C and
-# dropped, is the one quorva-keys ends with for the same keys; then it is empty and answers.
-holds_stack() {
-    local what=$1 want i
-    shift
-    mapfile -t want < <("$QUORVA_KEYS" "$@" | sed -n 's/^item [0-9]*: kind=[0-9]* value=[^ ]* text=//p' | tac)
-    for ((i = 0; i < ${#want[@]}; i++)); do
-        copied "${want[i]}" "$what: item $((i + 1)) of ${#want[@]}"
-        xdo key d
-    done
-    copied "nothing copied" "$what: nothing after item ${#want[@]}" # an empty stack copies nothing
-    xdo key 1 Return
-    copied 1.000000000000000 "$what: 1 Enter after the stack was emptied"
-    xdo key d
-}
-
-# Pastes through the real clipboard: 1 MiB (a transfer in parts), NUL and control characters.
-# X clients such as browsers end a selection with a NUL, so one trailing NUL is read as the end
-# of the text: quorva-keys is given the text without it.
+# Pastes through the real clipboard onto a kept stack (all three kinds, an undo record): 1 MiB (a
+# transfer in parts), NUL and control characters; X clients such as browsers end a selection with
+# a NUL, so one trailing NUL is read as the end. SIGTERM writes the stack quorva-keys ends with.
+# shellcheck disable=SC2059,SC2086 # the data is a format; no key or one
 case_paste() {
-    [ -x "${QUORVA_KEYS:-}" ] || e2e_fail "no quorva-keys at '${QUORVA_KEYS:-}'"
-    start_calculator
+    local f=$E2E_TMP/paste want=$E2E_TMP/want.stack script="" i row what data keys top
+    for ((i = 1; i <= 50; i++)); do script+="$i<Enter>7/&$(printf '%x' $((i * 4099)))<Enter>'101<Enter>"; done
+    "$QUORVA_KEYS" --stack-out "$want" -- "$script" d >/dev/null && grep -q '^undo ' "$want" ||
+        e2e_fail "quorva-keys could not make the stack"
+    cp "$want" "$CONFIG/quorva.stack"
+    start_calculator $'KeepStack= 1\r\n'
+    rm "$CONFIG/quorva.stack" # read: SIGTERM must write it anew
     focus_main
-    local f=$E2E_TMP/paste row what data keys
-    { head -c 1048573 /dev/zero | tr '\0' 0; printf 425; } >"$E2E_TMP/mib"
     for row in "1 MiB of digits|@mib|1" "NUL and control characters|12\0003\001\033[A\r\n\t4|" \
         "a hexadecimal number and a trailing NUL|&FF\000|1" "a hexadecimal number, a NUL, a digit|&FF\0001|"; do
         IFS='|' read -r what data keys <<<"$row"
-        # shellcheck disable=SC2059 # the data is a format
-        if [ "$data" = @mib ]; then cp "$E2E_TMP/mib" "$f"; else printf "$data" >"$f"; fi
+        [ "$data" != @mib ] || data=$(head -c 1048573 /dev/zero | tr '\0' 0)425
+        printf "$data" >"$f"
         clip "$f"
-        # shellcheck disable=SC2086 # no key or one
         xdo key 8 Return ctrl+v $keys Return
         perl -0777 -pe 's/\0\z//' "$f" >"$f.read"
-        holds_stack "$what" --clipboard-file "$f.read" 8 '<Enter>' '<C-v>' $keys '<Enter>'
+        top=$("$QUORVA_KEYS" --stack-in "$want" --stack-out "$want" --clipboard-file "$f.read" 8 '<Enter>' '<C-v>' \
+            $keys '<Enter>' | sed -n 's/^item [0-9]*: kind=[0-9]* value=[^ ]* text=//p' | tail -n1)
+        copied "$top" "$what: the top item"
     done
+    sigterm paste
+    cmp "$want" "$CONFIG/quorva.stack" || e2e_fail "the pastes made another stack than quorva-keys"
 }
 
 # Every sample skin, with a few numbers typed: the window has its picture's size and outline.
 case_skins() {
     local qsd picture skins
     skins=$(dirname "$QUORVA_BIN")/skins
+    launch desktop-only
     for qsd in "$skins"/*.qsd; do
         picture=$skins/$(sed -n 's/^bitmap_file=//p' "$qsd" | tail -n1 | tr -d '\r' | tr '\\' /)
         [ -f "$picture" ] || e2e_fail "$qsd: no picture at '$picture'"
         read -r SKIN_W SKIN_H < <(identify -format '%w %h\n' "$picture" | head -n1)
-        [ -z "${APP_PID:-}" ] || sigterm "$qsd"
         printf 'SkinFile=%s\r\n' "$qsd" >"$CONFIG/quorva.ini"
-        if [ -z "${APP_PID:-}" ]; then launch no-tray; else launch_program; fi
+        launch_program
         main_up
         focus_main
         e2e_type $'1\n3/2\n255;h273.15o\n42.5'
         outline "$(basename "$qsd" .qsd).png" "$picture"
+        sigterm "$qsd"
     done
     [ -n "${APP_PID:-}" ] || e2e_fail "no skin in $skins"
+}
+
+# As a screen reader finds it: Qt's AT-SPI bridge on an accessibility bus of its own (run under
+# dbus-run-session), read by a11y_client.py; the transcript goes to QUORVA_E2E_OUT.
+case_a11y() {
+    local launcher=/usr/libexec/at-spi-bus-launcher
+    [ -x "$launcher" ] && /usr/bin/python3 -c "import pyatspi" 2>/dev/null ||
+        { e2e_log "SKIP: at-spi2-core or python3-pyatspi is missing (scripts/deps.sh installs them)"; exit 77; }
+    [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || e2e_fail "no session bus: run under dbus-run-session"
+    launch desktop-only
+    spawn at-spi "$launcher" --launch-immediately # on the X server just started
+    launch_program QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"
+    main_up
+    timeout 100 /usr/bin/python3 "$(dirname "$0")/a11y_client.py" "$APP_PID" "$QUORVA_KEYS" \
+        "$QUORVA_BIN --config-dir $CONFIG --toggle" >"$E2E_OUT/a11y-transcript.txt" 2>"$E2E_TMP/client.log" ||
+        e2e_fail "the AT-SPI client failed with status $? (its transcript: $E2E_OUT/a11y-transcript.txt)"
+    kill -0 "$APP_PID" || e2e_fail "the program ended during the test"
 }
 
 declare -F "case_$1" >/dev/null || e2e_fail "unknown case $1"
