@@ -1,5 +1,5 @@
 // What key scripts cannot reach: the stack's undo record under failed stores, selections outside
-// the large stack's rows, the list's own arrows, and a grey check box.
+// the large stack's rows and the list's own arrows.
 
 #include <cmath>
 #include <limits>
@@ -53,12 +53,6 @@ TEST_F(Views, ASelectionOutsideTheRowsIsRefusedAndTheListsOwnArrowsAreLeftToIt) 
     EXPECT_EQ(calc.LargeSelected(), 0);
     calc.KeyDown(kKeyDown, 0, KeyWindow::LargeStack);  // the list moves by itself there
     EXPECT_EQ(calc.LargeSelected(), 0);
-}
-
-TEST(OptionsModel, AGreyCheckBoxIsNotOn) {
-    OptionsModel m;
-    m.Set(Option::FillDecimals, 2);
-    EXPECT_FALSE(m.On(Option::FillDecimals));
 }
 
 }  // namespace
