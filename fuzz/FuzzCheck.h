@@ -1,6 +1,6 @@
 #pragma once
-// What every fuzz target shares: reading its input a piece at a time, and a broken invariant
-// that stops the run loudly (libFuzzer keeps the input that did it).
+// Reading the input a piece at a time, and a broken invariant that stops the run (libFuzzer
+// keeps the input).
 
 #include <algorithm>
 #include <cstdint>

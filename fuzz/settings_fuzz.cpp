@@ -1,5 +1,5 @@
 // The settings reader on any bytes: what is then written reads back to the same file, so a
-// damaged file costs at most the lines it damaged. The edges of each key are the unit tables'.
+// damaged file costs at most the lines it damaged.
 
 #include <string>
 #include <string_view>

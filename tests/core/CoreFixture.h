@@ -18,8 +18,7 @@ protected:
     OptionsModel options;
     Calculator calc{host, options};
 
-    // Each character as a keyboard delivers it, a key-down then a key-press; "\r" is Enter and
-    // "\x1b" Escape.
+    // A key-down then a key-press, as a keyboard delivers them; "\r" is Enter, "\x1b" Escape.
     void Type(std::string_view keys) {
         for (char c : keys) {
             calc.KeyDown(c == '\r' ? kKeyEnter : c == '\x1b' ? kKeyEscape : 0, 0);
