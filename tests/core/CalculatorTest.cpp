@@ -1,12 +1,48 @@
-// Paste: a whole number of the entry's notation is taken, anything else is ignored. What a
-// paste then pushes, or refuses, is in tests/keys/cases/paste.table.
+// What key scripts cannot reach: which pastes the entry takes and how typing goes on after
+// them (what a paste then pushes or refuses is tests/keys/cases/paste.table), the stack's undo
+// record under failed stores, selections outside the large stack's rows and the list's own keys.
 
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 #include <string>
+#include <string_view>
+#include <vector>
 
-#include "CoreFixture.h"
+#include "Calculator.h"
+#include "Errors.h"
+#include "FakeHost.h"
 
 namespace quorva::test {
 namespace {
+
+class CoreTest : public ::testing::Test {
+protected:
+    FakeHost host;
+    OptionsModel options;
+    Calculator calc{host, options};
+
+    // A key-down then a key-press, as a keyboard delivers them; "\r" is Enter, "\x1b" Escape.
+    void Type(std::string_view keys) {
+        for (char c : keys) {
+            calc.KeyDown(c == '\r' ? kKeyEnter : c == '\x1b' ? kKeyEscape : 0, 0);
+            calc.CharacterTyped(c);
+        }
+    }
+    void PasteText(const std::string& clip) {
+        host.clipboard = clip;
+        calc.KeyDown(kKeyV, kShiftCtrl);
+    }
+    std::vector<double> Values() const {
+        std::vector<double> v;
+        for (int n = 1; n <= calc.Stack().StackCount(); ++n)
+            v.push_back(calc.Stack().ItemRef(n).value);
+        return v;
+    }
+};
+
+using V = std::vector<double>;
 
 using Paste = CoreTest;
 
@@ -67,6 +103,43 @@ TEST_F(Paste, TypingGoesOnFromWhatThePasteMeant) {
         Type("\r");
         EXPECT_EQ(Values(), V{r.pushed}) << r.typed << " + " << r.clip;
     }
+}
+
+using Stack = CoreTest;
+
+TEST_F(Stack, DecisionAStoreThatCannotBeShownLeavesTheStackExactlyAsBefore) {
+    Type("1\r2\r3\r");
+    calc.Stack().Drop();
+    calc.Stack().RememberForUndo(3);
+    const StackItem above = calc.Stack().ItemRef(3);
+    const struct { int16_t kind; double value; } rows[] = {
+        {kKindHex, 4294967296.0}, {kKindBinary, 1e10},
+        {kKindDecimal, std::numeric_limits<double>::infinity()}, {kKindDecimal, std::nan("")}};
+    for (const auto& r : rows) {  // the message shown is the key cases' ("OVERFLOW")
+        EXPECT_THROW(calc.Stack().Push(r.kind, r.value), RuntimeError) << r.value;
+        EXPECT_THROW(calc.Stack().ReplaceTop(r.kind, r.value), RuntimeError) << r.value;
+    }
+    // A write beyond the count would land on that record.
+    for (int n : {0, 3}) EXPECT_THROW(calc.Stack().WriteItem(n, StackItem{}), RuntimeError) << n;
+    EXPECT_EQ(Values(), (V{1, 2}));
+    EXPECT_EQ(calc.Stack().ItemRef(3), above);
+    EXPECT_TRUE(calc.Stack().UndoAvailable());
+    EXPECT_EQ(calc.Stack().UndoItem(), above);
+    EXPECT_EQ(calc.Stack().UndoCount(), 2);
+}
+
+using Views = CoreTest;
+
+TEST_F(Views, ASelectionOutsideTheRowsIsRefusedAndTheListsOwnArrowsAreLeftToIt) {
+    calc.KeyDown(kKeyDown, 0);  // on an empty stack too
+    EXPECT_TRUE(host.largeShown);
+    Type("1\r2\r3\r");
+    calc.SetLargeSelected(0);
+    calc.SetLargeSelected(3);
+    calc.SetLargeSelected(-2);
+    EXPECT_EQ(calc.LargeSelected(), 0);
+    calc.KeyDown(kKeyDown, 0, KeyWindow::LargeStack);  // the list moves by itself there
+    EXPECT_EQ(calc.LargeSelected(), 0);
 }
 
 }  // namespace
