@@ -92,13 +92,5 @@ TEST(LeadingNumberValue, LongestLeadingNumberCorrectlyRounded) {
     for (const auto& r : rows) EXPECT_EQ(LeadingNumberValue(r.text), r.v) << '"' << r.text << '"';
 }
 
-TEST(ValueReaders, HexBinaryAndLocale) {
-    EXPECT_EQ(HexValue("&&fF"), 255);  // typed digits are lower case, pasted ones need not be
-    EXPECT_EQ(HexValue("&&"), 0);
-    EXPECT_EQ(BinaryValue("'" + std::string(32, '1')), 4294967295.0);
-    EXPECT_EQ(BinaryValue("'"), 0);
-    EXPECT_EQ(LocaleValue("12,345E+3", ','), 12345);
-}
-
 }  // namespace
 }  // namespace quorva
