@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Commands.h"
@@ -19,8 +20,8 @@ constexpr int16_t kKeyCodes[] = {kKeyBack, kKeyEnter, kKeyEscape, kKeyUp, kKeyDo
                                  kKeyC,    kKeyV,     kKeyF1,     kKeyF2, kKeyF3,   kKeyF4};
 // The characters the key-press tables name, and a few they ignore.
 constexpr char kChars[] = "0123456789.,&'%;+-*/abcdefghijklmnopqrstuvwxyzABCDEF \b\r\x1b<";
-const char* const kNamed[] = {"<Enter>", "<Esc>", "<BS>",    "<Del>",   "<Up>",    "<Down>",
-                              "<F1>",    "<F2>",  "<F3>",    "<F4>",    "<C-c>",   "<C-v>",
+const char* const kNamed[] = {"<Enter>", "<Esc>", "<BS>",  "<Del>",   "<Up>",    "<Down>",
+                              "<F1>",    "<F2>",  "<F3>",  "<F4>",    "<C-c>",   "<C-v>",
                               "<C-S-c>", "<C-S-v>", "<Space>", "<lt>"};
 // The value forms a settings line may hold for the keys the calculator reads.
 const char* const kValues[] = {" 0",   " 1",    "1",     "2",     " 3",     "-1",    "2.5",
@@ -45,7 +46,8 @@ std::vector<StackItem> Items(const OperandStack& s) {
 
 void CheckInvariants(const Calculator& calc) {
     // A message may stand in the entry line while its timer runs; otherwise it shows the entry.
-    QUORVA_FUZZ_CHECK(calc.TimerRunning() || calc.EntryCaption() == calc.EntryText(), calc.EntryCaption());
+    QUORVA_FUZZ_CHECK(calc.TimerRunning() || calc.EntryCaption() == calc.EntryText(),
+                      calc.EntryCaption());
     QUORVA_FUZZ_CHECK(calc.State() != EntryState::Idle || calc.EntryText().empty(), calc.EntryText());
     const OperandStack& stack = calc.Stack();
     const int count = stack.StackCount();
@@ -91,11 +93,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     calc.Redraw();
     CheckInvariants(calc);
     const OperandStack& stack = calc.Stack();
+    auto undoState = [&] {
+        return std::tuple(stack.UndoAvailable(), stack.UndoCount(), stack.UndoItem());
+    };
     while (!in.Empty()) {
         const std::vector<StackItem> before = Items(stack);
-        const bool undoBefore = stack.UndoAvailable();
-        const StackItem undoItemBefore = stack.UndoItem();
-        const int16_t undoCountBefore = stack.UndoCount();
+        const auto undoBefore = undoState();
         const bool typingNumber = calc.State() != EntryState::Idle &&
                                   calc.State() != EntryState::Command;
         bool pushesFirst = false;  // a function row that pushes the typed number first
@@ -177,9 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         CheckInvariants(calc);
 
-        const bool newRecord = stack.UndoAvailable() &&
-                               (!undoBefore || stack.UndoCount() != undoCountBefore ||
-                                !(stack.UndoItem() == undoItemBefore));
+        const bool newRecord = stack.UndoAvailable() && undoState() != undoBefore;
         if (!newRecord || (pushesFirst && !beforeWord)) continue;
         const std::vector<StackItem>& expected = beforeWord ? *beforeWord : before;
         probe.Stack().CopyStateFrom(stack);

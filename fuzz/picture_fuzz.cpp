@@ -30,10 +30,8 @@ std::string g_folder;
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     new QGuiApplication(g_argc, g_argv);
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/quorva-picture-fuzz-XXXXXX";
-    QUORVA_FUZZ_CHECK(mkdtemp(folder.data()) != nullptr, folder);
-    g_folder = folder;
+    g_folder = (std::filesystem::temp_directory_path() / "quorva-picture-fuzz-XXXXXX").string();
+    QUORVA_FUZZ_CHECK(mkdtemp(g_folder.data()) != nullptr, g_folder);
     std::atexit([] { std::filesystem::remove_all(g_folder); });
     return 0;
 }
