@@ -12,14 +12,20 @@
 
 #include "Calculator.h"
 #include "Errors.h"
-#include "FakeHost.h"
+#include "PlainHost.h"
 
 namespace quorva::test {
 namespace {
 
+// Records which views the calculator said changed.
+struct ViewsHost : PlainHost {
+    unsigned views = 0;
+    void ViewsChanged(unsigned v) override { views |= v; }
+};
+
 class CoreTest : public ::testing::Test {
 protected:
-    FakeHost host;
+    ViewsHost host;
     OptionsModel options;
     Calculator calc{host, options};
 
@@ -124,8 +130,9 @@ TEST_F(Stack, DecisionAStoreThatCannotBeShownLeavesTheStackExactlyAsBefore) {
 using Views = CoreTest;
 
 TEST_F(Views, ASelectionOutsideTheRowsIsRefusedAndTheListsOwnArrowsAreLeftToIt) {
-    calc.KeyDown(kKeyDown, 0);  // on an empty stack too
+    calc.KeyDown(kKeyDown, 0);  // on an empty stack the list is shown, with nothing to select
     EXPECT_TRUE(host.largeShown);
+    EXPECT_FALSE(host.views & kViewLargeSelection);
     Type("1\r2\r3\r");
     calc.SetLargeSelected(0);
     calc.SetLargeSelected(3);
