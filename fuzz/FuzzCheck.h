@@ -22,7 +22,7 @@ public:
     Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     bool Empty() const { return pos_ >= size_; }
     uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-    unsigned Pick(unsigned n) { return Byte() % n; }  // one of n choices (n > 0)
+    int Pick(size_t n) { return static_cast<int>(Byte() % n); }  // one of n choices (n > 0)
     // A length byte and that many bytes.
     std::string Text(size_t maxLength) {
         const size_t wanted = Byte() % (maxLength + 1);

@@ -20,20 +20,19 @@ constexpr int16_t kKeyCodes[] = {kKeyBack, kKeyEnter, kKeyEscape, kKeyUp, kKeyDo
                                  kKeyC,    kKeyV,     kKeyF1,     kKeyF2, kKeyF3,   kKeyF4};
 // The characters the key-press tables name, and a few they ignore.
 constexpr char kChars[] = "0123456789.,&'%;+-*/abcdefghijklmnopqrstuvwxyzABCDEF \b\r\x1b<";
-const char* const kNamed[] = {"<Enter>", "<Esc>", "<BS>",  "<Del>",   "<Up>",    "<Down>",
-                              "<F1>",    "<F2>",  "<F3>",  "<F4>",    "<C-c>",   "<C-v>",
-                              "<C-S-c>", "<C-S-v>", "<Space>", "<lt>"};
+const char* const kNamed[] = {"<Enter>", "<Esc>", "<BS>", "<Del>", "<Up>", "<Down>", "<F1>",
+                              "<F2>", "<F3>", "<F4>", "<C-c>", "<C-v>", "<C-S-c>", "<C-S-v>",
+                              "<Space>", "<lt>"};
 // The value forms a settings line may hold for the keys the calculator reads.
-const char* const kValues[] = {" 0",   " 1",    "1",     "2",     " 3",     "-1",    "2.5",
-                               "3.5",  "0.4",   "1e1",   "abc",   "",       "False", "Faux",
-                               "True", "false", " 15",   "16",    "99",     "-32768", "40000",
-                               " 7",   "1.5E+1", " -0.5", "=1"};
+const char* const kValues[] = {" 0", " 1", "1", "2", " 3", "-1", "2.5", "3.5", "0.4", "1e1", "abc",
+                               "", "False", "Faux", "True", "false", " 15", "16", "99", "-32768",
+                               "40000", " 7", "1.5E+1", " -0.5", "=1"};
 // Clipboard texts around the edges of what paste accepts.
-const char* const kClips[] = {",5",  "-,5", "&1F",   "&H1F", "'101", "'1012",     "'",
-                              "1.2.3", "12", "&&ffffffff", "&fffffffff", "1E+400", "-",
+const char* const kClips[] = {",5", "-,5", "&1F", "&H1F", "'101", "'1012", "'", "1.2.3", "12",
+                              "&&ffffffff", "&fffffffff", "1E+400", "-",
                               "'111111111111111111111111111111111", "1,5E3", " 4", "+"};
 
-enum Op : unsigned {
+enum Op {
     kOpKeyDown, kOpKeyPress, kOpTyped, kOpNamed, kOpTick, kOpPaste, kOpSet, kOpPlaces,
     kOpAngle, kOpRow, kOpMove, kOpFn, kOpEnters, kOpCount
 };
@@ -105,13 +104,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         beforeWord.reset();
 
         const KeyWindow window = static_cast<KeyWindow>(in.Pick(3));
-        const unsigned op = in.Pick(kOpCount);
+        const int op = in.Pick(kOpCount);
         std::optional<keys::Step> step;
         auto numbered = [&](keys::Action a, int number) {
             step.emplace(a);
             step->number = number;
         };
-        auto pick = [&](size_t n) { return static_cast<int>(in.Pick(static_cast<unsigned>(n))); };
         switch (op) {
             case kOpKeyDown: {
                 step.emplace(keys::Action::KeyDown);
@@ -142,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
             case kOpSet: {
                 const auto& setKeys = keys::SetKeys();
-                std::string line(setKeys[in.Pick(static_cast<unsigned>(setKeys.size()))]);
+                std::string line(setKeys[in.Pick(setKeys.size())]);
                 const uint8_t b = in.Byte();
                 line += '=';
                 line += b < 200 ? kValues[b % std::size(kValues)] : in.Text(12);
@@ -150,23 +148,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             }
             case kOpPlaces:
-                numbered(keys::Action::Places, pick(18) - 1);  // no row, and past the rows
+                numbered(keys::Action::Places, in.Pick(18) - 1);  // no row, and past the rows
                 break;
             case kOpAngle:
-                numbered(keys::Action::Angle, pick(2));
+                numbered(keys::Action::Angle, in.Pick(2));
                 break;
             case kOpRow:
-                numbered(keys::Action::Row, pick(calc.Views().largeRows.size() + 1) - 1);
+                numbered(keys::Action::Row, in.Pick(calc.Views().largeRows.size() + 1) - 1);
                 break;
             case kOpMove:
                 step.emplace(keys::Action::Move);
                 break;
             case kOpFn:
-                numbered(keys::Action::Fn, pick(kFunctionRows + 2));  // 0 and 40 too
+                numbered(keys::Action::Fn, in.Pick(kFunctionRows + 2));  // 0 and 40 too
                 pushesFirst = typingNumber && step->number >= 1 && step->number <= 34;
                 break;
             case kOpEnters:
-                for (int i = 0, n = 1 + static_cast<int>(in.Pick(16)); i < n; ++i)
+                for (int i = 0, n = 1 + in.Pick(16); i < n; ++i)
                     keys::Run(keys::Named("<Enter>"), calc);
                 break;
         }
