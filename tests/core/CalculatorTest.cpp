@@ -1,6 +1,5 @@
-// What key scripts cannot reach: which pastes the entry takes and how typing goes on after
-// them (what a paste then pushes or refuses is tests/keys/cases/paste.table), the stack's undo
-// record under failed stores, selections outside the large stack's rows and the list's own keys.
+// What key scripts cannot reach: the pastes the entry takes and typing after them (paste.table
+// has what they push), failed stores, selections outside the rows and the large list's own keys.
 
 #include <gtest/gtest.h>
 
@@ -134,9 +133,7 @@ TEST_F(Views, ASelectionOutsideTheRowsIsRefusedAndTheListsOwnArrowsAreLeftToIt) 
     EXPECT_TRUE(host.largeShown);
     EXPECT_FALSE(host.views & kViewLargeSelection);
     Type("1\r2\r3\r");
-    calc.SetLargeSelected(0);
-    calc.SetLargeSelected(3);
-    calc.SetLargeSelected(-2);
+    for (int row : {0, 3, -2}) calc.SetLargeSelected(row);
     EXPECT_EQ(calc.LargeSelected(), 0);
     calc.KeyDown(kKeyDown, 0, KeyWindow::LargeStack);  // the list moves by itself there
     EXPECT_EQ(calc.LargeSelected(), 0);

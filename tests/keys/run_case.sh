@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# run_case.sh DRIVER CASE: runs DRIVER with the lines of CASE.args as its arguments and compares
-# the whole standard output with CASE.out and the exit status with CASE.status (none: 0).
-# A CASE.table holds many short cases: the lines before its first "> " line are arguments for
-# every case; each "> KEYS" line is a case (options may lead, blanks split arguments), the lines
-# under it its expected output. "> START | KEYS" also checks that "u" after KEYS gives back the
-# items START leaves.
+# run_case.sh DRIVER CASE: CASE.args, .out and .status as tests/keys/CMakeLists.txt says, or a
+# CASE.table of short cases: its lines before the first "> KEYS" line are arguments for every
+# case; each "> KEYS" line (options may lead, blanks split arguments) is followed by its expected
+# output. "> START | KEYS" also checks that "u" after KEYS gives back the items START leaves.
 set -fuo pipefail
 driver=$1 failed=0
 items=(--only "items,$(seq -s, -f 'item %g' 1 300)")
