@@ -1,6 +1,5 @@
 #pragma once
-// Reading the input a piece at a time, and a broken invariant that stops the run (libFuzzer
-// keeps the input).
+// The input read a piece at a time; a broken invariant stops the run (libFuzzer keeps the input).
 
 #include <algorithm>
 #include <cstdint>

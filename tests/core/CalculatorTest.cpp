@@ -78,10 +78,9 @@ TEST_F(Paste, TakesOnlyAWholeNumberOfTheEntrysNotation) {
 }
 
 TEST_F(Paste, TypingGoesOnFromWhatThePasteMeant) {
-    // Keys typed before, the clipboard, keys typed after, the entry then and the value Enter
-    // pushes. Only a value that is not whole has a point, so a "." after "4.0" is appended; only
-    // a value below zero has a sign for "o" to take away ("-0" gets a second one), and a paste
-    // onto typing keeps the typed sign.
+    // Keys before, the clipboard, keys after, the entry then and what Enter pushes. Only a value
+    // not whole has a point ("." after "4.0" is appended), only one below zero a sign for "o" to
+    // take ("-0" gets a second), and a paste onto typing keeps the typed sign.
     const struct { const char* typed, *clip, *after; std::string entry; double pushed; } rows[] = {
         {"", "4.0", ".5", "4.0.5", 4},  // read up to the second point
         {"", "12.000000000000000", ".", "12.000000000000000.", 12},
