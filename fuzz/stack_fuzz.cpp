@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string cut = written.substr(0, size % (endLine + 1));
     QUORVA_FUZZ_CHECK(Refused(cut), cut);
 
-    // Stale records, empty records on the stack and values no key makes included.
+    // The calculator works on it: stale and empty records and values no key makes included.
     keys::DriverHost host;
     OptionsModel options;
     Calculator calc(host, options);
