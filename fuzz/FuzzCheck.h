@@ -1,6 +1,5 @@
 #pragma once
-// What every fuzz target shares: reading its input a piece at a time, and a broken invariant
-// that stops the run loudly (libFuzzer keeps the input that did it).
+// The input read a piece at a time; a broken invariant stops the run (libFuzzer keeps the input).
 
 #include <algorithm>
 #include <cstdint>
@@ -22,7 +21,7 @@ public:
     Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     bool Empty() const { return pos_ >= size_; }
     uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-    unsigned Pick(unsigned n) { return Byte() % n; }  // one of n choices (n > 0)
+    int Pick(size_t n) { return static_cast<int>(Byte() % n); }  // one of n choices (n > 0)
     // A length byte and that many bytes.
     std::string Text(size_t maxLength) {
         const size_t wanted = Byte() % (maxLength + 1);

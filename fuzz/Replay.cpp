@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
@@ -17,12 +18,10 @@ int main(int argc, char** argv) {
     if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
     std::vector<fs::path> files;
     for (int i = 1; i < argc; ++i) {
-        if (!fs::is_directory(argv[i])) {
-            files.emplace_back(argv[i]);
-            continue;
-        }
-        for (const auto& entry : fs::directory_iterator(argv[i]))
-            if (entry.is_regular_file()) files.push_back(entry.path());
+        if (!fs::is_directory(argv[i])) files.emplace_back(argv[i]);
+        else
+            for (const auto& entry : fs::directory_iterator(argv[i]))
+                if (entry.is_regular_file()) files.push_back(entry.path());
     }
     std::sort(files.begin(), files.end());
     for (const fs::path& f : files) {
@@ -31,9 +30,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot read %s\n", f.c_str());
             return 1;
         }
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        const std::string s = bytes.str();
+        const std::string s{std::istreambuf_iterator<char>(in), {}};
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(s.data()), s.size());
     }
     std::printf("%zu inputs replayed\n", files.size());

@@ -1,8 +1,9 @@
-// Key events on the calculator, chosen by the input's bytes, with the invariants checked after
-// every event and undo tried after every event that made an undo record.
+// Key events chosen by the input's bytes; the invariants hold after each, and undo after one that
+// made an undo record gives back the stack before it.
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Commands.h"
@@ -19,20 +20,19 @@ constexpr int16_t kKeyCodes[] = {kKeyBack, kKeyEnter, kKeyEscape, kKeyUp, kKeyDo
                                  kKeyC,    kKeyV,     kKeyF1,     kKeyF2, kKeyF3,   kKeyF4};
 // The characters the key-press tables name, and a few they ignore.
 constexpr char kChars[] = "0123456789.,&'%;+-*/abcdefghijklmnopqrstuvwxyzABCDEF \b\r\x1b<";
-const char* const kNamed[] = {"<Enter>", "<Esc>", "<BS>",    "<Del>",   "<Up>",    "<Down>",
-                              "<F1>",    "<F2>",  "<F3>",    "<F4>",    "<C-c>",   "<C-v>",
-                              "<C-S-c>", "<C-S-v>", "<Space>", "<lt>"};
+const char* const kNamed[] = {"<Enter>", "<Esc>", "<BS>", "<Del>", "<Up>", "<Down>", "<F1>",
+                              "<F2>", "<F3>", "<F4>", "<C-c>", "<C-v>", "<C-S-c>", "<C-S-v>",
+                              "<Space>", "<lt>"};
 // The value forms a settings line may hold for the keys the calculator reads.
-const char* const kValues[] = {" 0",   " 1",    "1",     "2",     " 3",     "-1",    "2.5",
-                               "3.5",  "0.4",   "1e1",   "abc",   "",       "False", "Faux",
-                               "True", "false", " 15",   "16",    "99",     "-32768", "40000",
-                               " 7",   "1.5E+1", " -0.5", "=1"};
+const char* const kValues[] = {" 0", " 1", "1", "2", " 3", "-1", "2.5", "3.5", "0.4", "1e1", "abc",
+                               "", "False", "Faux", "True", "false", " 15", "16", "99", "-32768",
+                               "40000", " 7", "1.5E+1", " -0.5", "=1"};
 // Clipboard texts around the edges of what paste accepts.
-const char* const kClips[] = {",5",  "-,5", "&1F",   "&H1F", "'101", "'1012",     "'",
-                              "1.2.3", "12", "&&ffffffff", "&fffffffff", "1E+400", "-",
+const char* const kClips[] = {",5", "-,5", "&1F", "&H1F", "'101", "'1012", "'", "1.2.3", "12",
+                              "&&ffffffff", "&fffffffff", "1E+400", "-",
                               "'111111111111111111111111111111111", "1,5E3", " 4", "+"};
 
-enum Op : unsigned {
+enum Op {
     kOpKeyDown, kOpKeyPress, kOpTyped, kOpNamed, kOpTick, kOpPaste, kOpSet, kOpPlaces,
     kOpAngle, kOpRow, kOpMove, kOpFn, kOpEnters, kOpCount
 };
@@ -43,24 +43,17 @@ std::vector<StackItem> Items(const OperandStack& s) {
     return out;
 }
 
-std::string Describe(const std::vector<StackItem>& items) {
-    std::string out;
-    for (const StackItem& i : items)
-        out += std::to_string(i.kind) + " " + GeneralText(i.value) + " [" + i.text + "]\n";
-    return out;
-}
-
 void CheckInvariants(const Calculator& calc) {
     // A message may stand in the entry line while its timer runs; otherwise it shows the entry.
-    QUORVA_FUZZ_CHECK(calc.TimerRunning() || calc.EntryCaption() == calc.EntryText(), calc.EntryCaption());
+    QUORVA_FUZZ_CHECK(calc.TimerRunning() || calc.EntryCaption() == calc.EntryText(),
+                      calc.EntryCaption());
     QUORVA_FUZZ_CHECK(calc.State() != EntryState::Idle || calc.EntryText().empty(), calc.EntryText());
     const OperandStack& stack = calc.Stack();
     const int count = stack.StackCount();
     QUORVA_FUZZ_CHECK(count >= 0 && count <= OperandStack::kMaxItems, std::to_string(count));
     const StackViews& views = calc.Views();
     QUORVA_FUZZ_CHECK(views.stackCaption == StackDisplayText(stack), views.stackCaption);
-    QUORVA_FUZZ_CHECK(views.largeRows.size() == static_cast<size_t>(count),
-                      std::to_string(views.largeRows.size()) + " rows, " + std::to_string(count));
+    QUORVA_FUZZ_CHECK(views.largeRows.size() == static_cast<size_t>(count), std::to_string(count));
     QUORVA_FUZZ_CHECK(views.largeSelected >= -1 && views.largeSelected < count,
                       std::to_string(views.largeSelected));
     for (int q = 1; q <= count; ++q) {
@@ -98,25 +91,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     calc.Redraw();
     CheckInvariants(calc);
+    const OperandStack& stack = calc.Stack();
+    auto undoState = [&] {
+        return std::tuple(stack.UndoAvailable(), stack.UndoCount(), stack.UndoItem());
+    };
     while (!in.Empty()) {
-        const std::vector<StackItem> before = Items(calc.Stack());
-        const OperandStack& stack = calc.Stack();
-        const bool undoBefore = stack.UndoAvailable();
-        const StackItem undoItemBefore = stack.UndoItem();
-        const int16_t undoCountBefore = stack.UndoCount();
+        const std::vector<StackItem> before = Items(stack);
+        const auto undoBefore = undoState();
         const bool typingNumber = calc.State() != EntryState::Idle &&
                                   calc.State() != EntryState::Command;
-        beforeWord.reset();
         bool pushesFirst = false;  // a function row that pushes the typed number first
+        beforeWord.reset();
 
         const KeyWindow window = static_cast<KeyWindow>(in.Pick(3));
-        const unsigned op = in.Pick(kOpCount);
+        const int op = in.Pick(kOpCount);
         std::optional<keys::Step> step;
         auto numbered = [&](keys::Action a, int number) {
             step.emplace(a);
             step->number = number;
         };
-        auto pick = [&](size_t n) { return static_cast<int>(in.Pick(static_cast<unsigned>(n))); };
         switch (op) {
             case kOpKeyDown: {
                 step.emplace(keys::Action::KeyDown);
@@ -147,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
             case kOpSet: {
                 const auto& setKeys = keys::SetKeys();
-                std::string line(setKeys[in.Pick(static_cast<unsigned>(setKeys.size()))]);
+                std::string line(setKeys[in.Pick(setKeys.size())]);
                 const uint8_t b = in.Byte();
                 line += '=';
                 line += b < 200 ? kValues[b % std::size(kValues)] : in.Text(12);
@@ -155,23 +148,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             }
             case kOpPlaces:
-                numbered(keys::Action::Places, pick(18) - 1);  // no row, and past the rows
+                numbered(keys::Action::Places, in.Pick(18) - 1);  // no row, and past the rows
                 break;
             case kOpAngle:
-                numbered(keys::Action::Angle, pick(2));
+                numbered(keys::Action::Angle, in.Pick(2));
                 break;
             case kOpRow:
-                numbered(keys::Action::Row, pick(calc.Views().largeRows.size() + 1) - 1);
+                numbered(keys::Action::Row, in.Pick(calc.Views().largeRows.size() + 1) - 1);
                 break;
             case kOpMove:
                 step.emplace(keys::Action::Move);
                 break;
             case kOpFn:
-                numbered(keys::Action::Fn, pick(kFunctionRows + 2));  // 0 and 40 too
+                numbered(keys::Action::Fn, in.Pick(kFunctionRows + 2));  // 0 and 40 too
                 pushesFirst = typingNumber && step->number >= 1 && step->number <= 34;
                 break;
             case kOpEnters:
-                for (int i = 0, n = 1 + static_cast<int>(in.Pick(16)); i < n; ++i)
+                for (int i = 0, n = 1 + in.Pick(16); i < n; ++i)
                     keys::Run(keys::Named("<Enter>"), calc);
                 break;
         }
@@ -185,16 +178,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         CheckInvariants(calc);
 
-        const bool newRecord = stack.UndoAvailable() &&
-                               (!undoBefore || stack.UndoCount() != undoCountBefore ||
-                                !(stack.UndoItem() == undoItemBefore));
+        const bool newRecord = stack.UndoAvailable() && undoState() != undoBefore;
         if (!newRecord || (pushesFirst && !beforeWord)) continue;
         const std::vector<StackItem>& expected = beforeWord ? *beforeWord : before;
         probe.Stack().CopyStateFrom(stack);
         probe.UndoCommand();
         const std::vector<StackItem> undone = Items(probe.Stack());
-        QUORVA_FUZZ_CHECK(undone == expected,
-                          "undo gave\n" + Describe(undone) + "instead of\n" + Describe(expected));
+        QUORVA_FUZZ_CHECK(undone == expected, "undo gave " + StackDisplayText(probe.Stack()));
     }
     return 0;
 }

@@ -1,6 +1,5 @@
-// Skin pictures through the picture loader and the window's outline: any bytes, under a PNG or
-// BMP name (or another), give either nothing or a picture no larger than the screens can show,
-// and no more is allocated than such a picture needs.
+// Any bytes as a skin picture (PNG, BMP or another name) give nothing or a picture the screens
+// can show, allocating no more than it needs, and an outline inside it.
 
 #include <QGuiApplication>
 #include <QImage>
@@ -20,8 +19,7 @@ using namespace quorva;
 
 namespace {
 
-// Lives until the process ends: Qt keeps a reference to argc, and Qt's own exit handlers run
-// after the program's statics are gone.
+// Qt keeps a reference to argc, and its exit handlers run after the program's statics are gone.
 int g_argc = 1;
 char g_name[] = "fuzz_picture";
 char* g_argv[] = {g_name, nullptr};
@@ -32,18 +30,15 @@ std::string g_folder;
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     new QGuiApplication(g_argc, g_argv);
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/quorva-picture-fuzz-XXXXXX";
-    QUORVA_FUZZ_CHECK(mkdtemp(folder.data()) != nullptr, folder);
-    g_folder = folder;
+    g_folder = (std::filesystem::temp_directory_path() / "quorva-picture-fuzz-XXXXXX").string();
+    QUORVA_FUZZ_CHECK(mkdtemp(g_folder.data()) != nullptr, g_folder);
     std::atexit([] { std::filesystem::remove_all(g_folder); });
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    // The first byte names the file; the rest is its content.
-    static const char* const kNames[] = {"/skin.png", "/skin.bmp", "/skin.jpg"};
+    static const char* const kNames[] = {"/skin.png", "/skin.bmp", "/skin.jpg"};  // by byte 0
     const std::string path = g_folder + kNames[data[0] % 3];
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));

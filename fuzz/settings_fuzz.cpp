@@ -1,5 +1,5 @@
 // The settings reader on any bytes: what is then written reads back to the same file, so a
-// damaged file costs at most the lines it damaged. The edges of each key are the unit tables'.
+// damaged file costs at most the lines it damaged.
 
 #include <string>
 #include <string_view>
@@ -11,23 +11,19 @@ using namespace quorva;
 
 namespace {
 
-// Keeps the window position, which the settings write back.
-class Windows : public keys::NoWindows {
-public:
+// A calculator and its settings; the window position is kept, as the settings write it back.
+struct World : keys::NoWindows {
     double left = 100, top = 80;
     void SetMainWindowLeft(double px) override { left = px; }
     void SetMainWindowTop(double px) override { top = px; }
     double MainWindowLeft() const override { return left; }
     double MainWindowTop() const override { return top; }
-};
 
-struct World {
     keys::DriverHost host;
     OptionsModel options;
     Calculator calc{host, options};
     Skin skin;
-    Windows windows;
-    SettingsContext ctx{options, calc, skin, windows};
+    SettingsContext ctx{options, calc, skin, *this};
 };
 
 }  // namespace

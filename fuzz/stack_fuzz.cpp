@@ -1,6 +1,5 @@
-// The stack file reader on any bytes: a file is taken whole or refused with a reason, never in
-// part; what it took is written back to the same bytes' meaning, and the calculator goes on
-// working on whatever stack it held.
+// The stack file reader on any bytes: taken whole or refused with a reason, never in part; what
+// it took is written back to the same meaning, and the calculator works on from it.
 
 #include <bit>
 #include <string>
@@ -42,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QUORVA_FUZZ_CHECK(read.why.empty(), read.why);
     const StackSnapshot& s = read.content.stack;
 
-    // Written again, it reads back bit for bit, and the writing is settled; cut before its end
-    // line, it is never taken.
+    // Written again, it reads back bit for bit and writes the same; cut short, it is refused.
     const std::string written = StackFileText(read.content);
     const StackFileRead again = ReadStackFileText(written);
     QUORVA_FUZZ_CHECK(again.trouble == StackTrouble::None, again.why + "\n" + written);
@@ -54,8 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string cut = written.substr(0, size % (endLine + 1));
     QUORVA_FUZZ_CHECK(Refused(cut), cut);
 
-    // The calculator takes it and works on it: stale records, empty records on the stack and
-    // values no key makes included.
+    // The calculator works on it: stale and empty records and values no key makes included.
     keys::DriverHost host;
     OptionsModel options;
     Calculator calc(host, options);

@@ -1,5 +1,4 @@
-// The texts around the decimal places that the windows show; the words themselves are tested
-// through their keys (tests/keys/cases).
+// The texts around the decimal places that the windows show (the words are the key cases').
 
 #include <gtest/gtest.h>
 
@@ -13,9 +12,8 @@ TEST(PlacesTexts, TooltipOfASettingsNumberAndTheLastPickerRows) {
     EXPECT_EQ(DecimalTooltip(15), " Decimal places = 15. Click or F4 to change ");
     const auto& rows = DecimalsPickerRows();
     ASSERT_EQ(rows.size(), 16u);
-    EXPECT_EQ(rows[13], "2 decimal places");
-    EXPECT_EQ(rows[14], "1 decimal place");
-    EXPECT_EQ(rows[15], "no decimal place");
+    EXPECT_EQ(std::vector(rows.end() - 3, rows.end()),
+              (std::vector<std::string>{"2 decimal places", "1 decimal place", "no decimal place"}));
 }
 
 }  // namespace quorva

@@ -1,16 +1,10 @@
 #pragma once
-// The host that tests and benchmarks give the calculator: the windowless host, recording which
-// views changed.
+// The host that tests and benchmarks give the calculator: the windowless one.
 
 #include "PlainHost.h"
 
 namespace quorva::test {
 
-class FakeHost : public PlainHost {
-public:
-    unsigned views = 0;  // every View bit reported so far
-
-    void ViewsChanged(unsigned v) override { views |= v; }
-};
+using FakeHost = PlainHost;
 
 }  // namespace quorva::test
