@@ -15,6 +15,7 @@
 
 #include "Accessible.h"
 #include "Commands.h"
+#include "DisplayLabel.h"
 #include "FirstPaint.h"
 #include "Keys.h"
 #include "Trace.h"
@@ -124,7 +125,7 @@ frmQuorva::frmQuorva(MainWindowOwner& program)
     // A normal top-level window (listed by the window manager) that has no frame.
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       imgSkin(new QLabel(this)),
-      lblStackDisplay(new QLabel(this)),
+      lblStackDisplay(new DisplayLabel(this)),
       lblEntryDisplay(new QLabel(this)),
       lblDecimal(new QLabel(this)),
       lblDeg(new QLabel(this)),
