@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace quorva {
@@ -25,6 +26,10 @@ void DisplayLabel::paintEvent(QPaintEvent* event) {
         QLabel::paintEvent(event);
         return;
     }
+    const QString all = text();
+    // Nothing but blanks, as at the start: the face is not loaded before there is something to
+    // show.
+    if (std::all_of(all.cbegin(), all.cend(), [](QChar c) { return c.isSpace(); })) return;
     QPainter painter(this);
     const QRect r = contentsRect();
     painter.setClipRect(r, Qt::IntersectClip);
@@ -41,7 +46,6 @@ void DisplayLabel::paintEvent(QPaintEvent* event) {
     std::unordered_map<QString, std::unique_ptr<QTextLayout>> drawn;
     const qreal leading = QFontMetricsF(shown).leading();
     qreal y = -leading;
-    const QString all = text();
     for (qsizetype from = 0; from <= all.size() && y < r.height();) {
         qsizetype end = all.indexOf(QLatin1Char('\n'), from);
         if (end < 0) end = all.size();

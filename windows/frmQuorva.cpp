@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QCloseEvent>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -262,6 +263,11 @@ void frmQuorva::PlaceSkinLabels(const Skin& skin) {
     };
     // Skin positions are pixels of the picture, which is window pixel for pixel.
     for (const auto& p : places) p.label->move(p.at.x, p.at.y);
+}
+
+void frmQuorva::LoadDisplayFaces() const {
+    for (const QLabel* display : {lblStackDisplay, lblEntryDisplay})
+        QFontMetricsF(QFont(display->font(), display)).height();
 }
 
 void frmQuorva::SetOnTop() {

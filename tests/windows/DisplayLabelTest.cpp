@@ -18,7 +18,7 @@ TEST(DisplayLabel, PaintsWhatAPlainLabelPaintsWhateverCameBefore) {
         double points;
         const char* text;
     } steps[] = {
-        {9.75, ""},
+        {9.75, " \n \n \n \n \n"},
         {9.75, "6\n7\n42.000000000000000"},
         {9.75, "6\n7\n42.000000000000000\n42.000000000000000"},  // Enter: the same lines, one up
         {8.0, "6\n7\n42.000000000000000\n42.000000000000000"},  // a smaller face: nothing kept
