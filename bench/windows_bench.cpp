@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QListView>
 #include <QTemporaryDir>
 
@@ -15,6 +16,7 @@
 #include "Program.h"
 #include "Window.h"
 #include "frmLargeStack.h"
+#include "frmQuorva.h"
 
 using namespace quorva;
 
@@ -73,6 +75,33 @@ void BM_LargeStackEnterDeleteAt299(benchmark::State& state) {
         benchmark::Counter(2, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_LargeStackEnterDeleteAt299)->ArgName("paint")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The calculator itself, shown, with six long items: Enter and Delete on it, each painted as
+// the event loop would after a key (the display labels over the skin picture).
+void BM_MainWindowEnterDelete(benchmark::State& state) {
+    QTemporaryDir folder;
+    Program program{StartOptions{folder.path().toStdString(), {}}};
+    program.endProgram = [] {};
+    program.trayHostAvailable = [] { return false; };
+    program.Main();
+    frmQuorva& window = program.MainWindow();
+    window.show();
+    QCoreApplication::processEvents();
+    Calculator& calc = program.Calc();
+    for (int i = 0; i < 6; ++i) calc.Stack().Push(kKindDecimal, 1.0 / (i + 3));
+    calc.Redraw();
+    QCoreApplication::processEvents();
+    PaintCounter painted(window.lblStackDisplay);
+    for (auto _ : state) {
+        TypeKey(calc, kKeyEnter, 13);
+        QCoreApplication::processEvents();
+        TypeKey(calc, kKeyDelete, 0);
+        QCoreApplication::processEvents();
+    }
+    if (calc.Stack().StackCount() != 6) state.SkipWithError("the keys did not reach the stack");
+    if (painted.count < 2 * state.iterations()) state.SkipWithError("the stack was not painted");
+}
+BENCHMARK(BM_MainWindowEnterDelete)->Unit(benchmark::kMicrosecond);
 
 // The skin picture's outline: runs of opaque pixels, their region, the region as the mask of
 // a shown window (what a skin change does once).

@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -121,12 +122,18 @@ void Program::Main() {
     // in one pass instead of one after the other.
     QTimer::singleShot(0, main_.get(), [this] {
         ShowSplashNow();
-        if (picturesDue_ == 0) MakeTrayIcon();
+        if (picturesDue_ == 0) AfterFirstPictures();
     });
 }
 
 void Program::PictureShown() {
-    if (picturesDue_ > 0 && --picturesDue_ == 0) MakeTrayIcon();
+    if (picturesDue_ > 0 && --picturesDue_ == 0) AfterFirstPictures();
+}
+
+void Program::AfterFirstPictures() {
+    MakeTrayIcon();
+    // Not needed for the first picture, where the displays are blank, but for the first key.
+    main_->LoadDisplayFaces();
 }
 
 void Program::PrepareMeanwhile() {
@@ -141,6 +148,10 @@ void Program::PrepareMeanwhile() {
     // of this.
     helper_ = std::async(std::launch::async, [size, ratio, picture = std::move(picture),
                                               art = std::move(art)]() mutable {
+        // The screen reader's bridge, made with the main window, first waits for the session
+        // bus; without one, that means starting a program to find or start it.
+        QDBusConnection::sessionBus();
+        trace::Mark("helper: session bus");
         picture.set_value(DefaultSkinPicture());
         trace::Mark("helper: skin picture");
         QImage shipped = frmAbout::ShippedArtwork(size, ratio);

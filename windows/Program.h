@@ -151,6 +151,7 @@ private:
     void ShowSplashNow();
     void MakeTrayIcon();
     void PictureShown();  // one of the start's first pictures is on screen
+    void AfterFirstPictures();
 
     StartOptions start_;
     OptionsModel options_;

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QCloseEvent>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +16,7 @@
 
 #include "Accessible.h"
 #include "Commands.h"
+#include "DisplayLabel.h"
 #include "FirstPaint.h"
 #include "Keys.h"
 #include "Trace.h"
@@ -124,7 +126,7 @@ frmQuorva::frmQuorva(MainWindowOwner& program)
     // A normal top-level window (listed by the window manager) that has no frame.
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       imgSkin(new QLabel(this)),
-      lblStackDisplay(new QLabel(this)),
+      lblStackDisplay(new DisplayLabel(this)),
       lblEntryDisplay(new QLabel(this)),
       lblDecimal(new QLabel(this)),
       lblDeg(new QLabel(this)),
@@ -261,6 +263,11 @@ void frmQuorva::PlaceSkinLabels(const Skin& skin) {
     };
     // Skin positions are pixels of the picture, which is window pixel for pixel.
     for (const auto& p : places) p.label->move(p.at.x, p.at.y);
+}
+
+void frmQuorva::LoadDisplayFaces() const {
+    for (const QLabel* display : {lblStackDisplay, lblEntryDisplay})
+        QFontMetricsF(QFont(display->font(), display)).height();
 }
 
 void frmQuorva::SetOnTop() {

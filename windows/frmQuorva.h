@@ -59,6 +59,7 @@ public:
     // Ends with the window shown, unless show is false (a start into the notification area).
     void ApplySkin(const Skin& skin, bool show = true);
     void PlaceSkinLabels(const Skin& skin);
+    void LoadDisplayFaces() const;  // so that the first key does not wait for them
 
     void SetOnTop();
     void SetNotOnTop();
