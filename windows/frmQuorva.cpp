@@ -228,8 +228,6 @@ void frmQuorva::ApplySkin(const Skin& skin, bool show) {
     if (show) this->show();
 }
 
-qreal frmQuorva::ShownPictureRatio() const { return imgSkin->pixmap().devicePixelRatio(); }
-
 void frmQuorva::PlaceSkinLabels(const Skin& skin) {
     SetTextColour(lblStackDisplay, FromColour(Colour(skin.stackText)));
     SetTextColour(lblEntryDisplay, FromColour(Colour(skin.entryText)));

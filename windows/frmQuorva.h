@@ -54,8 +54,6 @@ public:
         picSkin2x_ = sharper;
     }
     const QImage& SkinPicture() const { return picSkin_; }
-    // The device pixels per pixel of the picture shown (2 for the sharper one).
-    qreal ShownPictureRatio() const;
     // Ends with the window shown, unless show is false (a start into the notification area).
     void ApplySkin(const Skin& skin, bool show = true);
     void PlaceSkinLabels(const Skin& skin);
