@@ -15,15 +15,13 @@ namespace {
 using namespace test;
 namespace fs = std::filesystem;
 
-// Kind, every value bit and text; StackItem's own == takes -0 for 0 and never matches a NaN.
-std::string Exactly(const StackItem& item) {
-    return std::to_string(item.kind) + " " + std::to_string(std::bit_cast<uint64_t>(item.value)) + " " + item.text;
-}
-
-std::vector<std::string> Exactly(const StackSnapshot& s) {
+// Kind, every value bit and text: StackItem's own == takes -0 for 0 and never matches a NaN.
+std::vector<std::string> Exactly(StackSnapshot s) {
     std::vector<std::string> out{std::to_string(s.count) + " " + std::to_string(s.undoAvailable) + " " +
-                                 std::to_string(s.undoCount) + " " + Exactly(s.undoItem)};
-    for (const StackItem& item : s.records) out.push_back(Exactly(item));
+                                 std::to_string(s.undoCount)};
+    s.records.push_back(s.undoItem);
+    for (const StackItem& i : s.records)
+        out.push_back(std::to_string(i.kind) + " " + std::to_string(std::bit_cast<uint64_t>(i.value)) + " " + i.text);
     return out;
 }
 
@@ -74,10 +72,14 @@ TEST(StackFileFormat, EveryKindValueBitAndTextComesBack) {
         SCOPED_TRACE(c.name);
         const std::string text = StackFileText({c.format, c.stack});
         EXPECT_LE(text.size(), kStackReadLimit);
-        const StackFileRead read = ReadStackFileText(text);
-        ASSERT_EQ(read.trouble, StackTrouble::None) << read.why;
-        EXPECT_EQ(Exactly(read.content.stack), Exactly(c.stack));
-        EXPECT_EQ(StackFileText(read.content), text);  // the format line too
+        std::string crlf;  // as an editor elsewhere may leave it: read the same
+        for (const char ch : text) crlf += ch == '\n' ? "\r\n" : std::string(1, ch);
+        for (const std::string& bytes : {text, crlf}) {
+            const StackFileRead read = ReadStackFileText(bytes);
+            ASSERT_EQ(read.trouble, StackTrouble::None) << read.why;
+            EXPECT_EQ(Exactly(read.content.stack), Exactly(c.stack));
+            EXPECT_EQ(StackFileText(read.content), text);  // the format line too
+        }
     }
     // What the file looks like: the texts escaped, the bits in hexadecimal.
     const std::string odd = StackFileText({{3, false, false, ','}, OddStack()});
@@ -88,12 +90,6 @@ TEST(StackFileFormat, EveryKindValueBitAndTextComesBack) {
               std::string::npos)
         << odd;
     EXPECT_TRUE(odd.ends_with("\n11 2 4000000000000000 \"'10\"\nend\n"));
-    // CR LF line ends, as an editor elsewhere may leave them, read the same.
-    std::string crlf;
-    for (const char ch : odd) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-    const StackFileRead read = ReadStackFileText(crlf);
-    ASSERT_EQ(read.trouble, StackTrouble::None) << read.why;
-    EXPECT_EQ(Exactly(read.content.stack), Exactly(OddStack()));
 }
 
 // The calculator's own stack through the file and back: what Snapshot leaves out is only the
@@ -113,17 +109,13 @@ TEST(StackFile, TheCalculatorsStackAndUndoSurviveASaveAndALoad) {
     EXPECT_EQ(b.calc.Views().stackCaption, a.calc.Views().stackCaption);
     b.calc.UndoCommand();
     a.calc.UndoCommand();
-    EXPECT_EQ(b.calc.Stack().StackCount(), 299);
     EXPECT_EQ(Exactly(b.calc.Stack().Snapshot()), Exactly(st.Snapshot()));
     EXPECT_FALSE(fs::exists(path + kBadStackSuffix));
 
     const StackFileResult missing = LoadStackFile(dir / "none.stack", b.calc);
     EXPECT_TRUE(missing.ok && !missing.found);
     EXPECT_EQ(b.calc.Stack().StackCount(), 299);
-    const std::string blocked = path + "/quorva.stack";  // below a file
-    const StackFileResult failed = SaveStackFile(blocked, a.calc);
-    EXPECT_FALSE(failed.ok);
-    EXPECT_TRUE(failed.message.starts_with("Cannot save the stack to " + blocked + ": ")) << failed.message;
+    EXPECT_FALSE(SaveStackFile(path + "/quorva.stack", a.calc).ok);  // below a file
 }
 
 // Texts stay as stored while they were made as the calculator makes them now; otherwise the
@@ -155,13 +147,11 @@ TEST(StackFile, DecimalTextsAreMadeAgainOnlyWhereTheirFormatChanged) {
         StackFileRead read = ReadStackFileText(StackFileText({{15, true, false, c.separator}, s}));
         ASSERT_EQ(read.trouble, StackTrouble::None) << read.why;
         ApplyStackFile(std::move(read.content), a.calc);
-        const OperandStack& st = a.calc.Stack();
-        EXPECT_EQ(st.ItemRef(1).text, c.top);
-        EXPECT_EQ(st.ItemRef(1).value, c.value);
-        EXPECT_EQ(st.ItemRef(2).text, "&&ff as stored");
-        EXPECT_EQ(st.ItemRef(3).text, "'101 as stored");
-        EXPECT_EQ(st.Snapshot().records.at(4).text, c.above);
-        EXPECT_EQ(st.UndoItem().text, c.undo);
+        const StackSnapshot got = a.calc.Stack().Snapshot();
+        EXPECT_EQ(got.records.at(1).value, c.value);
+        const std::vector<std::string> texts{got.records.at(1).text, got.records.at(2).text,
+                                             got.records.at(3).text, got.records.at(4).text, got.undoItem.text};
+        EXPECT_EQ(texts, (std::vector<std::string>{c.top, "&&ff as stored", "'101 as stored", c.above, c.undo}));
     }
 }
 
