@@ -68,7 +68,6 @@ TEST(SettingsText, EveryKeyItsEdgesAndTheLineRules) {
         {"Transparency= 300", {"alpha 255"}, ""},
         {"Transparency= 70000", {}, ""},
         {"Decimals= 40", {}, "Decimals= 40"},  // not range-checked
-        {"Decimals= 99999", {}, ""},
         {std::string("Decimals= 7\0 9", 14), {}, "Decimals= 7"},
         {"Radians=Faux", {}, "Radians=False"},
         {"Radians=False\r\nRadians=false", {}, ""},  // only "False" and "Faux" mean degrees
