@@ -58,12 +58,10 @@ TEST(SettingsText, EveryKeyItsEdgesAndTheLineRules) {
     const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
         {"WindowPositionY=-12.5", {"top -12.5"}, "WindowPositionY=-12.5"},
         {"WindowPositionX= 40000", {}, ""},  // off every screen
-        {"AlwaysOnTop= 1\r\nAlwaysOnTop= 0", {"ontop", "notontop"}, ""},
         {"AlwaysOnTop= 2", {"notontop"}, "AlwaysOnTop= 2"},
         {"AlwaysOnTop= 3\r\nAlwaysOnTop=-1", {}, ""},
         {" AlwaysOnTop= 1\r\nalwaysontop= 1\r\nAlwaysOnTop = 1", {}, ""},  // the key exactly
         {"ShowFunctionWindow= 1\r\nShowFunctionWindow= 0", {"functions shown", "functions hidden"}, ""},
-        {"QuitOnHide= 2.5", {}, "QuitOnHide= 2"},
         {"Transparency= 10", {"alpha 50"}, "Transparency= 50"},
         {"Transparency= 300", {"alpha 255"}, ""},
         {"Transparency= 70000", {}, ""},
@@ -147,8 +145,7 @@ TEST(SettingsLocation, ProgramFolderForcedFolderAndFallback) {
     EXPECT_EQ(SettingsFilePath({notWritable, ""}), dir / "home/.config/quorva/quorva.ini");
 }
 
-// A new settings file and the folders made for it are as private as the umask says; a file that
-// was there keeps its mode.
+// New files and folders are as private as the umask says; a file that was there keeps its mode.
 TEST(SettingsFile, NewFilesFollowTheUmaskAndAnOldOneKeepsItsMode) {
     ScratchFolder dir;
     const auto modeOf = [](const std::string& path) {

@@ -115,9 +115,8 @@ TEST(StackFile, TheCalculatorsStackAndUndoSurviveASaveAndALoad) {
     EXPECT_FALSE(SaveStackFile(path + "/quorva.stack", a.calc).ok);  // below a file
 }
 
-// Texts stay as stored while they were made as the calculator makes them now; otherwise the
-// decimal texts (those above the count and the undo record's too) are made again, as a change
-// of places makes them, and without full precision their values follow.
+// Stored texts stay while the calculator would make them the same; otherwise the decimal ones
+// (above the count and the undo record's too) are made again, and without full precision values.
 TEST(StackFile, DecimalTextsAreMadeAgainOnlyWhereTheirFormatChanged) {
     StackSnapshot s;
     s.records = {{}, {kKindDecimal, 2.0 / 3, "as stored"}, {kKindHex, 255, "&&ff as stored"},
@@ -153,8 +152,7 @@ TEST(StackFile, DecimalTextsAreMadeAgainOnlyWhereTheirFormatChanged) {
     }
 }
 
-// Whatever is wrong with a file, it is refused as a whole with the kind of trouble the entry
-// line shows and a reason that points at the fault.
+// A bad file is refused whole, with the trouble the entry line shows and a reason pointing at it.
 TEST(StackFileFormat, ABadFileIsRefusedWithItsReason) {
     const std::string good = StackFileText({{}, OddStack()});
     auto replaced = [&good](const std::string& from, const std::string& to) {
