@@ -1,6 +1,5 @@
 #pragma once
-// Around the files: a calculator with a silent host, a window side that records its calls, a
-// scratch folder, an environment variable put back.
+// What the file tests share: a calculator, a window side that records its calls, scratch folders.
 
 #include <stdlib.h>
 

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <limits>
 #include <sstream>
 #include <tuple>
@@ -56,35 +53,22 @@ std::string SavedWith(const std::string& lines) {
 }
 
 // A settings file's text read into the start-up state: the window calls it makes, in order,
-// and what it leaves. Every key's name is checked by the example file and its reading by the
-// round trip below; these are the edges.
+// and what it leaves. Key names and plain values are the example file's and the round trip's.
 TEST(SettingsText, EveryKeyItsEdgesAndTheLineRules) {
     const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
-        {"WindowPositionX= 1", {"left 1"}, "WindowPositionX= 1"},
         {"WindowPositionY=-12.5", {"top -12.5"}, "WindowPositionY=-12.5"},
         {"WindowPositionX= 40000", {}, ""},  // off every screen
-        {"WindowPositionX=abc", {"left 0"}, "WindowPositionX= 0"},
-        {"AlwaysOnTop= 1", {"ontop"}, "AlwaysOnTop= 1"},
-        {"AlwaysOnTop= 1\r\nAlwaysOnTop= 0", {"ontop", "notontop"}, ""},
         {"AlwaysOnTop= 2", {"notontop"}, "AlwaysOnTop= 2"},
         {"AlwaysOnTop= 3\r\nAlwaysOnTop=-1", {}, ""},
         {" AlwaysOnTop= 1\r\nalwaysontop= 1\r\nAlwaysOnTop = 1", {}, ""},  // the key exactly
         {"ShowFunctionWindow= 1\r\nShowFunctionWindow= 0", {"functions shown", "functions hidden"}, ""},
-        {"QuitOnHide= 2.5", {}, "QuitOnHide= 2"},
-        {"QuitOnHide= 2.6", {}, ""},
-        {"Transparency= 128", {"alpha 128"}, "Transparency= 128"},
         {"Transparency= 10", {"alpha 50"}, "Transparency= 50"},
         {"Transparency= 300", {"alpha 255"}, ""},
         {"Transparency= 70000", {}, ""},
-        {"Decimals= 3.5", {}, "Decimals= 4"},
-        {"Decimals=letters", {}, "Decimals= 0"},
         {"Decimals= 40", {}, "Decimals= 40"},  // not range-checked
-        {"Decimals= 99999", {}, ""},
         {std::string("Decimals= 7\0 9", 14), {}, "Decimals= 7"},
         {"Radians=Faux", {}, "Radians=False"},
         {"Radians=False\r\nRadians=false", {}, ""},  // only "False" and "Faux" mean degrees
-        {"SkinFile=/a/b=c.qsd", {}, "SkinFile=/a/b=c.qsd"},
-        {"SkinFile= /a/b.qsd", {}, "SkinFile= /a/b.qsd"},
         {"Decimals 3\r\nVolume= 3", {}, ""},
         // CR LF, a lone CR and a lone LF end lines; repeats act each time, in file order.
         {"Transparency= 100\r\r\nAlwaysOnTop= 1\rjunk\r\nTransparency= 200\r\nDecimals= 3\nRadians=False\r\n"
@@ -140,33 +124,6 @@ TEST(SettingsFile, ExampleFileAndRoundTrip) {
     EXPECT_FALSE(folder.ok);
     EXPECT_NE(folder.message.find(dir / "c"), std::string::npos) << folder.message;
     EXPECT_EQ(SettingsText(s.ctx), SavedWith(""));
-    EXPECT_TRUE(s.target.calls.empty());
-}
-
-// A write cut short (the file size limit; root ignores permissions) leaves the old file and no
-// temporary beside it, and the message names the file.
-TEST(SettingsFile, AWriteCutShortKeepsTheOldFile) {
-    ScratchFolder dir;
-    AppState s;
-    const std::string path = dir / "quorva.ini";
-    WriteFile(path, kExample);
-    s.calc.SetDecimalPlaces(4);
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit small = old;
-    small.rlim_cur = 16;
-    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const SettingsResult cut = SaveSettings(path, s.ctx);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(cut.ok);
-    EXPECT_NE(cut.message.find(path), std::string::npos) << cut.message;
-    EXPECT_EQ(ReadFile(path), kExample);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1)
-        << "a temporary file was left behind";
-    ASSERT_TRUE(SaveSettings(path, s.ctx).ok);
-    EXPECT_EQ(ReadFile(path), SavedWith("Decimals= 4"));
 }
 
 TEST(SettingsLocation, ProgramFolderForcedFolderAndFallback) {
@@ -178,26 +135,17 @@ TEST(SettingsLocation, ProgramFolderForcedFolderAndFallback) {
     const std::string notWritable = dir / "file/bin";  // its parent is a file
 
     EXPECT_EQ(SettingsFilePath({dir.path, ""}), dir / "quorva.ini");
-    EXPECT_EQ(SettingsFilePath({dir.path + "/", ""}), dir / "quorva.ini");
     EXPECT_EQ(SettingsFilePath({dir.path, dir / "forced/"}), dir / "forced/quorva.ini");
     EXPECT_EQ(SettingsFilePath({notWritable, ""}), dir / "config/quorva/quorva.ini");
-    EXPECT_EQ(SettingsFilePath({dir / "missing", ""}), dir / "config/quorva/quorva.ini");
     std::filesystem::create_directories(dir / "usr/bin");  // writable, but an installed program
     EXPECT_EQ(SettingsFilePath({dir / "usr/bin", ""}), dir / "config/quorva/quorva.ini");
     xdg.Set("relative/config");  // not absolute: ignored
     EXPECT_EQ(SettingsFilePath({notWritable, ""}), dir / "home/.config/quorva/quorva.ini");
     xdg.Set(nullptr);
     EXPECT_EQ(SettingsFilePath({notWritable, ""}), dir / "home/.config/quorva/quorva.ini");
-
-    // The first save creates the folders of the fallback place.
-    AppState s;
-    const SettingsResult r = SaveSettings(SettingsFilePath({notWritable, ""}), s.ctx);
-    ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(ReadFile(dir / "home/.config/quorva/quorva.ini"), SavedWith(""));
 }
 
-// A new settings file and its folders are as private as the umask says; a file that was there
-// keeps its mode.
+// New files and folders are as private as the umask says; a file that was there keeps its mode.
 TEST(SettingsFile, NewFilesFollowTheUmaskAndAnOldOneKeepsItsMode) {
     ScratchFolder dir;
     const auto modeOf = [](const std::string& path) {
@@ -205,21 +153,15 @@ TEST(SettingsFile, NewFilesFollowTheUmaskAndAnOldOneKeepsItsMode) {
         return ::stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
     };
     AppState s;
-    const struct {
-        const char* name;
-        mode_t umask;
-        int file, folder;
-    } rows[] = {{"private", 077, 0600, 0700}, {"usual", 022, 0644, 0755}, {"group", 002, 0664, 0775},
-                {"mixed", 027, 0640, 0750}};
-    for (const auto& row : rows) {
-        const std::string folder = dir / row.name;
-        const mode_t old = ::umask(row.umask);
-        const bool saved = SaveSettings(folder + "/config/quorva.ini", s.ctx).ok;
+    for (const auto& [name, mask, file, folder] :
+         {std::tuple{"private", 077, 0600, 0700}, {"group", 002, 0664, 0775}}) {
+        const mode_t old = ::umask(mask);
+        const bool saved = SaveSettings(dir / name + "/config/quorva.ini", s.ctx).ok;
         ::umask(old);
         ASSERT_TRUE(saved);
-        EXPECT_EQ(modeOf(folder + "/config/quorva.ini"), row.file) << row.name;
-        EXPECT_EQ(modeOf(folder + "/config"), row.folder) << row.name;
-        EXPECT_EQ(modeOf(folder), row.folder) << row.name;
+        EXPECT_EQ(modeOf(dir / name + "/config/quorva.ini"), file) << name;
+        EXPECT_EQ(modeOf(dir / name + "/config"), folder) << name;
+        EXPECT_EQ(modeOf(dir / name), folder) << name;
     }
     const std::string kept = dir / "private/config/quorva.ini";
     ASSERT_EQ(::chmod(kept.c_str(), 0640), 0);

@@ -15,21 +15,20 @@ namespace {
 using namespace test;
 namespace fs = std::filesystem;
 
-// Kind, every value bit and text; StackItem's own == takes -0 for 0 and never matches a NaN.
-std::string Exactly(const StackItem& item) {
-    return std::to_string(item.kind) + " " + std::to_string(std::bit_cast<uint64_t>(item.value)) + " " + item.text;
-}
-
-std::vector<std::string> Exactly(const StackSnapshot& s) {
+// Kind, every value bit and text: StackItem's own == takes -0 for 0 and never matches a NaN.
+std::vector<std::string> Exactly(StackSnapshot s) {
     std::vector<std::string> out{std::to_string(s.count) + " " + std::to_string(s.undoAvailable) + " " +
-                                 std::to_string(s.undoCount) + " " + Exactly(s.undoItem)};
-    for (const StackItem& item : s.records) out.push_back(Exactly(item));
+                                 std::to_string(s.undoCount)};
+    s.records.push_back(s.undoItem);
+    for (const StackItem& i : s.records) {
+        const uint64_t bits = std::bit_cast<uint64_t>(i.value);
+        out.push_back(std::to_string(i.kind) + " " + std::to_string(bits) + " " + i.text);
+    }
     return out;
 }
 
-// A stack no key could make, but that every bit of the file must carry: values that are not
-// finite, -0, the smallest and largest doubles, texts of every awkward byte, records above the
-// count, an empty record on the stack.
+// No key makes this stack, but the file must carry every bit of it: values that are not finite,
+// -0, the extreme doubles, texts of every awkward byte, records above the count, an empty one.
 StackSnapshot OddStack() {
     const double nan = std::bit_cast<double>(uint64_t{0x7FF8DEADBEEF0001});
     StackSnapshot s;
@@ -65,8 +64,7 @@ TEST(StackFileFormat, EveryKindValueBitAndTextComesBack) {
              StackSnapshot s;
              for (int n = 0; n <= OperandStack::kMaxItems; ++n)
                  s.records.push_back({static_cast<int16_t>(1 + n % 3), n * 1.1, std::string(kStackTextLimit, 'x')});
-             s.count = OperandStack::kMaxItems;
-             s.undoCount = OperandStack::kMaxItems;
+             s.count = s.undoCount = OperandStack::kMaxItems;
              return s;
          }()},
     };
@@ -74,26 +72,22 @@ TEST(StackFileFormat, EveryKindValueBitAndTextComesBack) {
         SCOPED_TRACE(c.name);
         const std::string text = StackFileText({c.format, c.stack});
         EXPECT_LE(text.size(), kStackReadLimit);
-        const StackFileRead read = ReadStackFileText(text);
-        ASSERT_EQ(read.trouble, StackTrouble::None) << read.why;
-        EXPECT_EQ(Exactly(read.content.stack), Exactly(c.stack));
-        EXPECT_EQ(StackFileText(read.content), text);  // the format line too
+        std::string crlf;  // as an editor elsewhere may leave it: read the same
+        for (const char ch : text) crlf += ch == '\n' ? "\r\n" : std::string(1, ch);
+        for (const std::string& bytes : {text, crlf}) {
+            const StackFileRead read = ReadStackFileText(bytes);
+            ASSERT_EQ(read.trouble, StackTrouble::None) << read.why;
+            EXPECT_EQ(Exactly(read.content.stack), Exactly(c.stack));
+            EXPECT_EQ(StackFileText(read.content), text);  // the format line too
+        }
     }
     // What the file looks like: the texts escaped, the bits in hexadecimal.
-    const std::string odd = StackFileText({{3, false, false, ','}, OddStack()});
-    EXPECT_TRUE(odd.starts_with("Quorva stack 1\nformat 3 0 0 ,\ncount 10\nundo 1 11 1 3FB999999999999A \"0,1\"\n"
-                                "0 1 4029000000000000 \"stale%20at%200\"\n"))
-        << odd;
-    EXPECT_NE(odd.find("\n9 1 7FF8DEADBEEF0001 \"a%20%22b%22%20100%25%20%09%0D%0A%01%7F%FF%C3%A9%20\\\"\n"),
-              std::string::npos)
-        << odd;
-    EXPECT_TRUE(odd.ends_with("\n11 2 4000000000000000 \"'10\"\nend\n"));
-    // CR LF line ends, as an editor elsewhere may leave them, read the same.
-    std::string crlf;
-    for (const char ch : odd) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-    const StackFileRead read = ReadStackFileText(crlf);
-    ASSERT_EQ(read.trouble, StackTrouble::None) << read.why;
-    EXPECT_EQ(Exactly(read.content.stack), Exactly(OddStack()));
+    const StackSnapshot two{
+        {OddStack().records[9], {kKindHex, 255, "&&FF"}}, 1, true, {kKindDecimal, 0.1, "0,1"}, 7};
+    EXPECT_EQ(StackFileText({{3, false, false, ','}, two}),
+              "Quorva stack 1\nformat 3 0 0 ,\ncount 1\nundo 1 7 1 3FB999999999999A \"0,1\"\n"
+              "0 1 7FF8DEADBEEF0001 \"a%20%22b%22%20100%25%20%09%0D%0A%01%7F%FF%C3%A9%20\\\"\n"
+              "1 3 406FE00000000000 \"&&FF\"\nend\n");
 }
 
 // The calculator's own stack through the file and back: what Snapshot leaves out is only the
@@ -113,22 +107,16 @@ TEST(StackFile, TheCalculatorsStackAndUndoSurviveASaveAndALoad) {
     EXPECT_EQ(b.calc.Views().stackCaption, a.calc.Views().stackCaption);
     b.calc.UndoCommand();
     a.calc.UndoCommand();
-    EXPECT_EQ(b.calc.Stack().StackCount(), 299);
     EXPECT_EQ(Exactly(b.calc.Stack().Snapshot()), Exactly(st.Snapshot()));
-    EXPECT_FALSE(fs::exists(path + kBadStackSuffix));
 
     const StackFileResult missing = LoadStackFile(dir / "none.stack", b.calc);
     EXPECT_TRUE(missing.ok && !missing.found);
     EXPECT_EQ(b.calc.Stack().StackCount(), 299);
-    const std::string blocked = path + "/quorva.stack";  // below a file
-    const StackFileResult failed = SaveStackFile(blocked, a.calc);
-    EXPECT_FALSE(failed.ok);
-    EXPECT_TRUE(failed.message.starts_with("Cannot save the stack to " + blocked + ": ")) << failed.message;
+    EXPECT_FALSE(SaveStackFile(path + "/quorva.stack", a.calc).ok);  // below a file
 }
 
-// Texts stay as stored while they were made as the calculator makes them now; otherwise the
-// decimal texts (those above the count and the undo record's too) are made again, as a change
-// of places makes them, and without full precision their values follow.
+// Stored texts stay while the calculator would make them the same; otherwise the decimal ones
+// (above the count and the undo record's too) are made again, and without full precision values.
 TEST(StackFile, DecimalTextsAreMadeAgainOnlyWhereTheirFormatChanged) {
     StackSnapshot s;
     s.records = {{}, {kKindDecimal, 2.0 / 3, "as stored"}, {kKindHex, 255, "&&ff as stored"},
@@ -155,18 +143,16 @@ TEST(StackFile, DecimalTextsAreMadeAgainOnlyWhereTheirFormatChanged) {
         StackFileRead read = ReadStackFileText(StackFileText({{15, true, false, c.separator}, s}));
         ASSERT_EQ(read.trouble, StackTrouble::None) << read.why;
         ApplyStackFile(std::move(read.content), a.calc);
-        const OperandStack& st = a.calc.Stack();
-        EXPECT_EQ(st.ItemRef(1).text, c.top);
-        EXPECT_EQ(st.ItemRef(1).value, c.value);
-        EXPECT_EQ(st.ItemRef(2).text, "&&ff as stored");
-        EXPECT_EQ(st.ItemRef(3).text, "'101 as stored");
-        EXPECT_EQ(st.Snapshot().records.at(4).text, c.above);
-        EXPECT_EQ(st.UndoItem().text, c.undo);
+        const StackSnapshot got = a.calc.Stack().Snapshot();
+        EXPECT_EQ(got.records.at(1).value, c.value);
+        EXPECT_EQ(got.records.at(1).text, c.top);
+        EXPECT_EQ(got.records.at(4).text, c.above);
+        EXPECT_EQ(got.undoItem.text, c.undo);
+        EXPECT_EQ(got.records.at(2).text + got.records.at(3).text, "&&ff as stored'101 as stored");
     }
 }
 
-// Whatever is wrong with a file, it is refused as a whole with the kind of trouble the entry
-// line shows and a reason that points at the fault.
+// A bad file is refused whole, with the trouble the entry line shows and a reason pointing at it.
 TEST(StackFileFormat, ABadFileIsRefusedWithItsReason) {
     const std::string good = StackFileText({{}, OddStack()});
     auto replaced = [&good](const std::string& from, const std::string& to) {
@@ -198,7 +184,6 @@ TEST(StackFileFormat, ABadFileIsRefusedWithItsReason) {
         {replaced("'101", std::string(kStackTextLimit + 1, '1')), StackTrouble::Damaged, "line 7 "},
         {replaced("count 10", std::string("count 1\0", 8)), StackTrouble::Damaged, "line 3 "},
         {replaced("format 15", "format 17"), StackTrouble::Damaged, "line 2 "},
-        {replaced("undo 1 11", "undo 1 301"), StackTrouble::Damaged, "line 4 "},
         {replaced("count 10", "count 12"), StackTrouble::Damaged, "counts 12 items"},
         {good + "0 0 0000000000000000 \"\"\n", StackTrouble::Damaged, "follows the end line"},
         {replaced("count 10", "count 10 "), StackTrouble::Damaged, "line 3 "},
@@ -212,8 +197,7 @@ TEST(StackFileFormat, ABadFileIsRefusedWithItsReason) {
 }
 
 // A refused file leaves the stack as it was and is moved aside whole (over an older one); the
-// message says where it is, why it was refused and where it went. Something that is not a file
-// at all is moved aside too, and what cannot be moved is said.
+// message says where it is, why and where it went; what is not a file, or cannot be moved, is said.
 TEST(StackFile, ARefusedFileIsMovedAsideAndTheMessageSaysWhereAndWhy) {
     ScratchFolder dir;
     const std::string path = dir / "quorva.stack", bad = path + kBadStackSuffix;
@@ -236,7 +220,6 @@ TEST(StackFile, ARefusedFileIsMovedAsideAndTheMessageSaysWhereAndWhy) {
     r = LoadStackFile(path, a.calc);
     EXPECT_EQ(r.trouble, StackTrouble::Unreadable);
     EXPECT_NE(r.message.find("cannot be read: not a regular file"), std::string::npos) << r.message;
-    EXPECT_TRUE(fs::is_directory(bad));
     fs::create_directory(path);
     WriteFile(bad + "/inside", "x");
     r = LoadStackFile(path, a.calc);
