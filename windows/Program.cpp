@@ -1,7 +1,6 @@
 #include "Program.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -148,10 +147,6 @@ void Program::PrepareMeanwhile() {
     // of this.
     helper_ = std::async(std::launch::async, [size, ratio, picture = std::move(picture),
                                               art = std::move(art)]() mutable {
-        // The screen reader's bridge, made with the main window, first waits for the session
-        // bus; without one, that means starting a program to find or start it.
-        QDBusConnection::sessionBus();
-        trace::Mark("helper: session bus");
         picture.set_value(DefaultSkinPicture());
         trace::Mark("helper: skin picture");
         QImage shipped = frmAbout::ShippedArtwork(size, ratio);
