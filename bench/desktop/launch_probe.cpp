@@ -3,7 +3,8 @@
 //
 //   launch_probe [criteria] [options] -- CMD...
 //
-// Criteria for the program's main window (the first viewable one that meets all given):
+// Criteria for the program's main window (the first viewable one, not override-redirect, that
+// meets all given):
 //   --name TITLE  --class CLASS (instance or class name)  --pid (_NET_WM_PID is the program)
 // Options:
 //   --timeout S          give up waiting for the window after S seconds (15)
@@ -224,6 +225,13 @@ bool viewable(Window w) {
     return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
 }
 
+// A main window is one a window manager would manage: a splash that bypasses it (mapped before
+// the main window when a manager delays that one's map) is not taken for it.
+bool viewableMain(Window w) {
+    XWindowAttributes a;
+    return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable && !a.override_redirect;
+}
+
 // The first window below w with the program's class and pid for which stop() is true, or 0. A
 // window manager puts clients two levels down; nothing is looked for inside a match.
 template <typename Stop>
@@ -243,7 +251,7 @@ Window walk(Window w, const Criteria& c, Stop stop, int depth = 0) {
     return found;
 }
 
-Window search(Window w, const Criteria& c) { return walk(w, c, viewable); }
+Window search(Window w, const Criteria& c) { return walk(w, c, viewableMain); }
 
 // Every window below w that meets the criteria, shown or not.
 std::vector<Window> collect(Window w, const Criteria& c) {
