@@ -53,8 +53,7 @@ public:
     void Main();
     void StartupWindowTexts();
     // Before Main: a helper thread reads the built-in skin's picture, the splash's artwork and
-    // the font list while the calculator is built (and waits for the session bus); it ends by
-    // itself.
+    // the font list while the calculator is built; it ends by itself.
     void PrepareMeanwhile();
 
     Calculator& Calc() override { return calc_; }
