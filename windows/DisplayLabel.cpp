@@ -1,6 +1,7 @@
 #include "DisplayLabel.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTextLayout>
 
@@ -13,6 +14,19 @@ DisplayLabel::DisplayLabel(QWidget* parent) : QLabel(parent) {}
 
 DisplayLabel::~DisplayLabel() = default;
 
+void DisplayLabel::SetBackdrop(const QPixmap& picture) {
+    const bool opaque = !picture.isNull() && !picture.hasAlphaChannel();
+    backdrop_ = opaque ? picture : QPixmap();
+    setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+    update();
+}
+
+void DisplayLabel::PaintBackdrop(QPainter& painter) const {
+    if (backdrop_.isNull()) return;
+    const qreal ratio = backdrop_.devicePixelRatio();
+    painter.drawPixmap(QRectF(rect()), backdrop_, QRectF(QPointF(pos()) * ratio, QSizeF(size()) * ratio));
+}
+
 void DisplayLabel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) lines_.clear();
     QLabel::changeEvent(event);
@@ -23,14 +37,19 @@ void DisplayLabel::paintEvent(QPaintEvent* event) {
     if (textFormat() != Qt::PlainText || alignment() != (Qt::AlignRight | Qt::AlignTop) ||
         wordWrap() || frameWidth() != 0 || margin() != 0 || indent() > 0 ||
         layoutDirection() != Qt::LeftToRight) {
+        if (!backdrop_.isNull()) {
+            QPainter painter(this);
+            PaintBackdrop(painter);
+        }
         QLabel::paintEvent(event);
         return;
     }
+    QPainter painter(this);
+    PaintBackdrop(painter);
     const QString all = text();
     // Nothing but blanks, as at the start: the face is not loaded before there is something to
     // show.
     if (std::all_of(all.cbegin(), all.cend(), [](QChar c) { return c.isSpace(); })) return;
-    QPainter painter(this);
     const QRect r = contentsRect();
     painter.setClipRect(r, Qt::IntersectClip);
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
@@ -76,6 +95,23 @@ void DisplayLabel::paintEvent(QPaintEvent* event) {
         y += laid.ascent() + laid.descent();
     }
     lines_ = std::move(drawn);
+}
+
+void PictureLabel::paintEvent(QPaintEvent* event) {
+    const QPixmap picture = pixmap();
+    const QRect r = contentsRect();
+    if (picture.isNull() || picture.deviceIndependentSize() != QSizeF(r.size())) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    const qreal ratio = picture.devicePixelRatio();
+    for (const QRect& piece : event->region()) {
+        const QRect part = piece & r;
+        painter.setClipRect(part);
+        painter.drawPixmap(QRectF(part), picture,
+                           QRectF(QPointF(part.topLeft() - r.topLeft()) * ratio, QSizeF(part.size()) * ratio));
+    }
 }
 
 }  // namespace quorva

@@ -16,7 +16,6 @@
 
 #include "Accessible.h"
 #include "Commands.h"
-#include "DisplayLabel.h"
 #include "FirstPaint.h"
 #include "Keys.h"
 #include "Trace.h"
@@ -125,9 +124,9 @@ PickerWindow::PickerWindow(QWidget* owner, const char* name, const char* listNam
 frmQuorva::frmQuorva(MainWindowOwner& program)
     // A normal top-level window (listed by the window manager) that has no frame.
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-      imgSkin(new QLabel(this)),
+      imgSkin(new PictureLabel(this)),
       lblStackDisplay(new DisplayLabel(this)),
-      lblEntryDisplay(new QLabel(this)),
+      lblEntryDisplay(new DisplayLabel(this)),
       lblDecimal(new QLabel(this)),
       lblDeg(new QLabel(this)),
       lblFunctions(new QLabel(this)),
@@ -218,6 +217,10 @@ void frmQuorva::ApplySkin(const Skin& skin, bool show) {
     }
     imgSkin->setPixmap(shown);
     imgSkin->resize(size);
+    // The picture covers the window, and the displays paint the part they lie on: after a key
+    // only the displays are painted.
+    imgSkin->setAttribute(Qt::WA_OpaquePaintEvent, !shown.hasAlphaChannel());
+    for (DisplayLabel* display : {lblStackDisplay, lblEntryDisplay}) display->SetBackdrop(shown);
     const QRegion region = platform::SkinRegion(picSkin_);
     // No opaque pixel: the whole rectangle stays visible.
     if (!region.isEmpty()) {

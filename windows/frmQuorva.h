@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "DisplayLabel.h"
 #include "Owners.h"
 #include "Skin.h"
 #include "Window.h"
@@ -84,8 +85,8 @@ public:
 
     // The controls.
     QLabel* const imgSkin;
-    QLabel* const lblStackDisplay;
-    QLabel* const lblEntryDisplay;
+    DisplayLabel* const lblStackDisplay;
+    DisplayLabel* const lblEntryDisplay;
     QLabel* const lblDecimal;
     QLabel* const lblDeg;
     QLabel* const lblFunctions;

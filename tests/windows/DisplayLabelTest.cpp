@@ -1,8 +1,13 @@
 // The stack display keeps its lines' shaped text between paints: whatever it showed before, it
-// must paint exactly what a plain label with the same text paints.
+// must paint exactly what a plain label with the same text paints. On the skin picture, it and
+// the picture must together paint what a plain label over a plain picture label paints, for any
+// part of the window updated.
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QPixmap>
+#include <QRegion>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +46,58 @@ TEST(DisplayLabel, PaintsWhatAPlainLabelPaintsWhateverCameBefore) {
         const QImage shown = display.grab().toImage();
         EXPECT_FALSE(shown.isNull());
         EXPECT_EQ(shown, plain.grab().toImage());
+    }
+}
+
+TEST(DisplayLabel, OnTheSkinPictureLooksAsAPlainLabelOverAPlainPicture) {
+    const qreal ratio = qApp->devicePixelRatio();
+    QImage art(QSize(120, 90) * ratio, QImage::Format_RGB32);
+    for (int y = 0; y < art.height(); ++y)
+        for (int x = 0; x < art.width(); ++x) art.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
+    QPixmap picture = QPixmap::fromImage(art);
+    picture.setDevicePixelRatio(ratio);
+
+    QWidget fast, plain;
+    PictureLabel fastPicture(&fast);
+    QLabel plainPicture(&plain);
+    DisplayLabel display(&fast);
+    QLabel label(&plain);
+    for (QLabel* p : {static_cast<QLabel*>(&fastPicture), &plainPicture}) {
+        p->setPixmap(picture);
+        p->resize(120, 90);
+    }
+    display.SetBackdrop(picture);
+    for (QWidget* w : {&fast, &plain}) w->resize(120, 90);
+    const struct {
+        const char* text;
+        Qt::Alignment align;
+        QRegion updated;
+    } rows[] = {
+        {"6\n42.5", Qt::AlignRight | Qt::AlignTop, QRegion(0, 0, 120, 90)},
+        {"6\n42.5", Qt::AlignRight | Qt::AlignTop, QRegion(20, 20, 50, 10) + QRegion(5, 70, 100, 12)},
+        {" \n \n ", Qt::AlignRight | Qt::AlignTop, QRegion(0, 0, 120, 90)},  // blanks: the picture still
+        {"&FF", Qt::AlignCenter, QRegion(10, 10, 30, 60) + QRegion(60, 0, 60, 90)},  // a plain label's paint
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        for (QLabel* l : {static_cast<QLabel*>(&display), &label}) {
+            QFont font(QStringLiteral("Liberation Mono"));
+            font.setPointSizeF(9.75);
+            l->setFont(font);
+            l->setTextFormat(Qt::PlainText);
+            l->setAlignment(row.align);
+            l->setGeometry(13, 17, 80, 40);
+            l->setStyleSheet(QStringLiteral("color: #000080"));
+            l->setText(QString::fromLatin1(row.text));
+        }
+        QImage shown[2];
+        for (int i = 0; i < 2; ++i) {
+            shown[i] = QImage(QSize(120, 90) * ratio, QImage::Format_RGB32);
+            shown[i].setDevicePixelRatio(ratio);
+            shown[i].fill(Qt::magenta);
+            (i == 0 ? fast : plain).render(&shown[i], QPoint(), row.updated);
+        }
+        EXPECT_EQ(shown[0], shown[1]);
     }
 }
 
