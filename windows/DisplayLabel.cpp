@@ -9,6 +9,15 @@
 #include <cmath>
 
 namespace quorva {
+namespace {
+
+// Draws the part of picture at from (in pixels, whatever its device pixels per pixel) into target.
+void DrawPart(QPainter& painter, const QPixmap& picture, const QRect& target, QPoint from) {
+    const qreal ratio = picture.devicePixelRatio();
+    painter.drawPixmap(QRectF(target), picture, QRectF(QPointF(from) * ratio, QSizeF(target.size()) * ratio));
+}
+
+}  // namespace
 
 DisplayLabel::DisplayLabel(QWidget* parent) : QLabel(parent) {}
 
@@ -22,9 +31,7 @@ void DisplayLabel::SetBackdrop(const QPixmap& picture) {
 }
 
 void DisplayLabel::PaintBackdrop(QPainter& painter) const {
-    if (backdrop_.isNull()) return;
-    const qreal ratio = backdrop_.devicePixelRatio();
-    painter.drawPixmap(QRectF(rect()), backdrop_, QRectF(QPointF(pos()) * ratio, QSizeF(size()) * ratio));
+    if (!backdrop_.isNull()) DrawPart(painter, backdrop_, rect(), pos());
 }
 
 void DisplayLabel::changeEvent(QEvent* event) {
@@ -105,12 +112,10 @@ void PictureLabel::paintEvent(QPaintEvent* event) {
         return;
     }
     QPainter painter(this);
-    const qreal ratio = picture.devicePixelRatio();
     for (const QRect& piece : event->region()) {
         const QRect part = piece & r;
         painter.setClipRect(part);
-        painter.drawPixmap(QRectF(part), picture,
-                           QRectF(QPointF(part.topLeft() - r.topLeft()) * ratio, QSizeF(part.size()) * ratio));
+        DrawPart(painter, picture, part, part.topLeft() - r.topLeft());
     }
 }
 

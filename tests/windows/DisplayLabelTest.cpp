@@ -14,6 +14,20 @@
 #include "DisplayLabel.h"
 
 namespace quorva {
+namespace {
+
+// Dressed as the calculator dresses its displays, showing text.
+void Show(QLabel& label, double points, Qt::Alignment align, const char* text) {
+    QFont font(QStringLiteral("Liberation Mono"));
+    font.setPointSizeF(points);
+    label.setFont(font);
+    label.setTextFormat(Qt::PlainText);
+    label.setAlignment(align);
+    label.setStyleSheet(QStringLiteral("color: #000080"));
+    label.setText(QString::fromLatin1(text));
+}
+
+}  // namespace
 
 TEST(DisplayLabel, PaintsWhatAPlainLabelPaintsWhateverCameBefore) {
     QWidget parent;
@@ -34,14 +48,8 @@ TEST(DisplayLabel, PaintsWhatAPlainLabelPaintsWhateverCameBefore) {
     for (const auto& step : steps) {
         SCOPED_TRACE(step.text);
         for (QLabel* label : {static_cast<QLabel*>(&display), &plain}) {
-            QFont font(QStringLiteral("Liberation Mono"));
-            font.setPointSizeF(step.points);
-            label->setFont(font);
-            label->setTextFormat(Qt::PlainText);
-            label->setAlignment(Qt::AlignRight | Qt::AlignTop);
             label->resize(240, 70);
-            label->setStyleSheet(QStringLiteral("color: #000080"));
-            label->setText(QString::fromLatin1(step.text));
+            Show(*label, step.points, Qt::AlignRight | Qt::AlignTop, step.text);
         }
         const QImage shown = display.grab().toImage();
         EXPECT_FALSE(shown.isNull());
@@ -81,14 +89,8 @@ TEST(DisplayLabel, OnTheSkinPictureLooksAsAPlainLabelOverAPlainPicture) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
         for (QLabel* l : {static_cast<QLabel*>(&display), &label}) {
-            QFont font(QStringLiteral("Liberation Mono"));
-            font.setPointSizeF(9.75);
-            l->setFont(font);
-            l->setTextFormat(Qt::PlainText);
-            l->setAlignment(row.align);
             l->setGeometry(13, 17, 80, 40);
-            l->setStyleSheet(QStringLiteral("color: #000080"));
-            l->setText(QString::fromLatin1(row.text));
+            Show(*l, 9.75, row.align, row.text);
         }
         QImage shown[2];
         for (int i = 0; i < 2; ++i) {
